@@ -1,0 +1,23 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+// Converts between the hosts file's 8-bit text and UTF-16. Both directions refuse what the
+// code page cannot carry, so nothing is silently replaced by '?'.
+class CAnsiCodec
+{
+public:
+    // The user default locale's ANSI code page.
+    CAnsiCodec();
+    explicit CAnsiCodec(UINT codePage) : m_codePage(codePage) {}
+
+    UINT GetCodePage() const { return m_codePage; }
+    bool Decode(std::string_view bytes, std::wstring& text) const;
+    bool Encode(std::wstring_view text, std::string& bytes) const;
+
+private:
+    UINT m_codePage;
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "hosts/AnsiCodec.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// Attributes of the file; FILE_ATTRIBUTE_ARCHIVE when they cannot be read, so that a
+// missing file counts as writable.
+DWORD ReadFileAttributesOrArchive(const std::wstring& path);
+
+// Opens the file with no access rights, creating it empty when missing, and reads its size.
+// False when even that open fails.
+bool ProbeHostsFile(const std::wstring& path, uint64_t& size);
+
+enum class ReadResult
+{
+    Ok,
+    OpenFailed,       // missing, or another process has it open
+    ReadFailed,
+    ConversionFailed, // a byte sequence the code page does not define
+};
+
+// Reads the whole file while nobody else may open it, and converts it to UTF-16.
+ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std::wstring& text);

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "hosts/HostsRecord.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// The grammar of one hosts line, both ways: text to record and record to text.
+class CHostsLine
+{
+public:
+    // Step 1: a dotted IPv4 address, '#' anywhere before or inside it disabling the entry.
+    // On success `next` is the index after the blank that ended the address.
+    static bool ParseAddress(std::wstring_view line, std::wstring& address, bool& disabled, size_t& next);
+    // Step 2: the first host name from `from`; returns where the comment search starts.
+    static size_t ParseHostName(std::wstring_view line, size_t from, std::wstring& host);
+    // Step 3: the comment after the first '#' at or after `from`; returns that '#''s index or npos.
+    static size_t ParseComment(std::wstring_view line, size_t from, std::wstring& comment);
+
+    // A record for one line (without its line break); not yet numbered.
+    static CHostsRecord Parse(std::wstring_view line);
+
+    // "%s%s %s%s%s" for entries, the line itself for the rest, then "\n" unless it is the last line.
+    static std::wstring FormatLine(const CHostsRecord& record);
+    static void AppendFormatted(const CHostsRecord& record, std::wstring& out);
+
+    static bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
+};
