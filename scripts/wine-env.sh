@@ -22,13 +22,13 @@ start)
     mkdir -p "$dir"
     # Xvfb picks a free display and writes its number to the pipe.
     exec {fd}<> <(:)
-    Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+    Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$dir/xvfb.log" 2>&1 &
     echo $! >"$dir/xvfb.pid"
     read -r -t 30 -u "$fd" display
     exec {fd}>&-
     mkdir -p "$WINEPREFIX"
-    "$wineserver" -p
-    DISPLAY=:$display /usr/lib/wine/wine64 wineboot -i >"$dir/wineboot.log" 2>&1
+    "$wineserver" -p </dev/null >/dev/null 2>&1
+    DISPLAY=:$display /usr/lib/wine/wine64 wineboot -i </dev/null >"$dir/wineboot.log" 2>&1
     {
         echo "export WINEPREFIX='$WINEPREFIX'"
         echo "export WINEDEBUG=-all"
