@@ -1,0 +1,158 @@
+#pragma once
+
+// Helpers shared by the Wine tests: a fresh folder per test, whole-file reads and writes,
+// and handles held open the way another program would hold them.
+
+#include "ui/UniqueHandle.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace testfiles
+{
+struct FindHandleTraits
+{
+    using Type = HANDLE;
+    static Type Empty() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type handle) { ::FindClose(handle); }
+};
+using CFindHandle = CUniqueHandle<FindHandleTraits>;
+
+struct ModuleTraits
+{
+    using Type = HMODULE;
+    static Type Empty() { return nullptr; }
+    static void Close(Type module) { ::FreeLibrary(module); }
+};
+using CModule = CUniqueHandle<ModuleTraits>;
+
+// Names in `folder` matching `pattern` (files and folders, without "." and "..").
+inline std::vector<std::wstring> ListNames(const std::wstring& folder, const std::wstring& pattern = L"*")
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    CFindHandle find(FindFirstFileW((folder + L"\\" + pattern).c_str(), &data));
+    if (!find)
+        return names;
+    do
+    {
+        const std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..")
+            names.push_back(name);
+    } while (FindNextFileW(find.Get(), &data));
+    return names;
+}
+
+// Removes a folder and everything in it, read-only and hidden files included.
+inline void RemoveTree(const std::wstring& folder)
+{
+    for (const std::wstring& name : ListNames(folder))
+    {
+        const std::wstring path = folder + L"\\" + name;
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            RemoveTree(path);
+        else
+            DeleteFileW(path.c_str());
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+// A new, empty folder that is removed again with everything in it.
+class CTempFolder
+{
+public:
+    // Under the prefix's temp folder, or under `parent` when given.
+    explicit CTempFolder(std::wstring parent = std::wstring())
+    {
+        if (parent.empty())
+        {
+            wchar_t temp[MAX_PATH + 1];
+            const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+            parent.assign(temp, length);
+        }
+        if (!parent.empty() && parent.back() == L'\\')
+            parent.pop_back();
+        static unsigned counter = 0;
+        for (int attempt = 0; attempt < 1000 && m_path.empty(); ++attempt)
+        {
+            const std::wstring candidate = parent + L"\\norvik-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                           std::to_wstring(++counter);
+            if (CreateDirectoryW(candidate.c_str(), nullptr))
+                m_path = candidate;
+        }
+    }
+    ~CTempFolder()
+    {
+        if (!m_path.empty())
+            RemoveTree(m_path);
+    }
+    CTempFolder(const CTempFolder&) = delete;
+    CTempFolder& operator=(const CTempFolder&) = delete;
+
+    bool IsValid() const { return !m_path.empty(); }
+    const std::wstring& Path() const { return m_path; }
+    std::wstring operator/(const std::wstring& name) const { return m_path + L"\\" + name; }
+
+private:
+    std::wstring m_path;
+};
+
+inline bool WriteBytes(const std::wstring& path, std::string_view bytes)
+{
+    CFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr));
+    if (!file)
+        return false;
+    DWORD written = 0;
+    return WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+// The whole file, or nothing when it cannot be opened. Shares everything so that it also
+// works beside the handles the tests hold.
+inline std::optional<std::string> ReadBytes(const std::wstring& path)
+{
+    CFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file)
+        return std::nullopt;
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file.Get(), buffer, sizeof(buffer), &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
+    return bytes;
+}
+
+inline bool Exists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A handle such as another program would hold on the file while it has it open.
+inline CFileHandle HoldOpen(const std::wstring& path, DWORD access, DWORD share)
+{
+    return CFileHandle(CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
+inline std::wstring EnvironmentValue(const wchar_t* name)
+{
+    wchar_t value[1024];
+    const DWORD length = GetEnvironmentVariableW(name, value, 1024);
+    return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
+}
+
+inline std::string Narrow(const std::wstring& text)
+{
+    std::string out;
+    for (wchar_t c : text)
+        out += c < 0x80 ? static_cast<char>(c) : '?';
+    return out;
+}
+} // namespace testfiles
