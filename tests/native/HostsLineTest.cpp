@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace
@@ -80,6 +81,9 @@ std::vector<ParseCase> ParseCases()
         Verbatim(L"1.2.3.1234 x", false),
         Verbatim(L"#0000.1.1.1 x", true),
         Verbatim(L"1.2.3.4.5 x", false),
+        // Longer than any address: the scan must stop before it stores too much.
+        Verbatim(L"123.123.123.123.123 x", false),
+        Verbatim(L"999.999.999.999.999.999.999.999 x", false),
         Verbatim(L"1.2.3.4. x", false),
         Verbatim(L"1.2.3 x", false),
         Verbatim(L"1 x", false),
@@ -239,5 +243,83 @@ TEST(HostsLine, FormatLineOfBuiltRecords)
         std::wstring appended = L"prefix";
         CHostsLine::AppendFormatted(c.record, appended);
         EXPECT_EQ(appended, L"prefix" + c.expected);
+    }
+}
+
+TEST(HostsLine, ParseStepsReportWhereTheNextStepStarts)
+{
+    struct AddressCase
+    {
+        std::wstring line;
+        bool ok;
+        std::wstring address;
+        bool disabled;
+        size_t next;
+    };
+    const AddressCase addressCases[] = {
+        {L"127.0.0.1 x", true, L"127.0.0.1", false, 10},
+        {L"  #127.0.0.1\t\tx", true, L"127.0.0.1", true, 13},
+        {L"127.0.0.1 ", true, L"127.0.0.1", false, 10},
+        {L"::1 x", false, L"", false, 0},
+        {L"# c", false, L"", true, 0},
+    };
+    for (const AddressCase& c : addressCases)
+    {
+        SCOPED_TRACE(::testing::PrintToString(c.line));
+        std::wstring address;
+        bool disabled = !c.disabled; // a flag left from an earlier line must not leak in
+        size_t next = 0;
+        ASSERT_EQ(CHostsLine::ParseAddress(c.line, address, disabled, next), c.ok);
+        EXPECT_EQ(disabled, c.disabled);
+        if (c.ok)
+        {
+            EXPECT_EQ(address, c.address);
+            EXPECT_EQ(next, c.next);
+        }
+    }
+
+    struct HostCase
+    {
+        std::wstring line;
+        size_t from;
+        std::wstring host;
+        size_t end;
+    };
+    const HostCase hostCases[] = {
+        {L"127.0.0.1 a b", 10, L"a", 12},
+        {L"127.0.0.1 a", 10, L"a", 11},
+        {L"127.0.0.1 \t a\t# c", 10, L"a", 14},
+        {L"127.0.0.1 ", 10, L"", 10},
+        {L"127.0.0.1  ", 10, L"", 11},
+    };
+    for (const HostCase& c : hostCases)
+    {
+        SCOPED_TRACE(::testing::PrintToString(c.line));
+        std::wstring host = L"stale";
+        EXPECT_EQ(CHostsLine::ParseHostName(c.line, c.from, host), c.end);
+        EXPECT_EQ(host, c.host);
+    }
+
+    struct CommentCase
+    {
+        std::wstring line;
+        size_t from;
+        std::wstring comment;
+        size_t hash;
+    };
+    const size_t none = std::wstring_view::npos;
+    const CommentCase commentCases[] = {
+        {L"127.0.0.1 a # c", 12, L"c", 12},
+        {L"127.0.0.1 a b#c", 12, L"c", 13},
+        {L"127.0.0.1 #a", 12, L"", none}, // a '#' before the start does not count
+        {L"127.0.0.1 a", 11, L"", none},
+        {L"127.0.0.1 a", 20, L"", none},
+    };
+    for (const CommentCase& c : commentCases)
+    {
+        SCOPED_TRACE(::testing::PrintToString(c.line));
+        std::wstring comment = L"stale";
+        EXPECT_EQ(CHostsLine::ParseComment(c.line, c.from, comment), c.hash);
+        EXPECT_EQ(comment, c.comment);
     }
 }
