@@ -46,6 +46,11 @@ WriteResult ReplaceFileContents(const std::wstring& path, std::string_view bytes
     if (!lock)
         return WriteResult::OpenFailed;
     const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
+    BY_HANDLE_FILE_INFORMATION old;
+    const DWORD keptAttributes = GetFileInformationByHandle(lock.Get(), &old)
+                                     ? old.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                                               FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)
+                                     : 0;
 
     auto fail = [&](WriteResult result) {
         lock.Reset();
@@ -62,6 +67,9 @@ WriteResult ReplaceFileContents(const std::wstring& path, std::string_view bytes
         DeleteFileW(temp);
         return fail(WriteResult::WriteFailed);
     }
+    // Windows carries the old file's attributes over by itself; not every ReplaceFileW does.
+    if (keptAttributes)
+        SetFileAttributesW(temp, keptAttributes);
 
     lock.Reset();
     if (ReplaceFileW(path.c_str(), temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
