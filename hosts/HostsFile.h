@@ -1,0 +1,61 @@
+#pragma once
+
+#include "hosts/AnsiCodec.h"
+#include "hosts/HostsDocument.h"
+#include "hosts/HostsFileSink.h"
+#include "ui/UniqueHandle.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+// The hosts file model with its two long-lived workers: a reader that loads and parses the
+// file on request and a writer that writes it on request. The caller keeps its hands off the
+// model between a request and the matching notification.
+class CHostsFile : public CHostsDocument
+{
+public:
+    CHostsFile();
+    ~CHostsFile();
+    CHostsFile(const CHostsFile&) = delete;
+    CHostsFile& operator=(const CHostsFile&) = delete;
+
+    // Once, before any request.
+    void SetSink(IHostsFileSink* sink) { m_pSink = sink; }
+
+    void RequestLoad(const std::wstring& path);
+    bool RequestSaveRecords();
+    // The text must have been handed in with SetTextToSave.
+    bool RequestSaveText();
+    void Cancel() { m_bCancel = 1; }
+    // Ends both workers and waits for them; later requests fail at once.
+    void Shutdown();
+
+    const std::wstring& GetPath() const { return m_strPath; }
+
+private:
+    static DWORD WINAPI ReaderThreadProc(LPVOID self);
+    static DWORD WINAPI WriterThreadProc(LPVOID self);
+    void ReadLoop();
+    void WriteLoop();
+    void Load();
+    void EndCancelledLoad();
+    bool SaveText();
+    bool SaveRecords();
+    CKernelHandle StartThread(LPTHREAD_START_ROUTINE proc);
+    // Wakes a worker; false when it has ended and will never answer.
+    bool Post(const CKernelHandle& request, const CKernelHandle& worker);
+
+    std::wstring m_strPath;
+    CKernelHandle m_hSaveRequest;
+    CKernelHandle m_hLoadRequest;
+    CKernelHandle m_hQuit;
+    CKernelHandle m_hReaderExited;
+    std::atomic<uint32_t> m_bCancel{0};
+    IHostsFileSink* m_pSink = nullptr;
+    std::atomic<uint32_t> m_bSaveText{0};
+    std::atomic<bool> m_bShutDown{false};
+    CAnsiCodec m_codec;
+    CKernelHandle m_hReaderThread;
+    CKernelHandle m_hWriterThread;
+};
