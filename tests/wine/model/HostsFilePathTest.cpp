@@ -1,5 +1,6 @@
 #include "hosts/HostsFilePath.h"
 
+#include "SavedRegistryValue.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -20,48 +21,10 @@ CRegKey OpenParameters(REGSAM access)
     return key;
 }
 
-// Puts "DataBasePath" back as it was, byte for byte, when the test ends: the other tests
-// of the run read the same value.
-class CSavedDataBasePath
+CSavedRegistryValue SavedDataBasePath()
 {
-public:
-    CSavedDataBasePath()
-    {
-        CRegKey key = OpenParameters(KEY_READ);
-        DWORD size = 0;
-        if (!key || RegQueryValueExW(key.Get(), kValueName, nullptr, &m_type, nullptr, &size) != ERROR_SUCCESS)
-            return;
-        m_bytes.resize(size);
-        m_present = RegQueryValueExW(key.Get(), kValueName, nullptr, &m_type, m_bytes.data(), &size) == ERROR_SUCCESS;
-        m_bytes.resize(size);
-    }
-    ~CSavedDataBasePath()
-    {
-        CRegKey key;
-        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kParametersKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Put(),
-                            nullptr) != ERROR_SUCCESS)
-            return;
-        if (m_present)
-            RegSetValueExW(key.Get(), kValueName, 0, m_type, m_bytes.data(), static_cast<DWORD>(m_bytes.size()));
-        else
-            RegDeleteValueW(key.Get(), kValueName);
-    }
-    CSavedDataBasePath(const CSavedDataBasePath&) = delete;
-    CSavedDataBasePath& operator=(const CSavedDataBasePath&) = delete;
-
-    bool Present() const { return m_present; }
-    DWORD Type() const { return m_type; }
-    std::wstring Text() const
-    {
-        std::wstring text(reinterpret_cast<const wchar_t*>(m_bytes.data()), m_bytes.size() / sizeof(wchar_t));
-        return text.substr(0, text.find(L'\0'));
-    }
-
-private:
-    bool m_present = false;
-    DWORD m_type = REG_NONE;
-    std::vector<BYTE> m_bytes;
-};
+    return CSavedRegistryValue(HKEY_LOCAL_MACHINE, kParametersKey, kValueName);
+}
 
 // Keeps a copy of the whole Parameters key, so a test may delete it, and puts it back.
 class CSavedParametersKey
@@ -113,19 +76,6 @@ struct RegistryCase
 void PrintTo(const RegistryCase& c, std::ostream* os)
 {
     *os << c.name;
-}
-
-// Registry data of `text`, written with exactly `byteCount` bytes. A non-NUL guard follows the
-// data so that RegSetValueExW does not add a missing terminator on its own (NT does that when
-// the character after the data is NUL).
-LONG SetDataBasePath(DWORD type, const std::wstring& text, size_t byteCount)
-{
-    CRegKey key = OpenParameters(KEY_SET_VALUE);
-    if (!key)
-        return ERROR_FILE_NOT_FOUND;
-    std::wstring data = text + L"ZZZZ";
-    return RegSetValueExW(key.Get(), kValueName, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                          static_cast<DWORD>(byteCount));
 }
 
 size_t WithNul(const std::wstring& text)
@@ -183,8 +133,8 @@ class HostsFilePathRegistry : public ::testing::TestWithParam<RegistryCase>
 TEST_P(HostsFilePathRegistry, BuildsPathFromDataBasePath)
 {
     const RegistryCase& c = GetParam();
-    CSavedDataBasePath saved;
-    ASSERT_EQ(ERROR_SUCCESS, SetDataBasePath(c.type, c.text, c.byteCount));
+    const CSavedRegistryValue saved = SavedDataBasePath();
+    ASSERT_TRUE(saved.Set(c.type, c.text, static_cast<DWORD>(c.byteCount)));
     EXPECT_EQ(c.expected, GetHostsFilePath());
 }
 
@@ -193,10 +143,8 @@ INSTANTIATE_TEST_SUITE_P(Values, HostsFilePathRegistry, ::testing::ValuesIn(Regi
 
 TEST(HostsFilePath, MissingValueGivesEmptyPath)
 {
-    CSavedDataBasePath saved;
-    CRegKey key = OpenParameters(KEY_SET_VALUE);
-    ASSERT_TRUE(key);
-    RegDeleteValueW(key.Get(), kValueName);
+    const CSavedRegistryValue saved = SavedDataBasePath();
+    ASSERT_TRUE(saved.Delete());
     EXPECT_EQ(L"", GetHostsFilePath());
 }
 
@@ -211,7 +159,7 @@ TEST(HostsFilePath, MissingKeyGivesEmptyPath)
 // The value the prefix came with leads to its real hosts file (only looked at, never opened).
 TEST(HostsFilePath, PrefixValueNamesExistingHostsFile)
 {
-    CSavedDataBasePath saved;
+    const CSavedRegistryValue saved = SavedDataBasePath();
     ASSERT_TRUE(saved.Present());
     const std::wstring path = GetHostsFilePath();
     std::wstring folder = saved.Text();
