@@ -1,0 +1,91 @@
+// Wall time of a full load and a full record save of a 200,000-line hosts file through the
+// model's reader and writer threads. Run under Wine (or Windows); prints medians.
+#include "SampleHostsFile.h"
+
+#include "hosts/FileReplacer.h"
+#include "hosts/HostsFile.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace
+{
+class CWaitingSink : public IHostsFileSink
+{
+public:
+    CWaitingSink() : m_done(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+    void OnLineCount(int) override {}
+    void OnProgress(int, const std::wstring&) override {}
+    void OnLoadFinished(bool ok) override { Finish(ok); }
+    void OnSaveFinished(bool ok) override { Finish(ok); }
+    void OnLoadCancelled() override { Finish(false); }
+    bool Wait() const { return WaitForSingleObject(m_done.Get(), 60000) == WAIT_OBJECT_0 && m_ok; }
+
+private:
+    void Finish(bool ok)
+    {
+        m_ok = ok;
+        SetEvent(m_done.Get());
+    }
+    CKernelHandle m_done;
+    bool m_ok = false;
+};
+
+double Seconds(LARGE_INTEGER from, LARGE_INTEGER to)
+{
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+} // namespace
+
+int main()
+{
+    const int lines = 200000;
+    const int runs = 7;
+    const std::string bytes = MakeSampleHostsFile(lines);
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring path = std::wstring(folder) + L"norvik-bench-hosts";
+    if (ReplaceFileContents(path, bytes) != WriteResult::Ok)
+    {
+        std::fprintf(stderr, "cannot write the sample file\n");
+        return 1;
+    }
+
+    CWaitingSink sink;
+    CHostsFile file;
+    file.SetSink(&sink);
+    std::vector<double> loads;
+    std::vector<double> saves;
+    for (int run = 0; run < runs; ++run)
+    {
+        LARGE_INTEGER start, loaded, saved;
+        QueryPerformanceCounter(&start);
+        file.RequestLoad(path);
+        if (!sink.Wait())
+            return 1;
+        QueryPerformanceCounter(&loaded);
+        file.RequestSaveRecords();
+        if (!sink.Wait())
+            return 1;
+        QueryPerformanceCounter(&saved);
+        loads.push_back(Seconds(start, loaded));
+        saves.push_back(Seconds(loaded, saved));
+    }
+    const double megabytes = static_cast<double>(bytes.size()) / 1e6;
+    std::printf("file: %d lines, %.2f MB, %d entries; %d runs\n", lines, megabytes, file.GetEntryCount(), runs);
+    std::printf("load (read, convert, parse, snapshot): median %.1f ms, %.1f MB/s (first %.1f ms)\n",
+                Median(loads) * 1e3, megabytes / Median(loads), loads.front() * 1e3);
+    std::printf("record save (format, convert, write beside, replace): median %.1f ms, %.1f MB/s (first %.1f ms)\n",
+                Median(saves) * 1e3, megabytes / Median(saves), saves.front() * 1e3);
+    DeleteFileW(path.c_str());
+    return 0;
+}
