@@ -88,6 +88,8 @@ void CHostsFile::Shutdown()
         WaitForSingleObject(m_hReaderThread.Get(), INFINITE);
     if (m_hWriterThread)
         WaitForSingleObject(m_hWriterThread.Get(), INFINITE);
+    // Only now: a save requested before the quit may still have been writing these records.
+    Clear();
 }
 
 bool CHostsFile::Post(const CKernelHandle& request, const CKernelHandle& worker)
@@ -152,7 +154,6 @@ void CHostsFile::ReadLoop()
     // A load asked for before the quit is still answered (as cancelled): its requester waits.
     while (WaitForMultipleObjects(2, wake, FALSE, INFINITE) == WAIT_OBJECT_0)
         Load();
-    Clear();
     SetEvent(m_hReaderExited.Get());
 }
 
