@@ -116,17 +116,20 @@ void CHostsDocument::FinishLoad()
 std::wstring CHostsDocument::FormatRecords() const
 {
     std::wstring out;
+    // The last loaded text is close to what comes out; growing 6 MB step by step costs more.
+    out.reserve(m_strText.size() + 4 * (m_entries.size() + m_otherLines.size()) + 16);
     std::wstring line;
     auto write = [&](const CHostsRecord& record) {
         line.clear();
         CHostsLine::AppendFormatted(record, line);
         // Text-mode output: every "\n" goes to the file as CR LF.
-        for (wchar_t c : line)
+        size_t from = 0;
+        for (size_t lf = line.find(L'\n'); lf != std::wstring::npos; lf = line.find(L'\n', from))
         {
-            if (c == L'\n')
-                out += L'\r';
-            out += c;
+            out.append(line, from, lf - from).append(L"\r\n");
+            from = lf + 1;
         }
+        out.append(line, from, std::wstring::npos);
     };
     size_t other = 0;
     for (const auto& entry : m_entries)
