@@ -1,0 +1,39 @@
+#pragma once
+
+// Dialog templates
+#define IDD_HOSTS_EDITOR 15176
+#define IDD_LOAD_PROGRESS 15227
+
+// Controls of the editor form
+#define IDC_HOSTS_TEXT 16171
+#define IDC_READ_ONLY 16400
+#define IDC_HOSTS_TABLE 16525
+#define IDC_LAST_MODIFIED_LABEL 17549
+#define IDC_LAST_MODIFIED 17550
+
+// Controls of the progress dialog
+#define IDC_PROGRESS_CANCEL 16014
+#define IDC_PROGRESS_TEXT 16468
+#define IDC_PROGRESS_CAPTION 16469
+#define IDC_PROGRESS_BAR 16470
+
+// Commands; each is also its tooltip's string and its icon's key
+#define ID_ADD_RECORD 42781
+#define ID_DELETE_RECORD 42782
+#define ID_REFRESH 42783
+#define ID_EDIT_RECORD 42784
+#define ID_VIEW_AS_TABLE 42795
+#define ID_VIEW_AS_TEXT 42796
+#define ID_SAVE_CHANGES 42797
+#define ID_DISCARD_CHANGES 42798
+#define ID_REVERT_TO_DEFAULT 42799
+#define ID_SEARCH 42800
+#define ID_ABOUT 42801
+#define ID_RESET_SKIN 42802
+#define ID_SELECT_SKIN 42803
+
+// Sent by the progress dialog's Cancel button to its notify window
+#define ID_CANCEL_LOAD 32513
+
+// The default hosts file
+#define IDR_DEFAULT_HOSTS 16004

@@ -1,0 +1,140 @@
+#include "ui/CommandBar.h"
+
+#include <commctrl.h>
+
+namespace
+{
+const int kIconSize = 32;
+
+int AddIcon(HIMAGELIST list, HMODULE module, UINT id)
+{
+    const CIcon icon(static_cast<HICON>(
+        LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, kIconSize, kIconSize, LR_DEFAULTCOLOR)));
+    // A missing icon still takes its place, so that the indexes of both lists stay in step.
+    if (!icon)
+    {
+        const CBitmap blank(CreateBitmap(kIconSize, kIconSize, 1, 32, nullptr));
+        return ImageList_Add(list, blank.Get(), nullptr);
+    }
+    return ImageList_ReplaceIcon(list, -1, icon.Get());
+}
+} // namespace
+
+CCommandBar::~CCommandBar()
+{
+    if (m_hwnd && IsWindow(m_hwnd))
+        RemoveWindowSubclass(m_hwnd, &SubclassProc, 0);
+}
+
+bool CCommandBar::Create(HWND parent, HMODULE module, const wchar_t* title, const std::vector<CommandButton>& buttons,
+                         ICommandStateSource* source)
+{
+    m_module = module;
+    m_source = source;
+    m_hwnd = CreateWindowExW(0, TOOLBARCLASSNAMEW, title,
+                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | TBSTYLE_LIST |
+                                 CCS_TOP | CCS_NODIVIDER | CCS_NORESIZE,
+                             0, 0, 0, 0, parent, nullptr, module, nullptr);
+    if (!m_hwnd)
+        return false;
+    SendMessageW(m_hwnd, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    // Captions name the buttons (for tooltips' fallback and screen readers) but are not drawn.
+    SendMessageW(m_hwnd, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
+
+    m_normalImages.Reset(ImageList_Create(kIconSize, kIconSize, ILC_COLOR32, static_cast<int>(buttons.size()), 0));
+    m_disabledImages.Reset(ImageList_Create(kIconSize, kIconSize, ILC_COLOR32, static_cast<int>(buttons.size()), 0));
+    std::vector<TBBUTTON> items;
+    for (const CommandButton& button : buttons)
+    {
+        if (button.startsGroup && !items.empty())
+        {
+            TBBUTTON separator = {};
+            separator.fsStyle = BTNS_SEP;
+            items.push_back(separator);
+        }
+        TBBUTTON item = {};
+        item.iBitmap = AddIcon(m_normalImages.Get(), module, button.normalIcon);
+        AddIcon(m_disabledImages.Get(), module, button.disabledIcon);
+        item.idCommand = static_cast<int>(button.id);
+        item.fsState = TBSTATE_ENABLED;
+        item.fsStyle = BTNS_BUTTON;
+        item.iString = reinterpret_cast<INT_PTR>(button.caption);
+        items.push_back(item);
+        m_ids.push_back(button.id);
+    }
+    SendMessageW(m_hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_normalImages.Get()));
+    SendMessageW(m_hwnd, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(m_disabledImages.Get()));
+    SendMessageW(m_hwnd, TB_ADDBUTTONSW, items.size(), reinterpret_cast<LPARAM>(items.data()));
+    SendMessageW(m_hwnd, TB_AUTOSIZE, 0, 0);
+    SetWindowSubclass(m_hwnd, &SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    UpdateStates();
+    return true;
+}
+
+void CCommandBar::UpdateStates()
+{
+    if (!m_hwnd || !m_source)
+        return;
+    for (UINT id : m_ids)
+    {
+        CCommandState state;
+        state.checked = IsButtonChecked(id);
+        m_source->QueryCommandState(id, state);
+        if (state.enabled != IsButtonEnabled(id))
+            SendMessageW(m_hwnd, TB_ENABLEBUTTON, id, MAKELPARAM(state.enabled, 0));
+        if (state.checked != IsButtonChecked(id))
+            SendMessageW(m_hwnd, TB_CHECKBUTTON, id, MAKELPARAM(state.checked, 0));
+    }
+}
+
+int CCommandBar::Layout()
+{
+    if (!m_hwnd)
+        return 0;
+    RECT parent;
+    GetClientRect(GetParent(m_hwnd), &parent);
+    const DWORD size = static_cast<DWORD>(SendMessageW(m_hwnd, TB_GETBUTTONSIZE, 0, 0));
+    const int height = HIWORD(size) + 4;
+    SetWindowPos(m_hwnd, nullptr, 0, 0, parent.right - parent.left, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    return height;
+}
+
+bool CCommandBar::OnNotify(NMHDR* header)
+{
+    if (!m_hwnd || header->code != TTN_GETDISPINFOW)
+        return false;
+    auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
+    if (GetParent(header->hwndFrom) != m_hwnd &&
+        reinterpret_cast<HWND>(SendMessageW(m_hwnd, TB_GETTOOLTIPS, 0, 0)) != header->hwndFrom)
+        return false;
+    // The tooltip of a command is its string-table entry.
+    info->hinst = m_module;
+    info->lpszText = MAKEINTRESOURCEW(header->idFrom);
+    return true;
+}
+
+bool CCommandBar::IsButtonEnabled(UINT id) const
+{
+    return SendMessageW(m_hwnd, TB_ISBUTTONENABLED, id, 0) != 0;
+}
+
+bool CCommandBar::IsButtonChecked(UINT id) const
+{
+    return SendMessageW(m_hwnd, TB_ISBUTTONCHECKED, id, 0) != 0;
+}
+
+LRESULT CALLBACK CCommandBar::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,
+                                           DWORD_PTR data)
+{
+    if (message == WM_IDLEUPDATECMDUI)
+    {
+        reinterpret_cast<CCommandBar*>(data)->UpdateStates();
+        return 0;
+    }
+    if (message == WM_NCDESTROY)
+    {
+        RemoveWindowSubclass(hwnd, &SubclassProc, 0);
+        reinterpret_cast<CCommandBar*>(data)->m_hwnd = nullptr;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "ui/GdiObject.h"
+
+#include <windows.h>
+
+#include <vector>
+
+// The idle-update message: worker threads post it to the command bar to refresh button states.
+const UINT WM_IDLEUPDATECMDUI = 0x0363;
+
+struct CCommandState
+{
+    bool enabled = true;
+    bool checked = false;
+};
+
+// Answers the command bar's state queries.
+class ICommandStateSource
+{
+public:
+    virtual void QueryCommandState(UINT id, CCommandState& state) = 0;
+
+protected:
+    ~ICommandStateSource() = default;
+};
+
+struct CommandButton
+{
+    UINT id;
+    const wchar_t* caption;
+    UINT normalIcon;
+    UINT disabledIcon;
+    bool startsGroup;
+};
+
+// A toolbar of 32 x 32 icon buttons across the top of its parent. Clicks arrive at the parent
+// as WM_COMMAND with the button's id; tooltips are the string-table entries of the ids.
+class CCommandBar
+{
+public:
+    CCommandBar() = default;
+    ~CCommandBar();
+    CCommandBar(const CCommandBar&) = delete;
+    CCommandBar& operator=(const CCommandBar&) = delete;
+
+    bool Create(HWND parent, HMODULE module, const wchar_t* title, const std::vector<CommandButton>& buttons,
+                ICommandStateSource* source);
+    HWND Hwnd() const { return m_hwnd; }
+    // Re-runs every state query now.
+    void UpdateStates();
+    // Stretches the bar over the parent's width; returns its height.
+    int Layout();
+    // The parent passes its WM_NOTIFY here; true when it was the bar's tooltip request.
+    bool OnNotify(NMHDR* header);
+
+    bool IsButtonEnabled(UINT id) const;
+    bool IsButtonChecked(UINT id) const;
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR data);
+
+    HWND m_hwnd = nullptr;
+    HMODULE m_module = nullptr;
+    ICommandStateSource* m_source = nullptr;
+    std::vector<UINT> m_ids;
+    CImageList m_normalImages;
+    CImageList m_disabledImages;
+};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "ui/Window.h"
+
+// A dialog from a resource template, modeless or modal. Handlers are virtual; a handler that
+// returns false leaves the message to the default dialog processing.
+class CDialog : public CWindow
+{
+public:
+    explicit CDialog(UINT templateId) : m_templateId(templateId) {}
+    virtual ~CDialog();
+    CDialog(const CDialog&) = delete;
+    CDialog& operator=(const CDialog&) = delete;
+
+    bool Create(HMODULE module, HWND parent);
+    INT_PTR DoModal(HMODULE module, HWND parent);
+    void Destroy();
+    UINT TemplateId() const { return m_templateId; }
+
+    // Data exchange: fields to controls (toControls) or back. Notifications that the controls
+    // raise while it runs are not handled.
+    void UpdateData(bool toControls);
+    bool IsExchangingData() const { return m_exchanging; }
+
+protected:
+    virtual bool OnInitDialog() { return true; }
+    virtual bool OnCommand(WORD id, WORD code, HWND control);
+    virtual bool OnNotify(NMHDR* header, LRESULT& result);
+    virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    virtual void DoDataExchange(bool /*toControls*/) {}
+    virtual void OnOK();
+    virtual void OnCancel();
+    virtual void OnDestroy() {}
+
+    void EndDialog(INT_PTR result);
+    bool IsModal() const { return m_modal; }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+
+    UINT m_templateId;
+    bool m_modal = false;
+    bool m_exchanging = false;
+};

@@ -1,0 +1,41 @@
+#include "ui/ResizeLayout.h"
+
+#include "ui/Window.h"
+
+#include <cmath>
+
+void CResizeLayout::Attach(HWND parent)
+{
+    m_parent = parent;
+    const RECT client = CWindow(parent).ClientRect();
+    m_initialSize = {client.right - client.left, client.bottom - client.top};
+    m_items.clear();
+}
+
+void CResizeLayout::Add(HWND control, Anchor anchor)
+{
+    if (control)
+        m_items.push_back({control, CWindow(control).RectInParent(), anchor});
+}
+
+void CResizeLayout::Apply() const
+{
+    if (!m_parent || m_items.empty())
+        return;
+    const RECT client = CWindow(m_parent).ClientRect();
+    const double growX = (client.right - client.left) - m_initialSize.cx;
+    const double growY = (client.bottom - client.top) - m_initialSize.cy;
+    HDWP positions = BeginDeferWindowPos(static_cast<int>(m_items.size()));
+    for (const Item& item : m_items)
+    {
+        const int left = item.initial.left + static_cast<int>(std::lround(growX * item.anchor.left));
+        const int top = item.initial.top + static_cast<int>(std::lround(growY * item.anchor.top));
+        const int right = item.initial.right + static_cast<int>(std::lround(growX * item.anchor.right));
+        const int bottom = item.initial.bottom + static_cast<int>(std::lround(growY * item.anchor.bottom));
+        if (positions)
+            positions = DeferWindowPos(positions, item.control, nullptr, left, top, right - left, bottom - top,
+                                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (positions)
+        EndDeferWindowPos(positions);
+}
