@@ -3,33 +3,12 @@
 #include "hosts/FileReplacer.h"
 #include "hosts/HostsFileAccess.h"
 #include "hosts/LineSplitter.h"
+#include "ui/ModuleThread.h"
 
 #include <cwchar>
 
 namespace
 {
-HMODULE ModuleOfThisCode()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&ModuleOfThisCode), &module);
-    return module;
-}
-
-bool CodeLivesInDll()
-{
-    const HMODULE module = ModuleOfThisCode();
-    return module && module != GetModuleHandleW(nullptr);
-}
-
-// A worker holds a reference on the module, so that a host unloading it cannot pull the code
-// from under a running thread; the thread gives the reference back as its very last act.
-void ExitWorker()
-{
-    if (CodeLivesInDll())
-        FreeLibraryAndExitThread(ModuleOfThisCode(), 0);
-}
-
 std::wstring ProgressText(int index, int count)
 {
     wchar_t text[96];
@@ -51,8 +30,8 @@ CHostsFile::CHostsFile()
 {
     if (m_hSaveRequest && m_hLoadRequest && m_hQuit && m_hReaderExited)
     {
-        m_hReaderThread = StartThread(&ReaderThreadProc);
-        m_hWriterThread = StartThread(&WriterThreadProc);
+        m_hReaderThread = StartModuleThread(&ReaderThreadProc, this);
+        m_hWriterThread = StartModuleThread(&WriterThreadProc, this);
     }
     // Without both workers a request would never be answered: fail every one at once.
     if (!m_hReaderThread || !m_hWriterThread)
@@ -62,18 +41,6 @@ CHostsFile::CHostsFile()
 CHostsFile::~CHostsFile()
 {
     Shutdown();
-}
-
-CKernelHandle CHostsFile::StartThread(LPTHREAD_START_ROUTINE proc)
-{
-    HMODULE reference = nullptr;
-    if (CodeLivesInDll() &&
-        !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(proc), &reference))
-        return CKernelHandle();
-    CKernelHandle thread(CreateThread(nullptr, 0, proc, this, 0, nullptr));
-    if (!thread && reference)
-        FreeLibrary(reference);
-    return thread;
 }
 
 void CHostsFile::Shutdown()
@@ -136,14 +103,14 @@ bool CHostsFile::RequestSaveText()
 DWORD WINAPI CHostsFile::ReaderThreadProc(LPVOID self)
 {
     static_cast<CHostsFile*>(self)->ReadLoop();
-    ExitWorker();
+    ExitModuleThread();
     return 0;
 }
 
 DWORD WINAPI CHostsFile::WriterThreadProc(LPVOID self)
 {
     static_cast<CHostsFile*>(self)->WriteLoop();
-    ExitWorker();
+    ExitModuleThread();
     return 0;
 }
 

@@ -42,7 +42,6 @@ private:
     void EndCancelledLoad();
     bool SaveText();
     bool SaveRecords();
-    CKernelHandle StartThread(LPTHREAD_START_ROUTINE proc);
     // Wakes a worker; false when it has ended and will never answer.
     bool Post(const CKernelHandle& request, const CKernelHandle& worker);
 

@@ -1,7 +1,143 @@
-#include <windows.h>
+// The eight exports and the module's load and unload.
+#define NORVIK_BUILDING_MODULE
+#include "module/NorvikApi.h"
 
-// Until the editor form exists the module has no unsaved changes to report.
-extern "C" __declspec(dllexport) int IsHostsChanged()
+#include "form/HostsEditorForm.h"
+#include "ui/ActivationContext.h"
+
+#include <commctrl.h>
+
+#include <memory>
+#include <new>
+
+namespace
 {
-    return 0;
+HMODULE g_module = nullptr;
+std::unique_ptr<CHostsEditorForm> g_form;
+
+// The first enabled tab stop after the last child, wrapping; null when there is none.
+HWND FirstEnabledTabStop(HWND window)
+{
+    const HWND last = GetWindow(GetWindow(window, GW_CHILD), GW_HWNDLAST);
+    if (!last)
+        return nullptr;
+    HWND candidate = GetNextDlgTabItem(window, last, FALSE);
+    const HWND start = candidate;
+    while (candidate && !IsWindowEnabled(candidate))
+    {
+        candidate = GetNextDlgTabItem(window, candidate, FALSE);
+        if (candidate == start)
+            return nullptr;
+    }
+    return candidate;
+}
+
+HWND LastEnabledTabStop(HWND window)
+{
+    const HWND first = GetWindow(window, GW_CHILD);
+    if (!first)
+        return nullptr;
+    HWND candidate = GetNextDlgTabItem(window, first, TRUE);
+    const HWND start = candidate;
+    while (candidate && !IsWindowEnabled(candidate))
+    {
+        candidate = GetNextDlgTabItem(window, candidate, TRUE);
+        if (candidate == start)
+            return nullptr;
+    }
+    return candidate;
+}
+} // namespace
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
+{
+    switch (reason)
+    {
+    case DLL_PROCESS_ATTACH:
+        g_module = instance;
+        DisableThreadLibraryCalls(instance);
+        CActivationContext::Create(instance);
+        break;
+    case DLL_PROCESS_DETACH:
+        // At process exit the other threads are gone already; tearing the form down then
+        // would wait for nothing and touch windows of a dying process.
+        if (!reserved)
+            g_form.reset();
+        else
+            (void)g_form.release();
+        CActivationContext::Release();
+        break;
+    default:
+        break;
+    }
+    return TRUE;
+}
+
+NORVIK_API bool Init(IEditorHost* host, IEditorFocusHandler* focusHandler)
+{
+    CActivationScope scope;
+    g_form.reset();
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+    g_form.reset(new (std::nothrow) CHostsEditorForm(g_module, host, focusHandler));
+    return g_form != nullptr;
+}
+
+NORVIK_API HWND Activate(HWND parent, int left, int top, int right, int bottom)
+{
+    if (!g_form)
+        return nullptr;
+    CActivationScope scope;
+    // Each form gets its window on its first activation, a form made by a later Init included.
+    if (!g_form->Hwnd())
+    {
+        const RECT rect = {left, top, right, bottom};
+        if (!g_form->CreateIn(parent, rect))
+            return nullptr;
+    }
+    else if (CLoadProgressDialog* progress = g_form->GetProgressDialog())
+    {
+        if (g_form->IsLoading() && g_form->IsProgressShown())
+            progress->ShowCentered();
+        else
+            progress->Hide();
+    }
+    return g_form->Hwnd();
+}
+
+NORVIK_API void Deactivate()
+{
+    if (!g_form)
+        return;
+    g_form->Discard();
+    if (CLoadProgressDialog* progress = g_form->GetProgressDialog())
+        progress->Hide();
+}
+
+NORVIK_API void CloseHostEditor()
+{
+    if (g_form)
+        g_form->Close();
+}
+
+NORVIK_API int SaveHosts()
+{
+    return g_form && g_form->Save() ? 1 : 0;
+}
+
+NORVIK_API int IsHostsChanged()
+{
+    if (!g_form || g_form->IsLoading())
+        return 0;
+    return g_form->IsContentModified() || g_form->IsReadOnlyModified() ? 1 : 0;
+}
+
+NORVIK_API HWND GetFirstFormControl()
+{
+    return g_form && g_form->Hwnd() ? FirstEnabledTabStop(g_form->Hwnd()) : nullptr;
+}
+
+NORVIK_API HWND GetLastFormControl()
+{
+    return g_form && g_form->Hwnd() ? LastEnabledTabStop(g_form->Hwnd()) : nullptr;
 }

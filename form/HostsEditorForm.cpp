@@ -1,0 +1,670 @@
+#include "form/HostsEditorForm.h"
+
+#include "hosts/DefaultHostsFile.h"
+#include "hosts/FileTimeText.h"
+#include "hosts/HostsFileAccess.h"
+#include "hosts/HostsFilePath.h"
+#include "paths/PathResolver.h"
+#include "resources/resource.h"
+#include "ui/MessageBox.h"
+#include "ui/ModuleThread.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+namespace
+{
+const wchar_t kSettingsFileName[] = L"norvikcfg.bin";
+const wchar_t kError[] = L"Error";
+const wchar_t kConfirmation[] = L"Confirmation";
+const wchar_t kConfirmationBlank[] = L"Confirmation ";
+const uint64_t kLargeFile = 20480;
+
+const std::vector<CommandButton>& ToolbarButtons()
+{
+    static const std::vector<CommandButton> buttons = {
+        {ID_REFRESH, L"Refresh", 15013, 15014, false},
+        {ID_SAVE_CHANGES, L"Save changes", 15028, 15029, true},
+        {ID_DISCARD_CHANGES, L"Discard changes", 15021, 15022, false},
+        {ID_ADD_RECORD, L"Add record", 15015, 15016, true},
+        {ID_DELETE_RECORD, L"Delete record", 15019, 15020, false},
+        {ID_EDIT_RECORD, L"Edit record", 15024, 15025, false},
+        {ID_VIEW_AS_TABLE, L"View as table", 15032, 15033, true},
+        {ID_VIEW_AS_TEXT, L"View as text", 15026, 15027, false},
+        {ID_SEARCH, L"Search", 15030, 15031, true},
+        {ID_REVERT_TO_DEFAULT, L"Revert to default hosts file", 15017, 15018, true},
+        {ID_RESET_SKIN, L"Enable/disable skin", 15035, 15036, true},
+        {ID_SELECT_SKIN, L"Select skin", 15037, 15038, false},
+        {ID_ABOUT, L"About", 15034, 15034, true},
+    };
+    return buttons;
+}
+
+CKernelHandle NewEvent(bool manualReset, bool initiallySet)
+{
+    return CKernelHandle(CreateEventW(nullptr, manualReset, initiallySet, nullptr));
+}
+} // namespace
+
+CHostsEditorForm::CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFocusHandler* focusHandler)
+    : CDialog(IDD_HOSTS_EDITOR)
+    , m_module(module)
+    , m_hLoadFinished(NewEvent(false, false))
+    , m_hLoadCancelled(NewEvent(false, false))
+    , m_hSaveFinished(NewEvent(false, false))
+    , m_hSaveGate(NewEvent(true, true))
+    , m_pHost(host)
+    , m_pFocusHandler(focusHandler)
+{
+    // The host promises a trailing backslash; nothing is added if it forgets.
+    if (m_pHost)
+        m_strSettingsFile = m_pHost->GetSettingsFolder() + kSettingsFileName;
+
+    CPathResolver resolver;
+    resolver.Initialize(CPathResolver::GetDefaultUserName());
+    m_strHostsPath = resolver.NormalizePath(GetHostsFilePath());
+
+    m_hostsFile.SetSink(this);
+    m_pProgressDialog = std::make_unique<CLoadProgressDialog>(nullptr, L"Hosts file loading progress...");
+    if (!m_pProgressDialog->Create(module))
+        m_pProgressDialog.reset();
+}
+
+CHostsEditorForm::~CHostsEditorForm()
+{
+    m_bClosing = true;
+    // The window goes first: its destruction stops the hosts file's threads.
+    Destroy();
+    m_hostsFile.Shutdown();
+    WaitForLoadThread();
+    m_pProgressDialog.reset();
+}
+
+bool CHostsEditorForm::CreateIn(HWND parent, const RECT& rect)
+{
+    if (!Create(m_module, parent))
+        return false;
+    MoveWindow(m_hwnd, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+    m_commandBar.Layout();
+    ShowWindow(m_hwnd, SW_SHOW);
+    if (m_pProgressDialog)
+        m_pProgressDialog->SetNotifyWindow(m_hwnd);
+    StartLoad();
+    return true;
+}
+
+bool CHostsEditorForm::OnInitDialog()
+{
+    if (!m_commandBar.Create(m_hwnd, m_module, L"Host editor", ToolbarButtons(), this))
+        return false;
+    const int barHeight = m_commandBar.Layout();
+
+    m_editText = Item(IDC_HOSTS_TEXT);
+    // The views start below the bar, whatever height the icons give it.
+    RECT viewRect = CWindow(m_editText).RectInParent();
+    if (viewRect.top < barHeight)
+        viewRect.top = barHeight;
+    MoveWindow(m_editText, viewRect.left, viewRect.top, viewRect.right - viewRect.left,
+               viewRect.bottom - viewRect.top, FALSE);
+    ShowWindow(m_editText, SW_HIDE);
+    if (!m_wndTable.Create(m_hwnd, IDC_HOSTS_TABLE, viewRect, m_editText, &m_hostsFile))
+        return false;
+
+    m_layout.Attach(m_hwnd);
+    m_layout.Add(m_editText, {0, 0, 1, 1});
+    m_layout.Add(m_wndTable.Hwnd(), {0, 0, 1, 1});
+    m_layout.Add(Item(IDC_READ_ONLY), {0, 1, 0, 1});
+    m_layout.Add(Item(IDC_LAST_MODIFIED_LABEL), {1, 1, 1, 1});
+    m_layout.Add(Item(IDC_LAST_MODIFIED), {1, 1, 1, 1});
+    return true;
+}
+
+void CHostsEditorForm::DoDataExchange(bool toControls)
+{
+    const HWND readOnly = Item(IDC_READ_ONLY);
+    const HWND lastModified = Item(IDC_LAST_MODIFIED);
+    if (toControls)
+    {
+        SetWindowTextW(m_editText, m_strText.c_str());
+        SendMessageW(readOnly, BM_SETCHECK, m_nReadOnly ? BST_CHECKED : BST_UNCHECKED, 0);
+        SetWindowTextW(lastModified, m_strLastModified.c_str());
+    }
+    else
+    {
+        m_strText = CWindow::GetText(m_editText);
+        m_nReadOnly = SendMessageW(readOnly, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+        m_strLastModified = CWindow::GetText(lastModified);
+    }
+}
+
+void CHostsEditorForm::QueryCommandState(UINT id, CCommandState& state)
+{
+    if ((m_bLoading || m_bSaving) && id != ID_ABOUT)
+    {
+        state.enabled = false;
+        return;
+    }
+    const bool usable = !m_bLoadFailed;
+    const bool table = m_nViewMode == VIEW_TABLE;
+    switch (id)
+    {
+    case ID_ADD_RECORD:
+        state.enabled = usable && table;
+        break;
+    case ID_DELETE_RECORD:
+    case ID_EDIT_RECORD:
+        state.enabled = usable && m_hostsFile.GetEntryCount() > 0 && table;
+        break;
+    case ID_VIEW_AS_TABLE:
+        state.enabled = usable;
+        state.checked = table;
+        break;
+    case ID_VIEW_AS_TEXT:
+        state.enabled = usable;
+        state.checked = m_nViewMode == VIEW_TEXT;
+        break;
+    case ID_SAVE_CHANGES:
+    case ID_DISCARD_CHANGES:
+        state.enabled = usable && (IsContentModified() || IsReadOnlyModified());
+        break;
+    case ID_REVERT_TO_DEFAULT:
+    case ID_SEARCH:
+        state.enabled = usable;
+        break;
+    case ID_RESET_SKIN:
+    case ID_SELECT_SKIN:
+        // Skins come with the settings.
+        state.enabled = false;
+        break;
+    default:
+        break;
+    }
+}
+
+bool CHostsEditorForm::OnCommand(WORD id, WORD code, HWND control)
+{
+    if (id == ID_CANCEL_LOAD)
+    {
+        m_hostsFile.Cancel();
+        return true;
+    }
+    if (control && control == m_commandBar.Hwnd())
+    {
+        RunCommand(id);
+        UpdateCommandStates();
+        return true;
+    }
+    if (id == IDC_READ_ONLY && code == BN_CLICKED)
+    {
+        UpdateCommandStates();
+        return true;
+    }
+    if (id == IDC_HOSTS_TEXT && code == EN_CHANGE)
+    {
+        if (IsExchangingData())
+            return true;
+        const int length = GetWindowTextLengthW(m_editText);
+        const LRESULT limit = SendMessageW(m_editText, EM_GETLIMITTEXT, 0, 0);
+        if (length >= limit)
+            SendMessageW(m_editText, EM_SETLIMITTEXT, static_cast<WPARAM>(length) * 2, 0);
+        if (!m_bLoading)
+            UpdateCommandStates();
+        return true;
+    }
+    return CDialog::OnCommand(id, code, control);
+}
+
+void CHostsEditorForm::RunCommand(UINT id)
+{
+    switch (id)
+    {
+    case ID_REFRESH:
+        Refresh();
+        break;
+    case ID_SAVE_CHANGES:
+        Save();
+        break;
+    case ID_DISCARD_CHANGES:
+        Discard();
+        break;
+    case ID_VIEW_AS_TABLE:
+        OnViewAsTable();
+        break;
+    case ID_VIEW_AS_TEXT:
+        OnViewAsText();
+        break;
+    case ID_REVERT_TO_DEFAULT:
+        RevertToDefault();
+        break;
+    default:
+        break;
+    }
+}
+
+bool CHostsEditorForm::OnNotify(NMHDR* header, LRESULT& result)
+{
+    if (m_commandBar.OnNotify(header))
+        return true;
+    return m_wndTable.OnNotify(header, result);
+}
+
+bool CHostsEditorForm::OnMessage(UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& result)
+{
+    if (message == WM_SIZE)
+    {
+        m_commandBar.Layout();
+        m_layout.Apply();
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+void CHostsEditorForm::OnDestroy()
+{
+    m_hostsFile.Shutdown();
+}
+
+void CHostsEditorForm::UpdateCommandStates()
+{
+    m_commandBar.UpdateStates();
+}
+
+void CHostsEditorForm::PostIdleUpdate()
+{
+    if (m_commandBar.Hwnd())
+        PostMessageW(m_commandBar.Hwnd(), WM_IDLEUPDATECMDUI, 0, 0);
+}
+
+int CHostsEditorForm::Message(const wchar_t* text, const wchar_t* caption, UINT flags)
+{
+    return ShowMessageBox(m_hwnd, text, caption, flags);
+}
+
+// --- change detection and views ---
+
+bool CHostsEditorForm::IsContentModified()
+{
+    if (m_bLoadFailed || m_bLoading || m_bSaving || !m_hwnd)
+        return false;
+    UpdateData(false);
+    if (m_nViewMode == VIEW_TABLE)
+        return m_hostsFile.IsModified();
+    if (m_nViewMode == VIEW_TEXT)
+        return m_strText != m_hostsFile.GetText();
+    return false;
+}
+
+bool CHostsEditorForm::IsReadOnlyModified()
+{
+    if (!m_hwnd)
+        return false;
+    UpdateData(false);
+    return m_nReadOnly != m_nReadOnlyOnDisk;
+}
+
+bool CHostsEditorForm::ConfirmPendingChanges()
+{
+    const bool content = IsContentModified();
+    const bool readOnly = IsReadOnlyModified();
+    if (!content && !readOnly)
+        return true;
+    switch (Message(L"Hosts file (and/or its \"read-only\" attribute) was changed. Save changes before switching?",
+                    kConfirmationBlank, MB_YESNOCANCEL | MB_ICONQUESTION))
+    {
+    case IDYES:
+        return Save();
+    case IDNO:
+        Discard();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CHostsEditorForm::OnViewAsText()
+{
+    if (m_nViewMode == VIEW_TEXT || !ConfirmPendingChanges())
+        return;
+    if (m_bSavedSinceLoad)
+        StartLoad();
+    m_nViewMode = VIEW_TEXT;
+    ShowWindow(m_wndTable.Hwnd(), SW_HIDE);
+    ShowWindow(m_editText, SW_SHOW);
+    SetFocus(m_editText);
+}
+
+void CHostsEditorForm::OnViewAsTable()
+{
+    if (m_nViewMode == VIEW_TABLE || !ConfirmPendingChanges())
+        return;
+    if (m_bSavedSinceLoad)
+        StartLoad();
+    m_nViewMode = VIEW_TABLE;
+    ShowWindow(m_wndTable.Hwnd(), SW_SHOW);
+    ShowWindow(m_editText, SW_HIDE);
+}
+
+void CHostsEditorForm::RepopulateTable()
+{
+    m_wndTable.SetRowCount(m_hostsFile.GetEntryCount());
+}
+
+void CHostsEditorForm::EnableViews(bool enable)
+{
+    EnableWindow(m_wndTable.Hwnd(), enable);
+    EnableWindow(m_editText, enable);
+    EnableWindow(Item(IDC_READ_ONLY), enable);
+}
+
+// --- load ---
+
+void CHostsEditorForm::RefreshFileState()
+{
+    m_dwFileAttributes = ReadFileAttributesOrArchive(m_strHostsPath);
+    m_nReadOnly = m_nReadOnlyOnDisk = (m_dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? 1 : 0;
+    m_strLastModified = FormatFileTime(m_strHostsPath);
+    UpdateData(true);
+}
+
+bool CHostsEditorForm::WriteDefaultHostsFile()
+{
+    switch (CDefaultHostsFile::Write(m_strHostsPath, m_module, m_dwFileAttributes, [this] {
+        return Message(L"File is \"read-only\". Ignore and save?", kConfirmationBlank,
+                       MB_YESNO | MB_ICONQUESTION) == IDYES;
+    }))
+    {
+    case DefaultFileResult::Written:
+        return true;
+    case DefaultFileResult::TemplateEmpty:
+        Message(L"Default hosts file template is empty! ", kError, MB_OK | MB_ICONERROR);
+        return false;
+    case DefaultFileResult::WriteFailed:
+        Message(L"Can't write to hosts file! Probably, file is exclusively blocked by other application.", kError,
+                MB_OK | MB_ICONERROR);
+        return false;
+    case DefaultFileResult::ReadOnlyDeclined:
+        return false;
+    }
+    return false;
+}
+
+void CHostsEditorForm::StartLoad()
+{
+    RefreshFileState();
+    m_wndTable.SetRowCount(0);
+    if (m_pProgressDialog)
+        m_pProgressDialog->Reset();
+    if (GetFileAttributesW(m_strHostsPath.c_str()) == INVALID_FILE_ATTRIBUTES)
+    {
+        Message(L"\"Hosts\" file is not found. It will be created with default content.", kError,
+                MB_OK | MB_ICONERROR);
+        WriteDefaultHostsFile();
+    }
+    // The previous load has ended (loads never overlap); its handle can go.
+    WaitForLoadThread();
+    // Marked here already, so that nothing starts a second load before the thread runs.
+    m_bLoading = true;
+    m_hLoadThread = StartModuleThread(&LoadThreadProc, this);
+    if (!m_hLoadThread)
+        m_bLoading = false;
+}
+
+DWORD WINAPI CHostsEditorForm::LoadThreadProc(LPVOID self)
+{
+    static_cast<CHostsEditorForm*>(self)->RunLoad();
+    ExitModuleThread();
+    return 0;
+}
+
+void CHostsEditorForm::RunLoad()
+{
+    m_bSaveFailed = false;
+    m_bLoading = true;
+    PostIdleUpdate();
+    EnableViews(false);
+
+    uint64_t size = 0;
+    if (!ProbeHostsFile(m_strHostsPath, size))
+    {
+        // Nothing to read: end as a failed load instead of staying in the loading state.
+        m_bLoadFailed = true;
+        if (!m_bClosing)
+            Message(L"Can't read hosts file! Probably, file is exclusively blocked by other application. ", kError,
+                    MB_OK | MB_ICONERROR);
+        m_bLoading = false;
+        PostIdleUpdate();
+        return;
+    }
+    m_bProgressShown = size > kLargeFile;
+    if (m_pProgressDialog)
+    {
+        if (m_bProgressShown)
+            m_pProgressDialog->ShowCentered();
+        else
+            m_pProgressDialog->Hide();
+    }
+
+    ResetEvent(m_hLoadCancelled.Get());
+    m_hostsFile.RequestLoad(m_strHostsPath);
+    const HANDLE ends[] = {m_hLoadFinished.Get(), m_hLoadCancelled.Get()};
+    // A cancelled load has been wound up by OnLoadCancelled already.
+    if (WaitForMultipleObjects(2, ends, FALSE, INFINITE) != WAIT_OBJECT_0 || m_bClosing)
+        return;
+
+    if (m_bLoadFailed)
+    {
+        if (m_pProgressDialog)
+            m_pProgressDialog->Hide();
+        Message(L"Can't read hosts file! Probably, file is exclusively blocked by other application. ", kError,
+                MB_OK | MB_ICONERROR);
+    }
+    else
+    {
+        RepopulateTable();
+        const std::wstring text = m_hostsFile.GetText();
+        const LRESULT limit = SendMessageW(m_editText, EM_GETLIMITTEXT, 0, 0);
+        if (static_cast<LRESULT>(text.size()) >= limit)
+            SendMessageW(m_editText, EM_SETLIMITTEXT, text.size() * 2, 0);
+        m_strText = text;
+        UpdateData(true);
+        if (m_pProgressDialog)
+            m_pProgressDialog->Hide();
+        EnableViews(true);
+    }
+    m_bSavedSinceLoad = false;
+    m_bLoading = false;
+    PostIdleUpdate();
+    if (m_nViewMode == VIEW_TEXT)
+        PostMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_editText), TRUE);
+}
+
+void CHostsEditorForm::WaitForLoadThread()
+{
+    if (!m_hLoadThread)
+        return;
+    // The load thread may be sending to this thread's windows: keep answering those sends.
+    const HANDLE thread = m_hLoadThread.Get();
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1)
+    {
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    m_hLoadThread.Reset();
+}
+
+// --- sink ---
+
+void CHostsEditorForm::OnLineCount(int count)
+{
+    if (m_pProgressDialog)
+        m_pProgressDialog->SetRange(count);
+}
+
+void CHostsEditorForm::OnProgress(int index, const std::wstring& text)
+{
+    if (m_pProgressDialog)
+    {
+        m_pProgressDialog->SetText(text);
+        m_pProgressDialog->SetPos(index);
+    }
+}
+
+void CHostsEditorForm::OnLoadFinished(bool ok)
+{
+    m_bLoadFailed = !ok;
+    SetEvent(m_hLoadFinished.Get());
+}
+
+void CHostsEditorForm::OnSaveFinished(bool ok)
+{
+    m_bSaveFailed = !ok;
+    SetEvent(m_hSaveFinished.Get());
+}
+
+void CHostsEditorForm::OnLoadCancelled()
+{
+    m_bLoading = false;
+    m_bLoadFailed = true;
+    PostIdleUpdate();
+    if (m_pProgressDialog)
+        m_pProgressDialog->Hide();
+    // Releases the load thread without a read error and without touching the next load's event.
+    SetEvent(m_hLoadCancelled.Get());
+}
+
+// --- save, discard, refresh, revert, close ---
+
+bool CHostsEditorForm::Save()
+{
+    // A save while a load fills the model would write half a file.
+    if (!m_hwnd || m_bLoading || m_bSaving)
+        return false;
+    const DWORD selection = static_cast<DWORD>(SendMessageW(m_editText, EM_GETSEL, 0, 0));
+    m_dwTextSelection = selection;
+    ResetEvent(m_hSaveGate.Get());
+    UpdateData(false);
+    const bool missing = !CPathResolver::FileExists(m_strHostsPath);
+
+    if (IsReadOnlyModified() && !m_nReadOnly)
+    {
+        m_dwFileAttributes = ReadFileAttributesOrArchive(m_strHostsPath) & ~FILE_ATTRIBUTE_READONLY;
+        SetFileAttributesW(m_strHostsPath.c_str(), m_dwFileAttributes);
+        m_nReadOnlyOnDisk = m_nReadOnly;
+        UpdateCommandStates();
+    }
+    if (IsContentModified() || missing)
+    {
+        m_dwFileAttributes = ReadFileAttributesOrArchive(m_strHostsPath);
+        if ((m_dwFileAttributes & FILE_ATTRIBUTE_READONLY) &&
+            Message(L"Hosts file is \"read-only\". Ignore and save?", kConfirmation, MB_YESNO | MB_ICONQUESTION) !=
+                IDYES)
+        {
+            SetEvent(m_hSaveGate.Get());
+            return false;
+        }
+        m_bSaving = true;
+        UpdateCommandStates();
+        EnableViews(false);
+        const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        SetFileAttributesW(m_strHostsPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+        bool requested = false;
+        if (m_nViewMode == VIEW_TABLE)
+        {
+            requested = true;
+            m_hostsFile.RequestSaveRecords();
+        }
+        else if (m_nViewMode == VIEW_TEXT)
+        {
+            requested = true;
+            UpdateData(false);
+            m_hostsFile.SetTextToSave(m_strText);
+            m_hostsFile.RequestSaveText();
+        }
+        if (requested)
+            WaitForSingleObject(m_hSaveFinished.Get(), INFINITE);
+        SetFileAttributesW(m_strHostsPath.c_str(), m_dwFileAttributes);
+        if (m_bSaveFailed)
+            Message(L"Can't write to hosts file! Probably, file is exclusively blocked by other application.", kError,
+                    MB_OK | MB_ICONERROR);
+        else
+            m_bSavedSinceLoad = true;
+        SetCursor(previous);
+        EnableViews(true);
+        m_bSaving = false;
+        UpdateCommandStates();
+    }
+    if (IsReadOnlyModified() && m_nReadOnly)
+    {
+        m_dwFileAttributes = ReadFileAttributesOrArchive(m_strHostsPath) | FILE_ATTRIBUTE_READONLY;
+        SetFileAttributesW(m_strHostsPath.c_str(), m_dwFileAttributes);
+        m_nReadOnlyOnDisk = m_nReadOnly;
+        UpdateCommandStates();
+    }
+    SetEvent(m_hSaveGate.Get());
+    SetFocus(m_nViewMode == VIEW_TABLE ? m_wndTable.Hwnd() : m_editText);
+    m_strLastModified = FormatFileTime(m_strHostsPath);
+    UpdateData(true);
+    SendMessageW(m_editText, EM_SETSEL, LOWORD(m_dwTextSelection), HIWORD(m_dwTextSelection));
+    if (m_dwTextSelection == 0)
+        SendMessageW(m_editText, EM_SCROLLCARET, 0, 0);
+    return !m_bSaveFailed;
+}
+
+void CHostsEditorForm::Discard()
+{
+    if (!m_hwnd)
+        return;
+    if (IsContentModified())
+    {
+        m_hostsFile.RevertEntries();
+        RepopulateTable();
+        m_strText = m_hostsFile.GetText();
+        UpdateData(true);
+    }
+    if (IsReadOnlyModified())
+    {
+        m_nReadOnly = m_nReadOnlyOnDisk;
+        UpdateData(true);
+    }
+}
+
+void CHostsEditorForm::Refresh()
+{
+    if (m_bLoading)
+        return;
+    if (IsContentModified() || IsReadOnlyModified())
+    {
+        switch (Message(L"Hosts file (and/or its \"read-only\" attribute) was changed. Save changes, before "
+                        L"refreshing data?",
+                        kConfirmation, MB_YESNOCANCEL | MB_ICONQUESTION))
+        {
+        case IDYES:
+            Save();
+            break;
+        case IDNO:
+            Discard();
+            break;
+        default:
+            return;
+        }
+    }
+    StartLoad();
+}
+
+void CHostsEditorForm::RevertToDefault()
+{
+    if (Message(L"Do you want to change current hosts file to default hosts file (current file will be deleted)?",
+                kConfirmation, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    if (WriteDefaultHostsFile())
+        StartLoad();
+}
+
+void CHostsEditorForm::Close()
+{
+    WaitForSingleObject(m_hSaveGate.Get(), INFINITE);
+    OnLoadCancelled();
+    m_hostsFile.Shutdown();
+}

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "editing/HostsReportControl.h"
+#include "hosts/HostsFile.h"
+#include "hosts/LoadProgressDialog.h"
+#include "module/EditorHost.h"
+#include "ui/CommandBar.h"
+#include "ui/Dialog.h"
+#include "ui/ResizeLayout.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+enum ViewMode
+{
+    VIEW_TABLE = 0,
+    VIEW_TEXT = 1,
+};
+
+// The editor: the one window the host embeds, and the hub of its commands, keys and the
+// hosts file's notifications.
+class CHostsEditorForm : public CDialog, public IHostsFileSink, public ICommandStateSource
+{
+public:
+    CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFocusHandler* focusHandler);
+    ~CHostsEditorForm() override;
+
+    // Creates the window in `parent` at the rectangle and starts the first load.
+    bool CreateIn(HWND parent, const RECT& rect);
+
+    void StartLoad();
+    bool Save();
+    void Discard();
+    void Refresh();
+    void RevertToDefault();
+    // The host closes the page: wait for a save, stop loading, end the reader.
+    void Close();
+
+    bool IsLoading() const { return m_bLoading; }
+    bool IsProgressShown() const { return m_bProgressShown; }
+    bool IsContentModified();
+    bool IsReadOnlyModified();
+    CLoadProgressDialog* GetProgressDialog() const { return m_pProgressDialog.get(); }
+    const CHostsFile& GetHostsFile() const { return m_hostsFile; }
+    const std::wstring& GetSettingsFile() const { return m_strSettingsFile; }
+    const std::wstring& GetHostsPath() const { return m_strHostsPath; }
+    HWND GetToolBar() const { return m_commandBar.Hwnd(); }
+
+    // IHostsFileSink, on the hosts file's threads
+    void OnLineCount(int count) override;
+    void OnProgress(int index, const std::wstring& text) override;
+    void OnLoadFinished(bool ok) override;
+    void OnSaveFinished(bool ok) override;
+    void OnLoadCancelled() override;
+
+    // ICommandStateSource
+    void QueryCommandState(UINT id, CCommandState& state) override;
+
+protected:
+    bool OnInitDialog() override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+    bool OnNotify(NMHDR* header, LRESULT& result) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void DoDataExchange(bool toControls) override;
+    // Enter and Escape never end the embedded page.
+    void OnOK() override {}
+    void OnCancel() override {}
+    void OnDestroy() override;
+
+private:
+    static DWORD WINAPI LoadThreadProc(LPVOID self);
+    void RunLoad();
+    void RefreshFileState();
+    void EnableViews(bool enable);
+    void RunCommand(UINT id);
+    void OnViewAsTable();
+    void OnViewAsText();
+    bool ConfirmPendingChanges();
+    void UpdateCommandStates();
+    void PostIdleUpdate();
+    void RepopulateTable();
+    bool WriteDefaultHostsFile();
+    void WaitForLoadThread();
+    int Message(const wchar_t* text, const wchar_t* caption, UINT flags);
+
+    HMODULE m_module;
+    std::wstring m_strSettingsFile;
+    CKernelHandle m_hLoadFinished;
+    CKernelHandle m_hLoadCancelled;
+    CKernelHandle m_hSaveFinished;
+    CKernelHandle m_hSaveGate;
+    std::atomic<bool> m_bProgressShown{false};
+    std::atomic<bool> m_bLoadFailed{false};
+    std::atomic<bool> m_bSaveFailed{false};
+    std::atomic<bool> m_bLoading{false};
+    std::atomic<bool> m_bSaving{false};
+    // The form is going away: the load thread shows no more messages.
+    std::atomic<bool> m_bClosing{false};
+    int m_nReadOnly = 0;
+    int m_nReadOnlyOnDisk = 0;
+    bool m_bSavedSinceLoad = false;
+    std::wstring m_strText;
+    std::wstring m_strHostsPath;
+    std::wstring m_strLastModified;
+    CHostsFile m_hostsFile;
+    int m_nViewMode = VIEW_TABLE;
+    DWORD m_dwFileAttributes = FILE_ATTRIBUTE_ARCHIVE;
+    DWORD m_dwTextSelection = 0;
+    HWND m_editText = nullptr;
+    CHostsReportControl m_wndTable;
+    CCommandBar m_commandBar;
+    CResizeLayout m_layout;
+    std::unique_ptr<CLoadProgressDialog> m_pProgressDialog;
+    CKernelHandle m_hLoadThread;
+    IEditorHost* m_pHost;
+    IEditorFocusHandler* m_pFocusHandler;
+};

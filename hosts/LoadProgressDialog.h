@@ -1,0 +1,48 @@
+#pragma once
+
+#include "ui/Dialog.h"
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+class CTextProgressCtrl;
+
+// The "Please wait..." dialog of a large load. Worker threads drive it: range and position
+// are posted to the bar, and the text is handed over without waiting for the GUI thread
+// (a blocking send from the reader would deadlock against a GUI thread that waits for it).
+class CLoadProgressDialog : public CDialog
+{
+public:
+    CLoadProgressDialog(HWND notifyWindow, std::wstring caption);
+    ~CLoadProgressDialog() override;
+
+    bool Create(HMODULE module);
+    void SetNotifyWindow(HWND notifyWindow) { m_notifyWindow = notifyWindow; }
+
+    void Reset();
+    void SetRange(int count);
+    void SetPos(int index);
+    void SetText(const std::wstring& text);
+    void ShowCentered();
+    void Hide();
+
+    std::wstring GetProgressText() const;
+
+protected:
+    bool OnInitDialog() override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnOK() override {}
+    void OnCancel() override {}
+
+private:
+    HWND m_notifyWindow;
+    HWND m_progressBar = nullptr;
+    HWND m_textEdit = nullptr;
+    HWND m_captionStatic = nullptr;
+    std::wstring m_strCaption;
+    mutable std::mutex m_textLock;
+    std::wstring m_strProgressText;
+    std::unique_ptr<CTextProgressCtrl> m_progress;
+};
