@@ -404,11 +404,13 @@ void CHostsEditorForm::StartLoad()
     }
     // The previous load has ended (loads never overlap); its handle can go.
     WaitForLoadThread();
-    // Marked here already, so that nothing starts a second load before the thread runs.
+    // Marked here already, so that nothing starts a second load before the thread runs, and
+    // the toolbar shows it at once.
     m_bLoading = true;
     m_hLoadThread = StartModuleThread(&LoadThreadProc, this);
     if (!m_hLoadThread)
         m_bLoading = false;
+    UpdateCommandStates();
 }
 
 DWORD WINAPI CHostsEditorForm::LoadThreadProc(LPVOID self)

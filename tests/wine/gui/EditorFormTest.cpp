@@ -1,0 +1,303 @@
+#include "EditorHarness.h"
+#include "SavedRegistryValue.h"
+#include "TestFiles.h"
+#include "resource.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+const wchar_t kParametersKey[] = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+const char kTwoEntries[] = "# header\r\n127.0.0.1 localhost\r\n#10.0.0.1 box # off\r\n";
+
+void ClickButton(HWND toolbar, UINT id)
+{
+    RECT rect = {};
+    SendMessageW(toolbar, TB_GETRECT, id, reinterpret_cast<LPARAM>(&rect));
+    const LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    PostMessageW(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageW(toolbar, WM_LBUTTONUP, 0, point);
+    PumpPending();
+}
+
+// One editor page in a host window, over a hosts file in a folder of the test's own.
+class EditorForm : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_norvik.dll) << "norvik.dll not found in the working folder";
+        ASSERT_TRUE(m_folder.IsValid());
+        ASSERT_TRUE(m_dataBasePath.Set(REG_SZ, m_folder.Path()));
+        m_host.settingsFolder = m_folder.Path() + L"\\";
+    }
+
+    void TearDown() override
+    {
+        if (m_norvik.dll)
+            m_norvik.CloseHostEditor();
+        // A new Init drops the form and its window before the next test makes its own.
+        if (m_norvik.dll)
+            m_norvik.Init(nullptr, nullptr);
+        PumpPending();
+    }
+
+    std::wstring HostsPath() const { return m_folder / L"hosts"; }
+
+    // Init and Activate; with `waitForLoad`, until the first load has ended.
+    HWND Open(bool waitForLoad = true)
+    {
+        if (!m_norvik.Init(&m_host, &m_host))
+            return nullptr;
+        const RECT page = m_window.PageRect();
+        m_page = m_norvik.Activate(m_window.Hwnd(), page.left, page.top, page.right, page.bottom);
+        m_toolbar = m_page ? FindToolbar(m_page) : nullptr;
+        if (m_page && waitForLoad)
+            WaitForLoad();
+        return m_page;
+    }
+
+    bool WaitForLoad()
+    {
+        return PumpUntil([this] { return IsButtonEnabled(m_toolbar, ID_REFRESH); });
+    }
+
+    int TableRows() const
+    {
+        return static_cast<int>(SendMessageW(GetDlgItem(m_page, IDC_HOSTS_TABLE), LVM_GETITEMCOUNT, 0, 0));
+    }
+
+    std::vector<UINT> EnabledButtons() const
+    {
+        std::vector<UINT> enabled;
+        for (UINT id : {ID_REFRESH, ID_SAVE_CHANGES, ID_DISCARD_CHANGES, ID_ADD_RECORD, ID_DELETE_RECORD,
+                        ID_EDIT_RECORD, ID_VIEW_AS_TABLE, ID_VIEW_AS_TEXT, ID_SEARCH, ID_REVERT_TO_DEFAULT,
+                        ID_RESET_SKIN, ID_SELECT_SKIN, ID_ABOUT})
+        {
+            if (IsButtonEnabled(m_toolbar, id))
+                enabled.push_back(id);
+        }
+        return enabled;
+    }
+
+    const NorvikExports& m_norvik = NorvikExports::Get();
+    testfiles::CTempFolder m_folder;
+    CSavedRegistryValue m_dataBasePath{HKEY_LOCAL_MACHINE, kParametersKey, L"DataBasePath"};
+    CMessageBoxWatcher m_boxes;
+    CHostWindow& m_window = CHostWindow::Get();
+    CTestEditorHost m_host;
+    HWND m_page = nullptr;
+    HWND m_toolbar = nullptr;
+};
+
+// Must run before any other test of the process calls Init.
+TEST_F(EditorForm, ExportsDoNothingBeforeInit)
+{
+    const RECT page = m_window.PageRect();
+    EXPECT_EQ(nullptr, m_norvik.Activate(m_window.Hwnd(), page.left, page.top, page.right, page.bottom));
+    EXPECT_EQ(0, m_norvik.IsHostsChanged());
+    EXPECT_EQ(0, m_norvik.SaveHosts());
+    EXPECT_EQ(nullptr, m_norvik.GetFirstFormControl());
+    EXPECT_EQ(nullptr, m_norvik.GetLastFormControl());
+    m_norvik.Deactivate();
+    m_norvik.CloseHostEditor();
+    EXPECT_FALSE(testfiles::Exists(HostsPath()));
+    EXPECT_EQ(0u, m_boxes.Count());
+    EXPECT_EQ(nullptr, FindWindowExW(m_window.Hwnd(), nullptr, L"#32770", nullptr));
+}
+
+TEST_F(EditorForm, ToolbarHasThirteenButtonsInTheirGroupsWithCaptionsAndTooltips)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kTwoEntries));
+    ASSERT_TRUE(Open());
+    ASSERT_TRUE(m_toolbar);
+    wchar_t title[64] = {};
+    GetWindowTextW(m_toolbar, title, 64);
+    EXPECT_STREQ(L"Host editor", title);
+
+    struct Expected
+    {
+        UINT id;
+        const wchar_t* caption;
+        const wchar_t* tooltip;
+    };
+    // 0 marks a separator: each group starts with one.
+    const std::vector<Expected> expected = {
+        {ID_REFRESH, L"Refresh", L"Refresh"},
+        {0, nullptr, nullptr},
+        {ID_SAVE_CHANGES, L"Save changes", L"Save changes"},
+        {ID_DISCARD_CHANGES, L"Discard changes", L"Discard changes"},
+        {0, nullptr, nullptr},
+        {ID_ADD_RECORD, L"Add record", L"Add record"},
+        {ID_DELETE_RECORD, L"Delete record", L"Remove record"},
+        {ID_EDIT_RECORD, L"Edit record", L"Edit record"},
+        {0, nullptr, nullptr},
+        {ID_VIEW_AS_TABLE, L"View as table", L"View as table"},
+        {ID_VIEW_AS_TEXT, L"View as text", L"View as text"},
+        {0, nullptr, nullptr},
+        {ID_SEARCH, L"Search", L"Search"},
+        {0, nullptr, nullptr},
+        {ID_REVERT_TO_DEFAULT, L"Revert to default hosts file", L"Revert to default hosts file "},
+        {0, nullptr, nullptr},
+        {ID_RESET_SKIN, L"Enable/disable skin", L"Reset skin to default"},
+        {ID_SELECT_SKIN, L"Select skin", L"Select skin"},
+        {0, nullptr, nullptr},
+        {ID_ABOUT, L"About", L"About"},
+    };
+    ASSERT_EQ(expected.size(), static_cast<size_t>(SendMessageW(m_toolbar, TB_BUTTONCOUNT, 0, 0)));
+    for (size_t i = 0; i < expected.size(); ++i)
+    {
+        TBBUTTON button = {};
+        ASSERT_TRUE(SendMessageW(m_toolbar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button)));
+        if (!expected[i].id)
+        {
+            EXPECT_TRUE(button.fsStyle & BTNS_SEP) << "position " << i;
+            continue;
+        }
+        EXPECT_EQ(expected[i].id, static_cast<UINT>(button.idCommand)) << "position " << i;
+        wchar_t caption[64] = {};
+        SendMessageW(m_toolbar, TB_GETBUTTONTEXTW, expected[i].id, reinterpret_cast<LPARAM>(caption));
+        EXPECT_STREQ(expected[i].caption, caption);
+
+        // The tooltip text is what the page answers its tooltip control for the button.
+        NMTTDISPINFOW info = {};
+        info.hdr.hwndFrom = reinterpret_cast<HWND>(SendMessageW(m_toolbar, TB_GETTOOLTIPS, 0, 0));
+        info.hdr.idFrom = expected[i].id;
+        info.hdr.code = TTN_GETDISPINFOW;
+        SendMessageW(m_page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+        std::wstring tooltip;
+        if (IS_INTRESOURCE(info.lpszText))
+        {
+            wchar_t text[128] = {};
+            LoadStringW(info.hinst, static_cast<UINT>(reinterpret_cast<UINT_PTR>(info.lpszText)), text, 128);
+            tooltip = text;
+        }
+        else if (info.lpszText)
+        {
+            tooltip = info.lpszText;
+        }
+        EXPECT_EQ(std::wstring(expected[i].tooltip), tooltip) << "button " << expected[i].id;
+    }
+}
+
+TEST_F(EditorForm, CommandStatesFollowTheViewAndTheEntries)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kTwoEntries));
+    ASSERT_TRUE(Open());
+    EXPECT_EQ(2, TableRows());
+    EXPECT_EQ((std::vector<UINT>{ID_REFRESH, ID_ADD_RECORD, ID_DELETE_RECORD, ID_EDIT_RECORD, ID_VIEW_AS_TABLE,
+                                 ID_VIEW_AS_TEXT, ID_SEARCH, ID_REVERT_TO_DEFAULT, ID_ABOUT}),
+              EnabledButtons());
+    EXPECT_TRUE(IsButtonChecked(m_toolbar, ID_VIEW_AS_TABLE));
+    EXPECT_FALSE(IsButtonChecked(m_toolbar, ID_VIEW_AS_TEXT));
+
+    ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
+    ASSERT_TRUE(PumpUntil([this] { return IsButtonChecked(m_toolbar, ID_VIEW_AS_TEXT); }));
+    EXPECT_FALSE(IsButtonChecked(m_toolbar, ID_VIEW_AS_TABLE));
+    // Records are edited in the table only.
+    EXPECT_EQ((std::vector<UINT>{ID_REFRESH, ID_VIEW_AS_TABLE, ID_VIEW_AS_TEXT, ID_SEARCH, ID_REVERT_TO_DEFAULT,
+                                 ID_ABOUT}),
+              EnabledButtons());
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(m_page, IDC_HOSTS_TEXT)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(m_page, IDC_HOSTS_TABLE)));
+    EXPECT_EQ(0u, m_boxes.Count());
+}
+
+TEST_F(EditorForm, AnEmptyFileLeavesDeleteAndEditDisabled)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), "# nothing but a comment"));
+    ASSERT_TRUE(Open());
+    EXPECT_EQ(0, TableRows());
+    EXPECT_FALSE(IsButtonEnabled(m_toolbar, ID_DELETE_RECORD));
+    EXPECT_FALSE(IsButtonEnabled(m_toolbar, ID_EDIT_RECORD));
+    EXPECT_TRUE(IsButtonEnabled(m_toolbar, ID_ADD_RECORD));
+}
+
+TEST_F(EditorForm, DuringALoadOnlyAboutAndAfterAFailedLoadOnlyRefreshAndAbout)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kTwoEntries));
+    {
+        // The size probe may open the file, the reader may not: the load fails with a message
+        // that the test keeps open, so the loading state can be looked at.
+        const CFileHandle held = testfiles::HoldOpen(HostsPath(), GENERIC_READ, FILE_SHARE_READ);
+        ASSERT_TRUE(held);
+        ASSERT_TRUE(Open(false));
+        ASSERT_TRUE(PumpUntil([this] { return m_boxes.Count() == 1; }));
+        EXPECT_EQ(std::vector<UINT>{ID_ABOUT}, EnabledButtons());
+        EXPECT_EQ(0, m_norvik.IsHostsChanged());
+    }
+    const SeenMessageBox box = m_boxes.Seen().front();
+    EXPECT_EQ(L"Error", box.caption);
+    EXPECT_EQ(L"Can't read hosts file! Probably, file is exclusively blocked by other application. ", box.text);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), box.flags);
+    CMessageBoxWatcher::Answer(box, IDOK);
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_EQ((std::vector<UINT>{ID_REFRESH, ID_ABOUT}), EnabledButtons());
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(m_page, IDC_HOSTS_TABLE)));
+    EXPECT_EQ(0, TableRows());
+
+    // Refresh retries, and the file is free now.
+    ClickButton(m_toolbar, ID_REFRESH);
+    ASSERT_TRUE(PumpUntil([this] { return TableRows() == 2 && IsButtonEnabled(m_toolbar, ID_ADD_RECORD); }));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(m_page, IDC_HOSTS_TABLE)));
+}
+
+TEST_F(EditorForm, AMissingFileIsCreatedWithTheDefaultContent)
+{
+    m_boxes.QueueAnswer(IDOK);
+    ASSERT_TRUE(Open());
+    ASSERT_EQ(1u, m_boxes.Count());
+    const SeenMessageBox box = m_boxes.Seen().front();
+    EXPECT_EQ(L"Error", box.caption);
+    EXPECT_EQ(L"\"Hosts\" file is not found. It will be created with default content.", box.text);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), box.flags);
+    // The two commented examples and the loopback entry.
+    EXPECT_TRUE(PumpUntil([this] { return TableRows() == 3; }));
+    const auto bytes = testfiles::ReadBytes(HostsPath());
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(std::string("127.0.0.1 localhost"), bytes->substr(bytes->size() - 19));
+}
+
+TEST_F(EditorForm, EnterAndEscapeNeverCloseThePage)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kTwoEntries));
+    ASSERT_TRUE(Open());
+    const HWND table = GetDlgItem(m_page, IDC_HOSTS_TABLE);
+    SetFocus(table);
+    for (WPARAM key : {VK_RETURN, VK_ESCAPE})
+    {
+        PostMessageW(table, WM_KEYDOWN, key, 1);
+        PostMessageW(table, WM_KEYUP, key, 0xC0000001);
+        MSG message;
+        // As the host's own loop does.
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        {
+            if (!IsDialogMessageW(m_window.Hwnd(), &message))
+            {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
+        EXPECT_TRUE(IsWindow(m_page));
+        EXPECT_TRUE(IsWindowVisible(m_page));
+    }
+    EXPECT_EQ(0u, m_boxes.Count());
+}
+
+TEST_F(EditorForm, ASecondInitAfterActivateGivesAPageThatWorks)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kTwoEntries));
+    ASSERT_TRUE(Open());
+    const HWND first = m_page;
+    ASSERT_TRUE(Open());
+    EXPECT_FALSE(IsWindow(first));
+    ASSERT_TRUE(IsWindow(m_page));
+    EXPECT_EQ(2, TableRows());
+    EXPECT_TRUE(IsButtonEnabled(m_toolbar, ID_ADD_RECORD));
+}
+} // namespace

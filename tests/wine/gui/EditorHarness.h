@@ -1,0 +1,112 @@
+#pragma once
+
+// What the GUI tests share: the real norvik.dll loaded as a host loads it, a host object of
+// our own, a top-level window to embed the page in, message pumping, and a watcher that reads
+// and answers the message boxes the editor shows.
+
+#include "module/NorvikApi.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class CTestEditorHost : public IEditorHost, public IEditorFocusHandler
+{
+public:
+    void ApplySkin(const std::wstring& skinFile) override { appliedSkins.push_back(skinFile); }
+    std::wstring GetSettingsFolder() override { return settingsFolder; }
+    std::wstring GetVersionText() override { return versionText; }
+    std::map<std::wstring, std::wstring> GetModuleVersions() override { return moduleVersions; }
+    void FocusPrevious() override { ++focusPreviousCalls; }
+
+    std::wstring settingsFolder;
+    std::wstring versionText = L"Version 1.2.3";
+    std::map<std::wstring, std::wstring> moduleVersions = {{L"host.exe", L"1.0"}, {L"norvik.dll", L"1.0.0"}};
+    std::vector<std::wstring> appliedSkins;
+    int focusPreviousCalls = 0;
+};
+
+struct NorvikExports
+{
+    HMODULE dll = nullptr;
+    InitFunction Init = nullptr;
+    ActivateFunction Activate = nullptr;
+    VoidFunction Deactivate = nullptr;
+    VoidFunction CloseHostEditor = nullptr;
+    IntFunction SaveHosts = nullptr;
+    IntFunction IsHostsChanged = nullptr;
+    WindowFunction GetFirstFormControl = nullptr;
+    WindowFunction GetLastFormControl = nullptr;
+
+    // norvik.dll from the working folder, loaded once for the whole run.
+    static const NorvikExports& Get();
+};
+
+// Processes this thread's messages until `done` holds or `timeoutMs` passes; returns `done()`.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
+// Processes what is waiting now.
+void PumpPending();
+
+// A message box the editor showed, as read from its window.
+struct SeenMessageBox
+{
+    std::wstring caption;
+    std::wstring text;
+    UINT flags = 0; // buttons and icon, as MB_* flags
+    HWND hwnd = nullptr;
+};
+
+// Sees every message box of the process (on any thread) as it is activated, and answers it
+// with the next queued answer; with no answer queued it is left open for the test.
+class CMessageBoxWatcher
+{
+public:
+    CMessageBoxWatcher();
+    ~CMessageBoxWatcher();
+    CMessageBoxWatcher(const CMessageBoxWatcher&) = delete;
+    CMessageBoxWatcher& operator=(const CMessageBoxWatcher&) = delete;
+
+    void QueueAnswer(int command);
+    std::vector<SeenMessageBox> Seen() const;
+    size_t Count() const;
+    // Answers a box that was left open.
+    static void Answer(const SeenMessageBox& box, int command);
+
+private:
+    static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam);
+    void OnActivate(HWND hwnd);
+
+    HHOOK m_hook = nullptr;
+    mutable std::mutex m_lock;
+    std::vector<int> m_answers;
+    std::vector<SeenMessageBox> m_seen;
+};
+
+// A top-level window with one control of its own before the page, as a host has. One serves
+// the whole run: without a window manager Wine waits about two seconds for each top-level
+// window to go.
+class CHostWindow
+{
+public:
+    static CHostWindow& Get();
+    CHostWindow(const CHostWindow&) = delete;
+    CHostWindow& operator=(const CHostWindow&) = delete;
+
+    HWND Hwnd() const { return m_hwnd; }
+    HWND OwnField() const { return m_field; }
+    RECT PageRect() const { return {10, 40, 710, 500}; }
+
+private:
+    CHostWindow();
+    HWND m_hwnd = nullptr;
+    HWND m_field = nullptr;
+};
+
+// The editor's toolbar inside the page, and its buttons.
+HWND FindToolbar(HWND page);
+bool IsButtonEnabled(HWND toolbar, UINT id);
+bool IsButtonChecked(HWND toolbar, UINT id);
