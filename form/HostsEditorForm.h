@@ -6,6 +6,7 @@
 #include "module/EditorHost.h"
 #include "ui/CommandBar.h"
 #include "ui/Dialog.h"
+#include "ui/KeyPreprocessor.h"
 #include "ui/ResizeLayout.h"
 
 #include <atomic>
@@ -20,7 +21,7 @@ enum ViewMode
 
 // The editor: the one window the host embeds, and the hub of its commands, keys and the
 // hosts file's notifications.
-class CHostsEditorForm : public CDialog, public IHostsFileSink, public ICommandStateSource
+class CHostsEditorForm : public CDialog, public IHostsFileSink, public ICommandStateSource, public IKeyPreTranslator
 {
 public:
     CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFocusHandler* focusHandler);
@@ -57,6 +58,9 @@ public:
     // ICommandStateSource
     void QueryCommandState(UINT id, CCommandState& state) override;
 
+    // Keys of the page, before the host's loop dispatches them.
+    bool PreTranslateMessage(MSG& message) override;
+
 protected:
     bool OnInitDialog() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
@@ -83,6 +87,11 @@ private:
     bool WriteDefaultHostsFile();
     void WaitForLoadThread();
     int Message(const wchar_t* text, const wchar_t* caption, UINT flags);
+    bool NavigateTab(bool backward);
+    HWND TabOutForward();
+    HWND TabOutBackward();
+    void OnFind();
+    void OnFindNext();
 
     HMODULE m_module;
     std::wstring m_strSettingsFile;

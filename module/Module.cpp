@@ -3,6 +3,7 @@
 #include "module/NorvikApi.h"
 
 #include "form/HostsEditorForm.h"
+#include "form/TabNavigation.h"
 #include "ui/ActivationContext.h"
 
 #include <commctrl.h>
@@ -15,38 +16,6 @@ namespace
 HMODULE g_module = nullptr;
 std::unique_ptr<CHostsEditorForm> g_form;
 
-// The first enabled tab stop after the last child, wrapping; null when there is none.
-HWND FirstEnabledTabStop(HWND window)
-{
-    const HWND last = GetWindow(GetWindow(window, GW_CHILD), GW_HWNDLAST);
-    if (!last)
-        return nullptr;
-    HWND candidate = GetNextDlgTabItem(window, last, FALSE);
-    const HWND start = candidate;
-    while (candidate && !IsWindowEnabled(candidate))
-    {
-        candidate = GetNextDlgTabItem(window, candidate, FALSE);
-        if (candidate == start)
-            return nullptr;
-    }
-    return candidate;
-}
-
-HWND LastEnabledTabStop(HWND window)
-{
-    const HWND first = GetWindow(window, GW_CHILD);
-    if (!first)
-        return nullptr;
-    HWND candidate = GetNextDlgTabItem(window, first, TRUE);
-    const HWND start = candidate;
-    while (candidate && !IsWindowEnabled(candidate))
-    {
-        candidate = GetNextDlgTabItem(window, candidate, TRUE);
-        if (candidate == start)
-            return nullptr;
-    }
-    return candidate;
-}
 } // namespace
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
@@ -134,10 +103,10 @@ NORVIK_API int IsHostsChanged()
 
 NORVIK_API HWND GetFirstFormControl()
 {
-    return g_form && g_form->Hwnd() ? FirstEnabledTabStop(g_form->Hwnd()) : nullptr;
+    return g_form && g_form->Hwnd() ? CTabNavigation::FirstEnabledTabStop(g_form->Hwnd()) : nullptr;
 }
 
 NORVIK_API HWND GetLastFormControl()
 {
-    return g_form && g_form->Hwnd() ? LastEnabledTabStop(g_form->Hwnd()) : nullptr;
+    return g_form && g_form->Hwnd() ? CTabNavigation::LastEnabledTabStop(g_form->Hwnd()) : nullptr;
 }

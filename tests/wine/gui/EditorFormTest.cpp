@@ -88,8 +88,9 @@ protected:
     const NorvikExports& m_norvik = NorvikExports::Get();
     testfiles::CTempFolder m_folder;
     CSavedRegistryValue m_dataBasePath{HKEY_LOCAL_MACHINE, kParametersKey, L"DataBasePath"};
-    CMessageBoxWatcher m_boxes;
+    // The host window first: made while the process-wide hook is set, it costs Wine seconds.
     CHostWindow& m_window = CHostWindow::Get();
+    CMessageBoxWatcher m_boxes;
     CTestEditorHost m_host;
     HWND m_page = nullptr;
     HWND m_toolbar = nullptr;

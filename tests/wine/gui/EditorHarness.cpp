@@ -203,3 +203,40 @@ bool IsButtonChecked(HWND toolbar, UINT id)
 {
     return SendMessageW(toolbar, TB_ISBUTTONCHECKED, id, 0) != 0;
 }
+
+void PressKey(WORD key, std::initializer_list<WORD> modifiers)
+{
+    std::vector<INPUT> inputs;
+    auto add = [&inputs](WORD code, bool up) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = code;
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(input);
+    };
+    for (WORD modifier : modifiers)
+        add(modifier, false);
+    add(key, false);
+    add(key, true);
+    for (auto it = modifiers.end(); it != modifiers.begin();)
+        add(*--it, true);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    // As the host's loop does: the hook sees each message as it is taken from the queue.
+    const ULONGLONG end = GetTickCount64() + 500;
+    while (GetTickCount64() < end)
+    {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        {
+            if (!IsDialogMessageW(GetAncestor(message.hwnd, GA_ROOT), &message))
+            {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
+        if (!GetInputState())
+            break;
+        Sleep(5);
+    }
+    PumpPending();
+}

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <mutex>
 #include <string>
@@ -110,3 +111,7 @@ private:
 HWND FindToolbar(HWND page);
 bool IsButtonEnabled(HWND toolbar, UINT id);
 bool IsButtonChecked(HWND toolbar, UINT id);
+
+// Real key strokes through the input queue, as a user types them; the host window gets the
+// keyboard focus first. `modifiers` are held down around the key.
+void PressKey(WORD key, std::initializer_list<WORD> modifiers = {});
