@@ -188,6 +188,7 @@ bool CHostsEditorForm::OnCommand(WORD id, WORD code, HWND control)
 {
     if (id == ID_CANCEL_LOAD)
     {
+        m_bCancelClicked = true;
         m_hostsFile.Cancel();
         return true;
     }
@@ -536,6 +537,7 @@ void CHostsEditorForm::RunLoad()
         PostIdleUpdate();
         return;
     }
+    m_bCancelClicked = false;
     m_bProgressShown = size > kLargeFile;
     if (m_pProgressDialog)
     {
@@ -547,6 +549,10 @@ void CHostsEditorForm::RunLoad()
 
     ResetEvent(m_hLoadCancelled.Get());
     m_hostsFile.RequestLoad(m_strHostsPath);
+    // The dialog is up before the request clears the model's cancel flag: a click in between
+    // must still count.
+    if (m_bCancelClicked)
+        m_hostsFile.Cancel();
     const HANDLE ends[] = {m_hLoadFinished.Get(), m_hLoadCancelled.Get()};
     // A cancelled load has been wound up by OnLoadCancelled already.
     if (WaitForMultipleObjects(2, ends, FALSE, INFINITE) != WAIT_OBJECT_0 || m_bClosing)

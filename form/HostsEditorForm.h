@@ -104,6 +104,8 @@ private:
     std::atomic<bool> m_bSaveFailed{false};
     std::atomic<bool> m_bLoading{false};
     std::atomic<bool> m_bSaving{false};
+    // Cancel was clicked for the running load (possibly before the reader got the request).
+    std::atomic<bool> m_bCancelClicked{false};
     // The form is going away: the load thread shows no more messages.
     std::atomic<bool> m_bClosing{false};
     int m_nReadOnly = 0;
