@@ -22,22 +22,22 @@ std::string ManyLines(int count)
     return text;
 }
 
+BOOL CALLBACK MatchProgressDialog(HWND hwnd, LPARAM out)
+{
+    wchar_t caption[64] = {};
+    GetWindowTextW(hwnd, caption, 64);
+    if (std::wstring(caption) == L"Please wait..." && GetDlgItem(hwnd, IDC_PROGRESS_CANCEL))
+    {
+        *reinterpret_cast<HWND*>(out) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND FindProgressDialog()
 {
     HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM out) {
-            wchar_t caption[64] = {};
-            GetWindowTextW(hwnd, caption, 64);
-            if (std::wstring(caption) == L"Please wait..." && GetDlgItem(hwnd, IDC_PROGRESS_CANCEL))
-            {
-                *reinterpret_cast<HWND*>(out) = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(GetCurrentThreadId(), &MatchProgressDialog, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
