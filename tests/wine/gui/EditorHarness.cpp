@@ -1,6 +1,13 @@
 #include "EditorHarness.h"
 
+#include "ui/UniqueHandle.h"
+
 #include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <cstdio>
+#include <thread>
 
 namespace
 {
@@ -21,6 +28,98 @@ HICON SystemIcon(LPCWSTR id)
 {
     return LoadIconW(nullptr, id);
 }
+BOOL CALLBACK PrintAndCloseWindow(HWND hwnd, LPARAM)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(hwnd, &process);
+    if (process != GetCurrentProcessId() || !IsWindowVisible(hwnd))
+        return TRUE;
+    wchar_t className[64] = {};
+    wchar_t title[256] = {};
+    wchar_t text[512] = {};
+    GetClassNameW(hwnd, className, 64);
+    GetWindowTextW(hwnd, title, 256);
+    GetDlgItemTextW(hwnd, 0xFFFF, text, 512);
+    std::fprintf(stderr, "  open window %ls \"%ls\" %ls\n", className, title, text);
+    if (std::wstring(className) == L"#32770")
+    {
+        const int button = GetDlgItem(hwnd, IDCANCEL) ? IDCANCEL : GetDlgItem(hwnd, IDNO) ? IDNO : IDOK;
+        PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+    }
+    return TRUE;
+}
+
+// A GUI test that waits for something that never comes (a message box nobody answers, a
+// load that never ends) must fail the run, not hang it: after a minute the watchdog names
+// the test and the windows left open and closes the dialogs; after two it ends the process.
+class CHangWatchdog : public ::testing::EmptyTestEventListener
+{
+public:
+    CHangWatchdog() : m_thread([this] { Watch(); }) {}
+    ~CHangWatchdog() override
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_stop = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+
+private:
+    void OnTestStart(const ::testing::TestInfo& test) override
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_test = std::string(test.test_suite_name()) + "." + test.name();
+        m_started = std::chrono::steady_clock::now();
+        m_running = true;
+        m_wake.notify_all();
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_running = false;
+        m_wake.notify_all();
+    }
+
+    void Watch()
+    {
+        using namespace std::chrono;
+        std::unique_lock<std::mutex> lock(m_lock);
+        while (!m_stop)
+        {
+            if (!m_running)
+            {
+                m_wake.wait(lock);
+                continue;
+            }
+            const auto started = m_started;
+            if (m_wake.wait_until(lock, started + minutes(1), [&] { return m_stop || !m_running || m_started != started; }))
+                continue;
+            std::fprintf(stderr, "%s hangs after a minute\n", m_test.c_str());
+            EnumWindows(&PrintAndCloseWindow, 0);
+            if (m_wake.wait_until(lock, started + minutes(2), [&] { return m_stop || !m_running || m_started != started; }))
+                continue;
+            std::fprintf(stderr, "%s still hangs; ending the run\n", m_test.c_str());
+            std::fflush(stderr);
+            ExitProcess(3);
+        }
+    }
+
+    std::mutex m_lock;
+    std::condition_variable m_wake;
+    bool m_stop = false;
+    bool m_running = false;
+    std::string m_test;
+    std::chrono::steady_clock::time_point m_started;
+    std::thread m_thread;
+};
+
+// gtest owns its listeners and deletes them at exit.
+const bool g_watchdogInstalled = [] {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new CHangWatchdog);
+    return true;
+}();
 } // namespace
 
 const NorvikExports& NorvikExports::Get()
@@ -187,6 +286,29 @@ CHostWindow& CHostWindow::Get()
 {
     static CHostWindow window;
     return window;
+}
+
+DWORD RunThisProgram(const std::wstring& arguments)
+{
+    wchar_t path[MAX_PATH] = {};
+    if (!GetModuleFileNameW(nullptr, path, MAX_PATH))
+        return ~0u;
+    std::wstring commandLine = L"\"" + std::wstring(path) + L"\" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(path, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return ~0u;
+    CKernelHandle processHandle(process.hProcess);
+    CKernelHandle threadHandle(process.hThread);
+    DWORD exitCode = ~0u;
+    if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(process.hProcess, &exitCode))
+    {
+        TerminateProcess(process.hProcess, 1);
+        return ~0u;
+    }
+    return exitCode;
 }
 
 HWND FindToolbar(HWND page)

@@ -107,6 +107,10 @@ private:
     HWND m_field = nullptr;
 };
 
+// Runs this test program again in a child process with `arguments`; returns its exit code,
+// or ~0u when it could not start or did not end within a minute.
+DWORD RunThisProgram(const std::wstring& arguments);
+
 // The editor's toolbar inside the page, and its buttons.
 HWND FindToolbar(HWND page);
 bool IsButtonEnabled(HWND toolbar, UINT id);
