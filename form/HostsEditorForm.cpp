@@ -1,5 +1,6 @@
 #include "form/HostsEditorForm.h"
 
+#include "about/HostsEditorAbout.h"
 #include "hosts/DefaultHostsFile.h"
 #include "hosts/FileTimeText.h"
 #include "hosts/HostsFileAccess.h"
@@ -11,6 +12,7 @@
 #include "ui/ModuleThread.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <vector>
 
@@ -60,7 +62,10 @@ CHostsEditorForm::CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFoc
 {
     // The host promises a trailing backslash; nothing is added if it forgets.
     if (m_pHost)
-        m_strSettingsFile = m_pHost->GetSettingsFolder() + kSettingsFileName;
+        m_settings.m_strSettingsFile = m_pHost->GetSettingsFolder() + kSettingsFileName;
+    m_settings.ReadSettings();
+    if (m_settings.m_bSkinEnabled)
+        UpdateSkin();
 
     CPathResolver resolver;
     resolver.Initialize(CPathResolver::GetDefaultUserName());
@@ -175,9 +180,10 @@ void CHostsEditorForm::QueryCommandState(UINT id, CCommandState& state)
         state.enabled = usable;
         break;
     case ID_RESET_SKIN:
+        state.enabled = !m_settings.m_bSkinResetPending && !m_settings.m_strSkinFile.empty();
+        break;
     case ID_SELECT_SKIN:
-        // Skins come with the settings.
-        state.enabled = false;
+        state.enabled = !m_settings.m_bSkinResetPending;
         break;
     default:
         break;
@@ -218,6 +224,56 @@ bool CHostsEditorForm::OnCommand(WORD id, WORD code, HWND control)
     return CDialog::OnCommand(id, code, control);
 }
 
+void CHostsEditorForm::OnAbout()
+{
+    if (!m_pHost)
+        return;
+    const std::map<std::wstring, std::wstring> modules = m_pHost->GetModuleVersions();
+    const std::wstring version = m_pHost->GetVersionText();
+    CHostsEditorAbout about(version, modules);
+    about.DoModal(m_module, GetAncestor(Hwnd(), GA_ROOT));
+}
+
+void CHostsEditorForm::UpdateSkin()
+{
+    if (m_pHost)
+        m_pHost->ApplySkin(m_settings.m_bSkinEnabled ? m_settings.m_strSkinFile : std::wstring());
+}
+
+void CHostsEditorForm::OnSelectSkin()
+{
+    // Room for several chosen files: the folder, then each name, each ended by a zero.
+    std::vector<wchar_t> names(32768, L'\0');
+    static const wchar_t kFilter[] = L"Skin files (*.cjstyles,*.msstyles)\0 *.cjstyles;*.msstyles\0";
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = m_hwnd;
+    dialog.lpstrFilter = kFilter;
+    dialog.lpstrFile = names.data();
+    dialog.nMaxFile = static_cast<DWORD>(names.size());
+    dialog.Flags = OFN_ENABLESIZING | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_NOCHANGEDIR |
+                   OFN_HIDEREADONLY | OFN_EXPLORER;
+    if (!GetOpenFileNameW(&dialog))
+        return;
+    // Several files come as the folder followed by the names: take the first file.
+    std::wstring path = names.data();
+    const wchar_t* firstName = names.data() + path.size() + 1;
+    if (dialog.nFileOffset > path.size() && *firstName)
+        path = path + (path.back() == L'\\' ? L"" : L"\\") + firstName;
+    if (path == m_settings.m_strSkinFile)
+        return;
+    m_settings.m_bSkinEnabled = true;
+    m_settings.m_strSkinFile = path;
+    m_settings.WriteSettings();
+    UpdateSkin();
+}
+
+void CHostsEditorForm::OnResetSkin()
+{
+    Message(L"Skin will be reset to default after application restart", L"Information", MB_OK | MB_ICONINFORMATION);
+    m_settings.m_bSkinResetPending = true;
+}
+
 void CHostsEditorForm::RunCommand(UINT id)
 {
     switch (id)
@@ -239,6 +295,15 @@ void CHostsEditorForm::RunCommand(UINT id)
         break;
     case ID_REVERT_TO_DEFAULT:
         RevertToDefault();
+        break;
+    case ID_ABOUT:
+        OnAbout();
+        break;
+    case ID_SELECT_SKIN:
+        OnSelectSkin();
+        break;
+    case ID_RESET_SKIN:
+        OnResetSkin();
         break;
     default:
         break;
@@ -769,6 +834,8 @@ void CHostsEditorForm::RevertToDefault()
 
 void CHostsEditorForm::Close()
 {
+    if (m_settings.m_bSkinResetPending)
+        m_settings.ResetSettings();
     WaitForSingleObject(m_hSaveGate.Get(), INFINITE);
     OnLoadCancelled();
     m_hostsFile.Shutdown();

@@ -4,6 +4,7 @@
 #include "hosts/HostsFile.h"
 #include "hosts/LoadProgressDialog.h"
 #include "module/EditorHost.h"
+#include "settings/EditorSettings.h"
 #include "ui/CommandBar.h"
 #include "ui/Dialog.h"
 #include "ui/KeyPreprocessor.h"
@@ -44,7 +45,7 @@ public:
     bool IsReadOnlyModified();
     CLoadProgressDialog* GetProgressDialog() const { return m_pProgressDialog.get(); }
     const CHostsFile& GetHostsFile() const { return m_hostsFile; }
-    const std::wstring& GetSettingsFile() const { return m_strSettingsFile; }
+    const CEditorSettings& GetSettings() const { return m_settings; }
     const std::wstring& GetHostsPath() const { return m_strHostsPath; }
     HWND GetToolBar() const { return m_commandBar.Hwnd(); }
 
@@ -92,9 +93,13 @@ private:
     HWND TabOutBackward();
     void OnFind();
     void OnFindNext();
+    void OnAbout();
+    void OnSelectSkin();
+    void OnResetSkin();
+    void UpdateSkin();
 
     HMODULE m_module;
-    std::wstring m_strSettingsFile;
+    CEditorSettings m_settings;
     CKernelHandle m_hLoadFinished;
     CKernelHandle m_hLoadCancelled;
     CKernelHandle m_hSaveFinished;

@@ -15,16 +15,6 @@ namespace
 const wchar_t kParametersKey[] = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
 const char kTwoEntries[] = "# header\r\n127.0.0.1 localhost\r\n#10.0.0.1 box # off\r\n";
 
-void ClickButton(HWND toolbar, UINT id)
-{
-    RECT rect = {};
-    SendMessageW(toolbar, TB_GETRECT, id, reinterpret_cast<LPARAM>(&rect));
-    const LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    PostMessageW(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, point);
-    PostMessageW(toolbar, WM_LBUTTONUP, 0, point);
-    PumpPending();
-}
-
 // One editor page in a host window, over a hosts file in a folder of the test's own.
 class EditorForm : public ::testing::Test
 {
@@ -199,7 +189,7 @@ TEST_F(EditorForm, CommandStatesFollowTheViewAndTheEntries)
     ASSERT_TRUE(Open());
     EXPECT_EQ(2, TableRows());
     EXPECT_EQ((std::vector<UINT>{ID_REFRESH, ID_ADD_RECORD, ID_DELETE_RECORD, ID_EDIT_RECORD, ID_VIEW_AS_TABLE,
-                                 ID_VIEW_AS_TEXT, ID_SEARCH, ID_REVERT_TO_DEFAULT, ID_ABOUT}),
+                                 ID_VIEW_AS_TEXT, ID_SEARCH, ID_REVERT_TO_DEFAULT, ID_SELECT_SKIN, ID_ABOUT}),
               EnabledButtons());
     EXPECT_TRUE(IsButtonChecked(m_toolbar, ID_VIEW_AS_TABLE));
     EXPECT_FALSE(IsButtonChecked(m_toolbar, ID_VIEW_AS_TEXT));
@@ -209,7 +199,7 @@ TEST_F(EditorForm, CommandStatesFollowTheViewAndTheEntries)
     EXPECT_FALSE(IsButtonChecked(m_toolbar, ID_VIEW_AS_TABLE));
     // Records are edited in the table only.
     EXPECT_EQ((std::vector<UINT>{ID_REFRESH, ID_VIEW_AS_TABLE, ID_VIEW_AS_TEXT, ID_SEARCH, ID_REVERT_TO_DEFAULT,
-                                 ID_ABOUT}),
+                                 ID_SELECT_SKIN, ID_ABOUT}),
               EnabledButtons());
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(m_page, IDC_HOSTS_TEXT)));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(m_page, IDC_HOSTS_TABLE)));
@@ -226,7 +216,7 @@ TEST_F(EditorForm, AnEmptyFileLeavesDeleteAndEditDisabled)
     EXPECT_TRUE(IsButtonEnabled(m_toolbar, ID_ADD_RECORD));
 }
 
-TEST_F(EditorForm, DuringALoadOnlyAboutAndAfterAFailedLoadOnlyRefreshAndAbout)
+TEST_F(EditorForm, DuringALoadOnlyAboutAndAfterAFailedLoadOnlyRefreshAboutAndSkins)
 {
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kTwoEntries));
     {
@@ -245,7 +235,7 @@ TEST_F(EditorForm, DuringALoadOnlyAboutAndAfterAFailedLoadOnlyRefreshAndAbout)
     EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), box.flags);
     CMessageBoxWatcher::Answer(box, IDOK);
     ASSERT_TRUE(WaitForLoad());
-    EXPECT_EQ((std::vector<UINT>{ID_REFRESH, ID_ABOUT}), EnabledButtons());
+    EXPECT_EQ((std::vector<UINT>{ID_REFRESH, ID_SELECT_SKIN, ID_ABOUT}), EnabledButtons());
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(m_page, IDC_HOSTS_TABLE)));
     EXPECT_EQ(0, TableRows());
 

@@ -185,6 +185,13 @@ void CMessageBoxWatcher::QueueAnswer(int command)
     m_answers.push_back(command);
 }
 
+void CMessageBoxWatcher::Reset()
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_answers.clear();
+    m_seen.clear();
+}
+
 std::vector<SeenMessageBox> CMessageBoxWatcher::Seen() const
 {
     std::lock_guard<std::mutex> lock(m_lock);
@@ -195,6 +202,11 @@ size_t CMessageBoxWatcher::Count() const
 {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_seen.size();
+}
+
+void CMessageBoxWatcher::OnOtherDialog(std::function<void(HWND)> handler)
+{
+    m_otherDialog = std::move(handler);
 }
 
 void CMessageBoxWatcher::Answer(const SeenMessageBox& box, int command)
@@ -212,6 +224,8 @@ LRESULT CALLBACK CMessageBoxWatcher::CbtProc(int code, WPARAM wParam, LPARAM lPa
         // A message box is a dialog with its text in the static 0xFFFF.
         if (std::wstring(className) == L"#32770" && GetDlgItem(hwnd, 0xFFFF))
             g_watcher->OnActivate(hwnd);
+        else if (std::wstring(className) == L"#32770" && g_watcher->m_otherDialog)
+            g_watcher->m_otherDialog(hwnd);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -324,6 +338,16 @@ bool IsButtonEnabled(HWND toolbar, UINT id)
 bool IsButtonChecked(HWND toolbar, UINT id)
 {
     return SendMessageW(toolbar, TB_ISBUTTONCHECKED, id, 0) != 0;
+}
+
+void ClickButton(HWND toolbar, UINT id)
+{
+    RECT rect = {};
+    SendMessageW(toolbar, TB_GETRECT, id, reinterpret_cast<LPARAM>(&rect));
+    const LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    PostMessageW(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageW(toolbar, WM_LBUTTONUP, 0, point);
+    PumpPending();
 }
 
 void PressKey(WORD key, std::initializer_list<WORD> modifiers)

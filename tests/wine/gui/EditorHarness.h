@@ -72,10 +72,14 @@ public:
     CMessageBoxWatcher& operator=(const CMessageBoxWatcher&) = delete;
 
     void QueueAnswer(int command);
+    // Forgets the boxes seen and the answers not used.
+    void Reset();
     std::vector<SeenMessageBox> Seen() const;
     size_t Count() const;
     // Answers a box that was left open.
     static void Answer(const SeenMessageBox& box, int command);
+    // Called for every other dialog window as it is activated (a file dialog, the About box).
+    void OnOtherDialog(std::function<void(HWND)> handler);
 
 private:
     static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam);
@@ -85,6 +89,7 @@ private:
     mutable std::mutex m_lock;
     std::vector<int> m_answers;
     std::vector<SeenMessageBox> m_seen;
+    std::function<void(HWND)> m_otherDialog;
 };
 
 // A top-level window with one control of its own before the page, as a host has. One serves
@@ -115,6 +120,8 @@ DWORD RunThisProgram(const std::wstring& arguments);
 HWND FindToolbar(HWND page);
 bool IsButtonEnabled(HWND toolbar, UINT id);
 bool IsButtonChecked(HWND toolbar, UINT id);
+// A click on the button as the mouse gives it; what the command does runs in PumpPending.
+void ClickButton(HWND toolbar, UINT id);
 
 // Real key strokes through the input queue, as a user types them; the host window gets the
 // keyboard focus first. `modifiers` are held down around the key.
