@@ -3,6 +3,7 @@
 // Dialog templates
 #define IDD_HOSTS_EDITOR 15176
 #define IDD_LOAD_PROGRESS 15227
+#define IDD_ABOUT 17118
 
 // Controls of the editor form
 #define IDC_HOSTS_TEXT 16171
@@ -16,6 +17,16 @@
 #define IDC_PROGRESS_TEXT 16468
 #define IDC_PROGRESS_CAPTION 16469
 #define IDC_PROGRESS_BAR 16470
+
+// Controls of the About dialog
+#define IDC_ABOUT_SITE 17536
+#define IDC_ABOUT_SALES 17537
+#define IDC_ABOUT_BUGS 17538
+#define IDC_ABOUT_SUPPORT 17539
+#define IDC_ABOUT_PICTURE 17540
+#define IDC_ABOUT_MODULES 17545
+#define IDC_ABOUT_VERSION 17547
+#define IDC_ABOUT_BETA 17548
 
 // Commands; each is also its tooltip's string and its icon's key
 #define ID_ADD_RECORD 42781
@@ -37,3 +48,6 @@
 
 // The default hosts file
 #define IDR_DEFAULT_HOSTS 16004
+
+// The About dialog's picture: a 32x32 PNG with alpha
+#define IDR_ABOUT_PICTURE 15259
