@@ -1,5 +1,7 @@
 #include "editing/HostsReportControl.h"
 
+#include "ui/GdiObject.h"
+
 #include <commctrl.h>
 
 #include <string>
@@ -18,11 +20,38 @@ const ColumnInfo kColumns[] = {
     {L"Host", 280},
     {L"Comment", 180},
 };
+
+// The state image of a list view checkbox: 1 clear, 2 ticked.
+const UINT kUnticked = INDEXTOSTATEIMAGEMASK(1);
+const UINT kTicked = INDEXTOSTATEIMAGEMASK(2);
+
+bool IsDown(int key)
+{
+    return (GetKeyState(key) & 0x8000) != 0;
+}
+
+// Either Shift key, or either Control key, tested key by key.
+bool ShiftHeld()
+{
+    return IsDown(VK_LSHIFT) || IsDown(VK_RSHIFT);
+}
+
+bool ControlHeld()
+{
+    return IsDown(VK_LCONTROL) || IsDown(VK_RCONTROL);
+}
 } // namespace
+
+CHostsReportControl::~CHostsReportControl()
+{
+    if (m_hwnd && IsWindow(m_hwnd))
+        RemoveWindowSubclass(m_hwnd, &SubclassProc, 0);
+}
 
 bool CHostsReportControl::Create(HWND parent, int id, const RECT& rect, HWND insertAfter, const CHostsFile* model)
 {
     m_model = model;
+    // No label editing and no sorting: the list only shows the entries.
     m_hwnd = CreateWindowExW(0, WC_LISTVIEWW, L"",
                              WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA |
                                  LVS_SHOWSELALWAYS,
@@ -32,45 +61,122 @@ bool CHostsReportControl::Create(HWND parent, int id, const RECT& rect, HWND ins
         return false;
     SetWindowPos(m_hwnd, insertAfter, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                  SWP_SHOWWINDOW);
-    ListView_SetExtendedListViewStyle(m_hwnd, LVS_EX_CHECKBOXES | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT |
-                                                  LVS_EX_DOUBLEBUFFER);
+    ListView_SetExtendedListViewStyle(m_hwnd, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     // The checkboxes come from the entries, asked for like the texts.
     ListView_SetCallbackMask(m_hwnd, LVIS_STATEIMAGEMASK);
     for (int i = 0; i < static_cast<int>(sizeof(kColumns) / sizeof(kColumns[0])); ++i)
     {
         LVCOLUMNW column = {};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | LVCF_FMT;
+        column.fmt = LVCFMT_LEFT;
         column.pszText = const_cast<wchar_t*>(kColumns[i].caption);
         column.cx = kColumns[i].width;
         column.iSubItem = i;
         ListView_InsertColumn(m_hwnd, i, &column);
     }
+    SetWindowSubclass(m_hwnd, &SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
     return true;
 }
 
-void CHostsReportControl::SetRowCount(int count)
+void CHostsReportControl::Populate(int count)
 {
-    if (m_hwnd)
-        ListView_SetItemCountEx(m_hwnd, count, 0);
+    if (!m_hwnd)
+        return;
+    ListView_SetItemState(m_hwnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemCountEx(m_hwnd, count, 0);
+    SendMessageW(m_hwnd, LVM_SETSELECTIONMARK, 0, -1);
+    InvalidateRect(m_hwnd, nullptr, TRUE);
+}
+
+bool CHostsReportControl::PreTranslateMessage(const MSG& message)
+{
+    if (message.message != WM_KEYDOWN || !m_pKeyHandler)
+        return false;
+    ITableKeyHandler& handler = *m_pKeyHandler;
+    switch (message.wParam)
+    {
+    case VK_SPACE:
+        handler.OnToggleEnabled(message);
+        return true;
+    case VK_INSERT:
+        // Shift first: Shift+Ctrl+Insert counts as Shift+Insert.
+        if (ShiftHeld())
+            handler.OnShiftInsert(message);
+        else if (ControlHeld())
+            handler.OnCtrlInsert(message);
+        else
+            handler.OnAddRecord(message);
+        return true;
+    case VK_DELETE:
+        handler.OnDeleteRecords(message);
+        return true;
+    case VK_F2:
+        handler.OnEditRecord(message);
+        return true;
+    case VK_F3:
+        handler.OnFindNext(message);
+        return true;
+    case 'A':
+    case 'C':
+    case 'F':
+    case 'V':
+        if (!ControlHeld())
+            return false;
+        if (message.wParam == 'A')
+            handler.OnSelectAll(message);
+        else if (message.wParam == 'C')
+            handler.OnCopy(message);
+        else if (message.wParam == 'F')
+            handler.OnFind(message);
+        else
+            handler.OnPaste(message);
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool CHostsReportControl::OnNotify(NMHDR* header, LRESULT& result)
 {
-    if (header->hwndFrom != m_hwnd || header->code != LVN_GETDISPINFOW || !m_model)
+    if (header->hwndFrom != m_hwnd)
         return false;
-    LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(header)->item;
-    const CHostsRecord* entry = m_model->GetEntry(item.iItem);
-    result = 0;
-    if (!entry)
+    switch (header->code)
+    {
+    case LVN_GETDISPINFOW:
+        FillCell(reinterpret_cast<NMLVDISPINFOW*>(header)->item);
+        result = 0;
         return true;
+    case NM_CUSTOMDRAW:
+    {
+        NMCUSTOMDRAW& draw = *reinterpret_cast<NMCUSTOMDRAW*>(header);
+        if (draw.dwDrawStage == CDDS_PREPAINT)
+            result = CDRF_NOTIFYPOSTPAINT;
+        else
+        {
+            if (draw.dwDrawStage == CDDS_POSTPAINT)
+                DrawColumnLines(draw.hdc);
+            result = CDRF_DODEFAULT;
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void CHostsReportControl::FillCell(LVITEMW& item) const
+{
+    const CHostsRecord* entry = m_model ? m_model->GetEntry(item.iItem) : nullptr;
     if (item.mask & LVIF_STATE)
     {
-        item.state = INDEXTOSTATEIMAGEMASK(entry->m_bDisabled ? 1 : 2);
+        item.state = entry && entry->IsEntry() ? (entry->m_bDisabled ? kUnticked : kTicked) : kUnticked;
         item.stateMask = LVIS_STATEIMAGEMASK;
     }
-    if (item.mask & LVIF_TEXT)
+    if (!(item.mask & LVIF_TEXT) || item.cchTextMax <= 0)
+        return;
+    const std::wstring* text = nullptr;
+    if (entry && entry->IsEntry())
     {
-        const std::wstring* text = nullptr;
         switch (item.iSubItem)
         {
         case COLUMN_ADDRESS:
@@ -85,18 +191,120 @@ bool CHostsReportControl::OnNotify(NMHDR* header, LRESULT& result)
         default:
             break;
         }
-        if (text && item.cchTextMax > 0)
-        {
-            const size_t count = text->size() < static_cast<size_t>(item.cchTextMax - 1)
-                                     ? text->size()
-                                     : static_cast<size_t>(item.cchTextMax - 1);
-            text->copy(item.pszText, count);
-            item.pszText[count] = L'\0';
-        }
-        else if (item.cchTextMax > 0)
-        {
-            item.pszText[0] = L'\0';
-        }
     }
+    const size_t room = static_cast<size_t>(item.cchTextMax - 1);
+    const size_t count = text ? (text->size() < room ? text->size() : room) : 0;
+    if (text)
+        text->copy(item.pszText, count);
+    item.pszText[count] = L'\0';
+}
+
+// Solid lines between the columns, down to the bottom of the list, as a grid of columns.
+void CHostsReportControl::DrawColumnLines(HDC dc) const
+{
+    const HWND header = ListView_GetHeader(m_hwnd);
+    RECT client = {};
+    GetClientRect(m_hwnd, &client);
+    RECT headerRect = {};
+    if (header && IsWindowVisible(header))
+    {
+        GetWindowRect(header, &headerRect);
+        MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&headerRect), 2);
+    }
+    const CPen pen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_3DLIGHT)));
+    const CSelectObject selected(dc, pen.Get());
+    const int columns = header ? Header_GetItemCount(header) : 0;
+    for (int i = 0; i < columns; ++i)
+    {
+        RECT item = {};
+        if (!Header_GetItemRect(header, i, &item))
+            continue;
+        const int x = item.right + headerRect.left - 1;
+        MoveToEx(dc, x, headerRect.bottom, nullptr);
+        LineTo(dc, x, client.bottom);
+    }
+}
+
+int CHostsReportControl::GetRowCount() const
+{
+    return m_hwnd ? ListView_GetItemCount(m_hwnd) : 0;
+}
+
+std::vector<int> CHostsReportControl::GetSelectedRows() const
+{
+    std::vector<int> rows;
+    if (!m_hwnd)
+        return rows;
+    for (int row = ListView_GetNextItem(m_hwnd, -1, LVNI_SELECTED); row >= 0;
+         row = ListView_GetNextItem(m_hwnd, row, LVNI_SELECTED))
+        rows.push_back(row);
+    return rows;
+}
+
+int CHostsReportControl::GetFocusedRow() const
+{
+    return m_hwnd ? ListView_GetNextItem(m_hwnd, -1, LVNI_FOCUSED) : -1;
+}
+
+void CHostsReportControl::SelectRow(int row, bool selected)
+{
+    ListView_SetItemState(m_hwnd, row, selected ? LVIS_SELECTED : 0, LVIS_SELECTED);
+}
+
+void CHostsReportControl::SetFocusedRow(int row, bool keepSelection)
+{
+    if (!keepSelection)
+        ListView_SetItemState(m_hwnd, -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(m_hwnd, row, keepSelection ? LVIS_FOCUSED : LVIS_FOCUSED | LVIS_SELECTED,
+                          keepSelection ? LVIS_FOCUSED : LVIS_FOCUSED | LVIS_SELECTED);
+    SendMessageW(m_hwnd, LVM_SETSELECTIONMARK, 0, row);
+    ListView_EnsureVisible(m_hwnd, row, FALSE);
+}
+
+void CHostsReportControl::RedrawRow(int row)
+{
+    ListView_RedrawItems(m_hwnd, row, row);
+}
+
+// Clicks are taken before the list handles them: a click in the Enabled cell toggles that
+// entry (the list would only toggle its own copy of the box), a double click edits the row.
+bool CHostsReportControl::OnMouse(UINT message, LPARAM lParam)
+{
+    if (!m_pClickHandler)
+        return false;
+    LVHITTESTINFO hit = {};
+    hit.pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    const int row = ListView_SubItemHitTest(m_hwnd, &hit);
+    if (row < 0 || !(hit.flags & LVHT_ONITEM))
+        return false;
+    if (message == WM_LBUTTONDOWN)
+    {
+        if (hit.iSubItem != COLUMN_ENABLED)
+            return false;
+        SetFocus(m_hwnd);
+        m_pClickHandler->OnTableClick(row);
+        return true;
+    }
+    SetFocus(m_hwnd);
+    m_pClickHandler->OnTableDblClick(row);
     return true;
+}
+
+LRESULT CALLBACK CHostsReportControl::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                                   UINT_PTR /*id*/, DWORD_PTR self)
+{
+    switch (message)
+    {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        if (reinterpret_cast<CHostsReportControl*>(self)->OnMouse(message, lParam))
+            return 0;
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, &SubclassProc, 0);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
 }

@@ -1,8 +1,13 @@
 #pragma once
 
+#include "editing/TableKeyHandler.h"
 #include "hosts/HostsFile.h"
 
 #include <windows.h>
+
+#include <commctrl.h>
+
+#include <vector>
 
 // The table view: a virtual report list over the model's entries. It holds no copy of the data,
 // only the row count; each cell is read from the entry of its row when it is painted.
@@ -17,15 +22,55 @@ public:
         COLUMN_COMMENT,
     };
 
+    // What a mouse click in the list asks of the form.
+    class IClickHandler
+    {
+    public:
+        // A click in the Enabled cell of `row`.
+        virtual void OnTableClick(int row) = 0;
+        // A double click on `row`.
+        virtual void OnTableDblClick(int row) = 0;
+
+    protected:
+        ~IClickHandler() = default;
+    };
+
+    CHostsReportControl() = default;
+    ~CHostsReportControl();
+    CHostsReportControl(const CHostsReportControl&) = delete;
+    CHostsReportControl& operator=(const CHostsReportControl&) = delete;
+
     // Created in `rect` of `parent`, right after `insertAfter` in window order.
     bool Create(HWND parent, int id, const RECT& rect, HWND insertAfter, const CHostsFile* model);
     HWND Hwnd() const { return m_hwnd; }
-    // After the number of entries changed.
-    void SetRowCount(int count);
+    void SetKeyHandler(ITableKeyHandler* handler) { m_pKeyHandler = handler; }
+    void SetClickHandler(IClickHandler* handler) { m_pClickHandler = handler; }
+
+    // After the number of entries changed: the rows are rebuilt with nothing selected.
+    void Populate(int count);
+    // Routes a key to the key handler; true when it was taken.
+    bool PreTranslateMessage(const MSG& message);
     // The parent passes the control's WM_NOTIFY here; true when handled.
     bool OnNotify(NMHDR* header, LRESULT& result);
 
+    int GetRowCount() const;
+    std::vector<int> GetSelectedRows() const;
+    // -1 when no row has the focus.
+    int GetFocusedRow() const;
+    void SelectRow(int row, bool selected);
+    // The row gets the focus; without `keepSelection` it becomes the only selected row.
+    void SetFocusedRow(int row, bool keepSelection);
+    void RedrawRow(int row);
+
 private:
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR self);
+    bool OnMouse(UINT message, LPARAM lParam);
+    void FillCell(LVITEMW& item) const;
+    void DrawColumnLines(HDC dc) const;
+
     HWND m_hwnd = nullptr;
     const CHostsFile* m_model = nullptr;
+    ITableKeyHandler* m_pKeyHandler = nullptr;
+    IClickHandler* m_pClickHandler = nullptr;
 };

@@ -14,6 +14,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace
@@ -60,6 +61,9 @@ CHostsEditorForm::CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFoc
     , m_pHost(host)
     , m_pFocusHandler(focusHandler)
 {
+    m_wndTable.SetKeyHandler(this);
+    m_wndTable.SetClickHandler(this);
+    m_editText.SetKeyHandler(this);
     // The host promises a trailing backslash; nothing is added if it forgets.
     if (m_pHost)
         m_settings.m_strSettingsFile = m_pHost->GetSettingsFolder() + kSettingsFileName;
@@ -106,19 +110,19 @@ bool CHostsEditorForm::OnInitDialog()
         return false;
     const int barHeight = m_commandBar.Layout();
 
-    m_editText = Item(IDC_HOSTS_TEXT);
+    m_editText.Attach(Item(IDC_HOSTS_TEXT));
     // The views start below the bar, whatever height the icons give it.
-    RECT viewRect = CWindow(m_editText).RectInParent();
+    RECT viewRect = CWindow(m_editText.Hwnd()).RectInParent();
     if (viewRect.top < barHeight)
         viewRect.top = barHeight;
-    MoveWindow(m_editText, viewRect.left, viewRect.top, viewRect.right - viewRect.left,
+    MoveWindow(m_editText.Hwnd(), viewRect.left, viewRect.top, viewRect.right - viewRect.left,
                viewRect.bottom - viewRect.top, FALSE);
-    ShowWindow(m_editText, SW_HIDE);
-    if (!m_wndTable.Create(m_hwnd, IDC_HOSTS_TABLE, viewRect, m_editText, &m_hostsFile))
+    ShowWindow(m_editText.Hwnd(), SW_HIDE);
+    if (!m_wndTable.Create(m_hwnd, IDC_HOSTS_TABLE, viewRect, m_editText.Hwnd(), &m_hostsFile))
         return false;
 
     m_layout.Attach(m_hwnd);
-    m_layout.Add(m_editText, {0, 0, 1, 1});
+    m_layout.Add(m_editText.Hwnd(), {0, 0, 1, 1});
     m_layout.Add(m_wndTable.Hwnd(), {0, 0, 1, 1});
     m_layout.Add(Item(IDC_READ_ONLY), {0, 1, 0, 1});
     m_layout.Add(Item(IDC_LAST_MODIFIED_LABEL), {1, 1, 1, 1});
@@ -133,13 +137,24 @@ void CHostsEditorForm::DoDataExchange(bool toControls)
     const HWND lastModified = Item(IDC_LAST_MODIFIED);
     if (toControls)
     {
-        SetWindowTextW(m_editText, m_strText.c_str());
+        // The text goes out only when it changed here: it may be megabytes.
+        if (m_bTextToShow)
+        {
+            m_editText.SetText(m_strText);
+            m_bTextToShow = false;
+            m_bTextUnread = false;
+        }
         SendMessageW(readOnly, BM_SETCHECK, m_nReadOnly ? BST_CHECKED : BST_UNCHECKED, 0);
         SetWindowTextW(lastModified, m_strLastModified.c_str());
     }
     else
     {
-        m_strText = CWindow::GetText(m_editText);
+        if (m_bTextUnread)
+        {
+            m_strText = m_editText.GetText();
+            m_bTextUnread = false;
+            m_bTextCompared = false;
+        }
         m_nReadOnly = SendMessageW(readOnly, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
         m_strLastModified = CWindow::GetText(lastModified);
     }
@@ -211,17 +226,26 @@ bool CHostsEditorForm::OnCommand(WORD id, WORD code, HWND control)
     }
     if (id == IDC_HOSTS_TEXT && code == EN_CHANGE)
     {
-        if (IsExchangingData())
-            return true;
-        const int length = GetWindowTextLengthW(m_editText);
-        const LRESULT limit = SendMessageW(m_editText, EM_GETLIMITTEXT, 0, 0);
-        if (length >= limit)
-            SendMessageW(m_editText, EM_SETLIMITTEXT, static_cast<WPARAM>(length) * 2, 0);
-        if (!m_bLoading)
-            UpdateCommandStates();
+        if (!IsExchangingData())
+            OnTextChanged();
         return true;
     }
     return CDialog::OnCommand(id, code, control);
+}
+
+void CHostsEditorForm::OnTextChanged()
+{
+    m_bTextUnread = true;
+    m_editText.GrowLimit(static_cast<size_t>(GetWindowTextLengthW(m_editText.Hwnd())));
+    if (!m_bLoading)
+        UpdateCommandStates();
+}
+
+void CHostsEditorForm::SetText(std::wstring text)
+{
+    m_strText = std::move(text);
+    m_bTextToShow = true;
+    m_bTextCompared = false;
 }
 
 void CHostsEditorForm::OnAbout()
@@ -339,6 +363,11 @@ void CHostsEditorForm::OnDestroy()
 
 bool CHostsEditorForm::PreTranslateMessage(MSG& message)
 {
+    // The focused view sees its keys first.
+    if (message.hwnd == m_wndTable.Hwnd() && m_wndTable.PreTranslateMessage(message))
+        return true;
+    if (message.hwnd == m_editText.Hwnd() && m_editText.PreTranslateMessage(message))
+        return true;
     if (message.message == WM_KEYDOWN)
     {
         const bool control = GetKeyState(VK_CONTROL) < 0;
@@ -378,6 +407,82 @@ void CHostsEditorForm::OnFind()
 }
 
 void CHostsEditorForm::OnFindNext()
+{
+}
+
+void CHostsEditorForm::OnFind(const MSG& /*message*/)
+{
+    OnFind();
+}
+
+void CHostsEditorForm::OnFindNext(const MSG& /*message*/)
+{
+    OnFindNext();
+}
+
+void CHostsEditorForm::OnAddRecord(const MSG& /*message*/)
+{
+    AddRecord();
+}
+
+void CHostsEditorForm::OnDeleteRecords(const MSG& /*message*/)
+{
+    DeleteRecords();
+}
+
+void CHostsEditorForm::OnEditRecord(const MSG& /*message*/)
+{
+    EditRecord();
+}
+
+// Each selected entry flips on its own; the selection and the focused row stay.
+void CHostsEditorForm::OnToggleEnabled(const MSG& /*message*/)
+{
+    const int focused = std::max(m_wndTable.GetFocusedRow(), 0);
+    const std::vector<int> rows = m_wndTable.GetSelectedRows();
+    for (int row : rows)
+    {
+        if (CHostsRecord* entry = m_hostsFile.GetEntry(row))
+            entry->m_bDisabled = entry->m_bDisabled ? 0 : 1;
+    }
+    UpdateCommandStates();
+    for (int row : rows)
+    {
+        if (row >= m_wndTable.GetRowCount())
+            continue;
+        m_wndTable.SelectRow(row, true);
+        if (row == focused)
+            m_wndTable.SetFocusedRow(row, true);
+        m_wndTable.RedrawRow(row);
+    }
+}
+
+void CHostsEditorForm::OnTableClick(int row)
+{
+    CHostsRecord* entry = m_hostsFile.GetEntry(row);
+    if (!entry)
+        return;
+    entry->m_bDisabled = entry->m_bDisabled ? 0 : 1;
+    m_wndTable.SetFocusedRow(row, false);
+    m_wndTable.RedrawRow(row);
+    UpdateCommandStates();
+}
+
+void CHostsEditorForm::OnTableDblClick(int /*row*/)
+{
+    EditRecord();
+}
+
+// The record commands come with the record dialog.
+void CHostsEditorForm::AddRecord()
+{
+}
+
+void CHostsEditorForm::DeleteRecords()
+{
+}
+
+void CHostsEditorForm::EditRecord()
 {
 }
 
@@ -455,7 +560,15 @@ bool CHostsEditorForm::IsContentModified()
     if (m_nViewMode == VIEW_TABLE)
         return m_hostsFile.IsModified();
     if (m_nViewMode == VIEW_TEXT)
-        return m_strText != m_hostsFile.GetText();
+    {
+        // Compared again only after the text or the file's text changed, not on every idle pass.
+        if (!m_bTextCompared)
+        {
+            m_bTextModified = m_strText != m_hostsFile.GetText();
+            m_bTextCompared = true;
+        }
+        return m_bTextModified;
+    }
     return false;
 }
 
@@ -494,8 +607,8 @@ void CHostsEditorForm::OnViewAsText()
         StartLoad();
     m_nViewMode = VIEW_TEXT;
     ShowWindow(m_wndTable.Hwnd(), SW_HIDE);
-    ShowWindow(m_editText, SW_SHOW);
-    SetFocus(m_editText);
+    ShowWindow(m_editText.Hwnd(), SW_SHOW);
+    SetFocus(m_editText.Hwnd());
 }
 
 void CHostsEditorForm::OnViewAsTable()
@@ -506,18 +619,18 @@ void CHostsEditorForm::OnViewAsTable()
         StartLoad();
     m_nViewMode = VIEW_TABLE;
     ShowWindow(m_wndTable.Hwnd(), SW_SHOW);
-    ShowWindow(m_editText, SW_HIDE);
+    ShowWindow(m_editText.Hwnd(), SW_HIDE);
 }
 
 void CHostsEditorForm::RepopulateTable()
 {
-    m_wndTable.SetRowCount(m_hostsFile.GetEntryCount());
+    m_wndTable.Populate(m_hostsFile.GetEntryCount());
 }
 
 void CHostsEditorForm::EnableViews(bool enable)
 {
     EnableWindow(m_wndTable.Hwnd(), enable);
-    EnableWindow(m_editText, enable);
+    EnableWindow(m_editText.Hwnd(), enable);
     EnableWindow(Item(IDC_READ_ONLY), enable);
 }
 
@@ -556,7 +669,7 @@ bool CHostsEditorForm::WriteDefaultHostsFile()
 void CHostsEditorForm::StartLoad()
 {
     RefreshFileState();
-    m_wndTable.SetRowCount(0);
+    m_wndTable.Populate(0);
     if (m_pProgressDialog)
         m_pProgressDialog->Reset();
     if (GetFileAttributesW(m_strHostsPath.c_str()) == INVALID_FILE_ATTRIBUTES)
@@ -633,11 +746,7 @@ void CHostsEditorForm::RunLoad()
     else
     {
         RepopulateTable();
-        const std::wstring text = m_hostsFile.GetText();
-        const LRESULT limit = SendMessageW(m_editText, EM_GETLIMITTEXT, 0, 0);
-        if (static_cast<LRESULT>(text.size()) >= limit)
-            SendMessageW(m_editText, EM_SETLIMITTEXT, text.size() * 2, 0);
-        m_strText = text;
+        SetText(m_hostsFile.GetText());
         UpdateData(true);
         if (m_pProgressDialog)
             m_pProgressDialog->Hide();
@@ -647,7 +756,7 @@ void CHostsEditorForm::RunLoad()
     m_bLoading = false;
     PostIdleUpdate();
     if (m_nViewMode == VIEW_TEXT)
-        PostMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_editText), TRUE);
+        PostMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_editText.Hwnd()), TRUE);
 }
 
 void CHostsEditorForm::WaitForLoadThread()
@@ -711,8 +820,8 @@ bool CHostsEditorForm::Save()
     // A save while a load fills the model would write half a file.
     if (!m_hwnd || m_bLoading || m_bSaving)
         return false;
-    const DWORD selection = static_cast<DWORD>(SendMessageW(m_editText, EM_GETSEL, 0, 0));
-    m_dwTextSelection = selection;
+    // Both ends in full: packed into 16 bits each they would move beyond 65535.
+    m_editText.GetSel(m_dwTextSelStart, m_dwTextSelEnd);
     ResetEvent(m_hSaveGate.Get());
     UpdateData(false);
     const bool missing = !CPathResolver::FileExists(m_strHostsPath);
@@ -760,6 +869,8 @@ bool CHostsEditorForm::Save()
                     MB_OK | MB_ICONERROR);
         else
             m_bSavedSinceLoad = true;
+        // The file's text is what was written now.
+        m_bTextCompared = false;
         SetCursor(previous);
         EnableViews(true);
         m_bSaving = false;
@@ -773,12 +884,12 @@ bool CHostsEditorForm::Save()
         UpdateCommandStates();
     }
     SetEvent(m_hSaveGate.Get());
-    SetFocus(m_nViewMode == VIEW_TABLE ? m_wndTable.Hwnd() : m_editText);
+    SetFocus(m_nViewMode == VIEW_TABLE ? m_wndTable.Hwnd() : m_editText.Hwnd());
     m_strLastModified = FormatFileTime(m_strHostsPath);
     UpdateData(true);
-    SendMessageW(m_editText, EM_SETSEL, LOWORD(m_dwTextSelection), HIWORD(m_dwTextSelection));
-    if (m_dwTextSelection == 0)
-        SendMessageW(m_editText, EM_SCROLLCARET, 0, 0);
+    m_editText.SetSel(m_dwTextSelStart, m_dwTextSelEnd);
+    if (m_dwTextSelStart == 0 && m_dwTextSelEnd == 0)
+        SendMessageW(m_editText.Hwnd(), EM_SCROLLCARET, 0, 0);
     return !m_bSaveFailed;
 }
 
@@ -790,7 +901,7 @@ void CHostsEditorForm::Discard()
     {
         m_hostsFile.RevertEntries();
         RepopulateTable();
-        m_strText = m_hostsFile.GetText();
+        SetText(m_hostsFile.GetText());
         UpdateData(true);
     }
     if (IsReadOnlyModified())

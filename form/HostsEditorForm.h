@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editing/HostsReportControl.h"
+#include "editing/HostsTextEdit.h"
 #include "hosts/HostsFile.h"
 #include "hosts/LoadProgressDialog.h"
 #include "module/EditorHost.h"
@@ -22,7 +23,13 @@ enum ViewMode
 
 // The editor: the one window the host embeds, and the hub of its commands, keys and the
 // hosts file's notifications.
-class CHostsEditorForm : public CDialog, public IHostsFileSink, public ICommandStateSource, public IKeyPreTranslator
+class CHostsEditorForm : public CDialog,
+                         public IHostsFileSink,
+                         public ICommandStateSource,
+                         public IKeyPreTranslator,
+                         public ITableKeyHandler,
+                         public ITextKeyHandler,
+                         public CHostsReportControl::IClickHandler
 {
 public:
     CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFocusHandler* focusHandler);
@@ -62,6 +69,27 @@ public:
     // Keys of the page, before the host's loop dispatches them.
     bool PreTranslateMessage(MSG& message) override;
 
+    // ITableKeyHandler
+    void OnAddRecord(const MSG& message) override;
+    void OnDeleteRecords(const MSG& message) override;
+    void OnEditRecord(const MSG& message) override;
+    void OnFindNext(const MSG& message) override;
+    void OnFind(const MSG& message) override;
+    void OnSelectAll(const MSG&) override {}
+    void OnCtrlInsert(const MSG&) override {}
+    void OnShiftInsert(const MSG&) override {}
+    void OnCopy(const MSG&) override {}
+    void OnPaste(const MSG&) override {}
+    void OnToggleEnabled(const MSG& message) override;
+
+    // ITextKeyHandler
+    void OnFind() override;
+    void OnFindNext() override;
+
+    // Clicks in the table
+    void OnTableClick(int row) override;
+    void OnTableDblClick(int row) override;
+
 protected:
     bool OnInitDialog() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
@@ -91,8 +119,12 @@ private:
     bool NavigateTab(bool backward);
     HWND TabOutForward();
     HWND TabOutBackward();
-    void OnFind();
-    void OnFindNext();
+    void OnTextChanged();
+    // The text view's text, shown at the next exchange to the controls.
+    void SetText(std::wstring text);
+    void AddRecord();
+    void DeleteRecords();
+    void EditRecord();
     void OnAbout();
     void OnSelectSkin();
     void OnResetSkin();
@@ -122,8 +154,15 @@ private:
     CHostsFile m_hostsFile;
     int m_nViewMode = VIEW_TABLE;
     DWORD m_dwFileAttributes = FILE_ATTRIBUTE_ARCHIVE;
-    DWORD m_dwTextSelection = 0;
-    HWND m_editText = nullptr;
+    DWORD m_dwTextSelStart = 0;
+    DWORD m_dwTextSelEnd = 0;
+    // The text view's text: changed by typing and not read yet; changed here and not shown yet;
+    // compared with the file's text since either changed, and the result.
+    std::atomic<bool> m_bTextUnread{false};
+    std::atomic<bool> m_bTextToShow{false};
+    std::atomic<bool> m_bTextCompared{false};
+    std::atomic<bool> m_bTextModified{false};
+    CHostsTextEdit m_editText;
     CHostsReportControl m_wndTable;
     CCommandBar m_commandBar;
     CResizeLayout m_layout;

@@ -17,6 +17,7 @@ using CFont = CUniqueHandle<GdiObjectTraits<HFONT>>;
 using CBitmap = CUniqueHandle<GdiObjectTraits<HBITMAP>>;
 using CBrush = CUniqueHandle<GdiObjectTraits<HBRUSH>>;
 using CRegion = CUniqueHandle<GdiObjectTraits<HRGN>>;
+using CPen = CUniqueHandle<GdiObjectTraits<HPEN>>;
 
 struct MemoryDcTraits
 {

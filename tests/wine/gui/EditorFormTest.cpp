@@ -1,7 +1,4 @@
-#include "EditorHarness.h"
-#include "SavedRegistryValue.h"
-#include "TestFiles.h"
-#include "resource.h"
+#include "EditorPage.h"
 
 #include <gtest/gtest.h>
 
@@ -12,79 +9,10 @@
 
 namespace
 {
-const wchar_t kParametersKey[] = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
 const char kTwoEntries[] = "# header\r\n127.0.0.1 localhost\r\n#10.0.0.1 box # off\r\n";
 
-// One editor page in a host window, over a hosts file in a folder of the test's own.
-class EditorForm : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_norvik.dll) << "norvik.dll not found in the working folder";
-        ASSERT_TRUE(m_folder.IsValid());
-        ASSERT_TRUE(m_dataBasePath.Set(REG_SZ, m_folder.Path()));
-        m_host.settingsFolder = m_folder.Path() + L"\\";
-    }
-
-    void TearDown() override
-    {
-        if (m_norvik.dll)
-            m_norvik.CloseHostEditor();
-        // A new Init drops the form and its window before the next test makes its own.
-        if (m_norvik.dll)
-            m_norvik.Init(nullptr, nullptr);
-        PumpPending();
-    }
-
-    std::wstring HostsPath() const { return m_folder / L"hosts"; }
-
-    // Init and Activate; with `waitForLoad`, until the first load has ended.
-    HWND Open(bool waitForLoad = true)
-    {
-        if (!m_norvik.Init(&m_host, &m_host))
-            return nullptr;
-        const RECT page = m_window.PageRect();
-        m_page = m_norvik.Activate(m_window.Hwnd(), page.left, page.top, page.right, page.bottom);
-        m_toolbar = m_page ? FindToolbar(m_page) : nullptr;
-        if (m_page && waitForLoad)
-            WaitForLoad();
-        return m_page;
-    }
-
-    bool WaitForLoad()
-    {
-        return PumpUntil([this] { return IsButtonEnabled(m_toolbar, ID_REFRESH); });
-    }
-
-    int TableRows() const
-    {
-        return static_cast<int>(SendMessageW(GetDlgItem(m_page, IDC_HOSTS_TABLE), LVM_GETITEMCOUNT, 0, 0));
-    }
-
-    std::vector<UINT> EnabledButtons() const
-    {
-        std::vector<UINT> enabled;
-        for (UINT id : {ID_REFRESH, ID_SAVE_CHANGES, ID_DISCARD_CHANGES, ID_ADD_RECORD, ID_DELETE_RECORD,
-                        ID_EDIT_RECORD, ID_VIEW_AS_TABLE, ID_VIEW_AS_TEXT, ID_SEARCH, ID_REVERT_TO_DEFAULT,
-                        ID_RESET_SKIN, ID_SELECT_SKIN, ID_ABOUT})
-        {
-            if (IsButtonEnabled(m_toolbar, id))
-                enabled.push_back(id);
-        }
-        return enabled;
-    }
-
-    const NorvikExports& m_norvik = NorvikExports::Get();
-    testfiles::CTempFolder m_folder;
-    CSavedRegistryValue m_dataBasePath{HKEY_LOCAL_MACHINE, kParametersKey, L"DataBasePath"};
-    // The host window first: made while the process-wide hook is set, it costs Wine seconds.
-    CHostWindow& m_window = CHostWindow::Get();
-    CMessageBoxWatcher m_boxes;
-    CTestEditorHost m_host;
-    HWND m_page = nullptr;
-    HWND m_toolbar = nullptr;
-};
+using EditorForm = EditorPage;
+} // namespace
 
 // Only a process that never called Init can show this, so it runs in a child process of its
 // own (started by the test below); disabled, the main run leaves it out.
@@ -298,4 +226,3 @@ TEST_F(EditorForm, ASecondInitAfterActivateGivesAPageThatWorks)
     EXPECT_EQ(2, TableRows());
     EXPECT_TRUE(IsButtonEnabled(m_toolbar, ID_ADD_RECORD));
 }
-} // namespace

@@ -350,7 +350,7 @@ void ClickButton(HWND toolbar, UINT id)
     PumpPending();
 }
 
-void PressKey(WORD key, std::initializer_list<WORD> modifiers)
+void PressKey(WORD key, const std::vector<WORD>& modifiers)
 {
     std::vector<INPUT> inputs;
     auto add = [&inputs](WORD code, bool up) {

@@ -125,4 +125,4 @@ void ClickButton(HWND toolbar, UINT id);
 
 // Real key strokes through the input queue, as a user types them; the host window gets the
 // keyboard focus first. `modifiers` are held down around the key.
-void PressKey(WORD key, std::initializer_list<WORD> modifiers = {});
+void PressKey(WORD key, const std::vector<WORD>& modifiers = {});

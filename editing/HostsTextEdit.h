@@ -1,0 +1,31 @@
+#pragma once
+
+#include "editing/TextKeyHandler.h"
+
+#include <windows.h>
+
+#include <string>
+
+// The text view: the form's multi-line edit, with its search keys and a limit that grows.
+class CHostsTextEdit
+{
+public:
+    void Attach(HWND edit) { m_hwnd = edit; }
+    HWND Hwnd() const { return m_hwnd; }
+    void SetKeyHandler(ITextKeyHandler* handler) { m_pKeyHandler = handler; }
+
+    // Ctrl+F and F3 go to the key handler (taken); Ctrl+A selects everything (not taken).
+    bool PreTranslateMessage(const MSG& message);
+    // Doubles the limit once the text has reached it, so that typing never stops at it.
+    void GrowLimit(size_t length);
+    std::wstring GetText() const;
+    // The whole text at once, the limit grown first so that none of it is cut.
+    void SetText(const std::wstring& text);
+    // Selection offsets in characters, full width (not cut to 16 bits).
+    void GetSel(DWORD& start, DWORD& end) const;
+    void SetSel(DWORD start, DWORD end);
+
+private:
+    HWND m_hwnd = nullptr;
+    ITextKeyHandler* m_pKeyHandler = nullptr;
+};

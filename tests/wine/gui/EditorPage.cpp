@@ -1,0 +1,105 @@
+#include "EditorPage.h"
+
+void EditorPage::SetUp()
+{
+    ASSERT_TRUE(m_norvik.dll) << "norvik.dll not found in the working folder";
+    ASSERT_TRUE(m_folder.IsValid());
+    ASSERT_TRUE(m_dataBasePath.Set(REG_SZ, m_folder.Path()));
+    m_host.settingsFolder = m_folder.Path() + L"\\";
+}
+
+void EditorPage::TearDown()
+{
+    if (!m_norvik.dll)
+        return;
+    m_norvik.CloseHostEditor();
+    // A new Init drops the form and its window before the next test makes its own.
+    m_norvik.Init(nullptr, nullptr);
+    PumpPending();
+}
+
+HWND EditorPage::Open(bool waitForLoad)
+{
+    if (!m_norvik.Init(&m_host, &m_host))
+        return nullptr;
+    const RECT page = m_window.PageRect();
+    m_page = m_norvik.Activate(m_window.Hwnd(), page.left, page.top, page.right, page.bottom);
+    m_toolbar = m_page ? FindToolbar(m_page) : nullptr;
+    if (m_page && waitForLoad)
+        WaitForLoad();
+    return m_page;
+}
+
+bool EditorPage::WaitForLoad()
+{
+    return PumpUntil([this] { return IsButtonEnabled(m_toolbar, ID_REFRESH); });
+}
+
+int EditorPage::TableRows() const
+{
+    return static_cast<int>(SendMessageW(Table(), LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::wstring EditorPage::Cell(int row, int column) const
+{
+    wchar_t text[512] = {};
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = 512;
+    SendMessageW(Table(), LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+bool EditorPage::Ticked(int row) const
+{
+    const UINT state = static_cast<UINT>(SendMessageW(Table(), LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
+    return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+}
+
+std::vector<bool> EditorPage::TickedRows() const
+{
+    std::vector<bool> rows;
+    for (int row = 0; row < TableRows(); ++row)
+        rows.push_back(Ticked(row));
+    return rows;
+}
+
+std::vector<int> EditorPage::SelectedRows() const
+{
+    std::vector<int> rows;
+    for (int row = -1; (row = static_cast<int>(SendMessageW(Table(), LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0;)
+        rows.push_back(row);
+    return rows;
+}
+
+int EditorPage::FocusedRow() const
+{
+    return static_cast<int>(SendMessageW(Table(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+}
+
+std::wstring EditorPage::TextViewText() const
+{
+    const int length = GetWindowTextLengthW(Text());
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(Text(), &text[0], length + 1)));
+    return text;
+}
+
+std::vector<UINT> EditorPage::EnabledButtons() const
+{
+    std::vector<UINT> enabled;
+    for (UINT id : {ID_REFRESH, ID_SAVE_CHANGES, ID_DISCARD_CHANGES, ID_ADD_RECORD, ID_DELETE_RECORD, ID_EDIT_RECORD,
+                    ID_VIEW_AS_TABLE, ID_VIEW_AS_TEXT, ID_SEARCH, ID_REVERT_TO_DEFAULT, ID_RESET_SKIN, ID_SELECT_SKIN,
+                    ID_ABOUT})
+    {
+        if (IsButtonEnabled(m_toolbar, id))
+            enabled.push_back(id);
+    }
+    return enabled;
+}
+
+std::string EditorPage::FileBytes() const
+{
+    return testfiles::ReadBytes(HostsPath()).value_or("<missing>");
+}

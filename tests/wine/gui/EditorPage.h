@@ -1,0 +1,54 @@
+#pragma once
+
+// The fixture most GUI tests share: one editor page in the host window, over a hosts file in a
+// folder of the test's own, with message boxes watched.
+
+#include "EditorHarness.h"
+#include "SavedRegistryValue.h"
+#include "TestFiles.h"
+#include "resource.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+class EditorPage : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::wstring HostsPath() const { return m_folder / L"hosts"; }
+    // Init and Activate; with `waitForLoad`, until the first load has ended.
+    HWND Open(bool waitForLoad = true);
+    bool WaitForLoad();
+
+    HWND Table() const { return GetDlgItem(m_page, IDC_HOSTS_TABLE); }
+    HWND Text() const { return GetDlgItem(m_page, IDC_HOSTS_TEXT); }
+    HWND ReadOnlyBox() const { return GetDlgItem(m_page, IDC_READ_ONLY); }
+    int TableRows() const;
+    // A cell's text as the table shows it.
+    std::wstring Cell(int row, int column) const;
+    // The Enabled checkbox of a row: ticked or not.
+    bool Ticked(int row) const;
+    std::vector<bool> TickedRows() const;
+    std::vector<int> SelectedRows() const;
+    int FocusedRow() const;
+    std::wstring TextViewText() const;
+    std::vector<UINT> EnabledButtons() const;
+    std::string FileBytes() const;
+
+    const NorvikExports& m_norvik = NorvikExports::Get();
+    testfiles::CTempFolder m_folder;
+    CSavedRegistryValue m_dataBasePath{HKEY_LOCAL_MACHINE,
+                                       L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters", L"DataBasePath"};
+    // The host window first: made while the process-wide hook is set, it costs Wine seconds.
+    CHostWindow& m_window = CHostWindow::Get();
+    CMessageBoxWatcher m_boxes;
+    CTestEditorHost m_host;
+    HWND m_page = nullptr;
+    HWND m_toolbar = nullptr;
+};
