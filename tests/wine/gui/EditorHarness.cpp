@@ -352,6 +352,9 @@ void ClickButton(HWND toolbar, UINT id)
 
 void PressKey(WORD key, const std::vector<WORD>& modifiers)
 {
+    // Input goes to the foreground window: after a message box that may be none.
+    if (const HWND focus = GetFocus())
+        SetForegroundWindow(GetAncestor(focus, GA_ROOT));
     std::vector<INPUT> inputs;
     auto add = [&inputs](WORD code, bool up) {
         INPUT input = {};

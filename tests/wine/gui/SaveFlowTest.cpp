@@ -1,0 +1,266 @@
+#include "EditorPage.h"
+
+namespace
+{
+const char kFile[] = "# header\r\n127.0.0.1 localhost\r\n#10.0.0.1 box # off\r\n\r\n10.0.0.2 two\r\n";
+const wchar_t kReadOnlyQuestion[] = L"Hosts file is \"read-only\". Ignore and save?";
+const wchar_t kSwitchPrompt[] =
+    L"Hosts file (and/or its \"read-only\" attribute) was changed. Save changes before switching?";
+
+using SaveFlow = EditorPage;
+
+DWORD Attributes(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str());
+}
+
+FILETIME WriteTime(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+bool operator==(const FILETIME& a, const FILETIME& b)
+{
+    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+// Selects the row and flips it with Space, as a user does.
+void ToggleRow(HWND table, int row)
+{
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(table, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(table, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    SetFocus(table);
+    PressKey(VK_SPACE);
+}
+} // namespace
+
+TEST_F(SaveFlow, NothingChangedWritesNothingAndAMissingFileIsWrittenFromTheRecords)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kFile));
+    ASSERT_TRUE(SetFileAttributesW(HostsPath().c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(Open());
+    const FILETIME before = WriteTime(HostsPath());
+    const DWORD attributes = Attributes(HostsPath());
+    ASSERT_TRUE(attributes & FILE_ATTRIBUTE_HIDDEN);
+    Sleep(20);
+    EXPECT_EQ(1, m_norvik.SaveHosts());
+    EXPECT_TRUE(WriteTime(HostsPath()) == before);
+    EXPECT_EQ(attributes, Attributes(HostsPath()));
+    EXPECT_EQ(kFile, FileBytes());
+
+    // Gone behind the editor's back: Save writes what it holds (without the final break).
+    SetFileAttributesW(HostsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(DeleteFileW(HostsPath().c_str()));
+    EXPECT_EQ(1, m_norvik.SaveHosts());
+    EXPECT_EQ("# header\r\n127.0.0.1 localhost\r\n# 10.0.0.1 box # off\r\n\r\n10.0.0.2 two", FileBytes());
+    EXPECT_EQ(0u, m_boxes.Count());
+}
+
+TEST_F(SaveFlow, AReadOnlyFileIsWrittenOnlyAfterYesAndStaysReadOnly)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kFile));
+    ASSERT_TRUE(SetFileAttributesW(HostsPath().c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+    ASSERT_TRUE(Open());
+    EXPECT_EQ(BST_CHECKED, SendMessageW(ReadOnlyBox(), BM_GETCHECK, 0, 0));
+    ToggleRow(Table(), 0);
+
+    m_boxes.QueueAnswer(IDNO);
+    EXPECT_EQ(0, m_norvik.SaveHosts());
+    ASSERT_EQ(1u, m_boxes.Count());
+    EXPECT_EQ(kReadOnlyQuestion, m_boxes.Seen()[0].text);
+    EXPECT_EQ(L"Confirmation", m_boxes.Seen()[0].caption);
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONQUESTION), m_boxes.Seen()[0].flags);
+    EXPECT_EQ(kFile, FileBytes());
+    EXPECT_EQ(1, m_norvik.IsHostsChanged());
+
+    m_boxes.QueueAnswer(IDYES);
+    EXPECT_EQ(1, m_norvik.SaveHosts());
+    EXPECT_EQ("# header\r\n# 127.0.0.1 localhost\r\n# 10.0.0.1 box # off\r\n\r\n10.0.0.2 two", FileBytes());
+    EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE), Attributes(HostsPath()));
+    EXPECT_EQ(0, m_norvik.IsHostsChanged());
+    EXPECT_EQ(2u, m_boxes.Count());
+    SetFileAttributesW(HostsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(SaveFlow, TheReadOnlyBoxAloneChangesOnlyTheAttribute)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kFile));
+    ASSERT_TRUE(Open());
+    const FILETIME before = WriteTime(HostsPath());
+    struct BoxCase
+    {
+        UINT check;
+        DWORD attributes;
+    };
+    for (const BoxCase& c : {BoxCase{BST_CHECKED, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE},
+                             BoxCase{BST_UNCHECKED, FILE_ATTRIBUTE_ARCHIVE}})
+    {
+        SendMessageW(ReadOnlyBox(), BM_CLICK, 0, 0);
+        ASSERT_EQ(c.check, SendMessageW(ReadOnlyBox(), BM_GETCHECK, 0, 0));
+        EXPECT_EQ(1, m_norvik.IsHostsChanged());
+        EXPECT_TRUE(PumpUntil([this] { return IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES); }, 2000));
+        ClickButton(m_toolbar, ID_SAVE_CHANGES);
+        EXPECT_EQ(c.attributes, Attributes(HostsPath()));
+        EXPECT_EQ(0, m_norvik.IsHostsChanged());
+    }
+    EXPECT_TRUE(WriteTime(HostsPath()) == before);
+    EXPECT_EQ(kFile, FileBytes());
+    EXPECT_EQ(0u, m_boxes.Count());
+}
+
+TEST_F(SaveFlow, AWriteFailureIsReportedAndTheOldFileKept)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kFile));
+    ASSERT_TRUE(Open());
+    ToggleRow(Table(), 0);
+    m_boxes.QueueAnswer(IDOK);
+    {
+        const CFileHandle held = testfiles::HoldOpen(HostsPath(), GENERIC_READ, FILE_SHARE_READ);
+        EXPECT_EQ(0, m_norvik.SaveHosts());
+    }
+    ASSERT_EQ(1u, m_boxes.Count());
+    EXPECT_EQ(L"Can't write to hosts file! Probably, file is exclusively blocked by other application.",
+              m_boxes.Seen()[0].text);
+    EXPECT_EQ(L"Error", m_boxes.Seen()[0].caption);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), m_boxes.Seen()[0].flags);
+    EXPECT_EQ(kFile, FileBytes());
+    EXPECT_EQ(1, m_norvik.IsHostsChanged());
+    EXPECT_TRUE(IsWindowEnabled(Table()));
+}
+
+TEST_F(SaveFlow, SwitchingViewsAsksAboutPendingChanges)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kFile));
+    ASSERT_TRUE(Open());
+
+    // No change: no question.
+    ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
+    EXPECT_TRUE(IsWindowVisible(Text()));
+    ClickButton(m_toolbar, ID_VIEW_AS_TABLE);
+    EXPECT_TRUE(IsWindowVisible(Table()));
+    EXPECT_EQ(0u, m_boxes.Count());
+
+    // Cancel: the view and the change stay.
+    ToggleRow(Table(), 0);
+    m_boxes.QueueAnswer(IDCANCEL);
+    ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
+    ASSERT_EQ(1u, m_boxes.Count());
+    EXPECT_EQ(kSwitchPrompt, m_boxes.Seen()[0].text);
+    EXPECT_EQ(L"Confirmation ", m_boxes.Seen()[0].caption);
+    EXPECT_EQ(static_cast<UINT>(MB_YESNOCANCEL | MB_ICONQUESTION), m_boxes.Seen()[0].flags);
+    EXPECT_TRUE(IsWindowVisible(Table()));
+    EXPECT_EQ(1, m_norvik.IsHostsChanged());
+
+    // No: the records go back to the file's, the text view shows the text as loaded.
+    m_boxes.QueueAnswer(IDNO);
+    ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
+    EXPECT_TRUE(IsWindowVisible(Text()));
+    EXPECT_EQ(L"# header\r\n127.0.0.1 localhost\r\n#10.0.0.1 box # off\r\n\r\n10.0.0.2 two", TextViewText());
+    EXPECT_EQ(kFile, FileBytes());
+    EXPECT_EQ(0, m_norvik.IsHostsChanged());
+
+    // Only the read-only box changed: still asked; No puts the box back.
+    SendMessageW(ReadOnlyBox(), BM_CLICK, 0, 0);
+    m_boxes.QueueAnswer(IDNO);
+    ClickButton(m_toolbar, ID_VIEW_AS_TABLE);
+    EXPECT_EQ(3u, m_boxes.Count());
+    EXPECT_EQ(BST_UNCHECKED, SendMessageW(ReadOnlyBox(), BM_GETCHECK, 0, 0));
+    EXPECT_TRUE(IsWindowVisible(Table()));
+    EXPECT_FALSE(IsWindowVisible(Text()));
+    EXPECT_TRUE(IsButtonChecked(m_toolbar, ID_VIEW_AS_TABLE));
+
+    // Yes saves, and the other view then shows what was written.
+    ToggleRow(Table(), 2);
+    m_boxes.QueueAnswer(IDYES);
+    ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
+    ASSERT_TRUE(WaitForLoad());
+    // Entries are written in their canonical form, the other lines as they were.
+    EXPECT_EQ("# header\r\n127.0.0.1 localhost\r\n# 10.0.0.1 box # off\r\n\r\n# 10.0.0.2 two", FileBytes());
+    EXPECT_TRUE(PumpUntil([this] { return TextViewText() == L"# header\r\n127.0.0.1 localhost\r\n# 10.0.0.1 box # "
+                                                            L"off\r\n\r\n# 10.0.0.2 two"; }));
+    EXPECT_EQ(4u, m_boxes.Count());
+}
+
+TEST_F(SaveFlow, ASaveInTheTextViewIsReloadedIntoTheTableOnTheNextSwitchOnly)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kFile));
+    ASSERT_TRUE(Open());
+    ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
+    SendMessageW(Text(), EM_SETSEL, 0, -1);
+    SendMessageW(Text(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"10.1.1.1 new # typed\r\n# tail"));
+    EXPECT_TRUE(PumpUntil([this] { return IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES); }, 2000));
+    PressKey('S', {VK_LCONTROL});
+    EXPECT_EQ("10.1.1.1 new # typed\r\n# tail", FileBytes());
+
+    ClickButton(m_toolbar, ID_VIEW_AS_TABLE);
+    ASSERT_TRUE(WaitForLoad());
+    ASSERT_TRUE(PumpUntil([this] { return TableRows() == 1; }));
+    EXPECT_EQ(L"new", Cell(0, 2));
+    EXPECT_EQ(L"typed", Cell(0, 3));
+
+    // No save since that load: switching back does not load again (the file changed behind).
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), "10.9.9.9 other"));
+    ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
+    PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(L"10.1.1.1 new # typed\r\n# tail", TextViewText());
+    EXPECT_EQ(0u, m_boxes.Count());
+}
+
+TEST_F(SaveFlow, DeactivateDiscardsAndRefreshAsksFirst)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kFile));
+    ASSERT_TRUE(Open());
+    ToggleRow(Table(), 1);
+    EXPECT_EQ(1, m_norvik.IsHostsChanged());
+    m_norvik.Deactivate();
+    EXPECT_EQ(0, m_norvik.IsHostsChanged());
+    EXPECT_EQ((std::vector<bool>{true, false, true}), TickedRows());
+    EXPECT_EQ(0u, m_boxes.Count());
+
+    // Refresh with a change: Cancel keeps it, No drops it and reloads.
+    const RECT page = m_window.PageRect();
+    ASSERT_EQ(m_page, m_norvik.Activate(m_window.Hwnd(), page.left, page.top, page.right, page.bottom));
+    ToggleRow(Table(), 1);
+    m_boxes.QueueAnswer(IDCANCEL);
+    SetFocus(Table());
+    PressKey(VK_F5);
+    ASSERT_EQ(1u, m_boxes.Count());
+    EXPECT_EQ(L"Hosts file (and/or its \"read-only\" attribute) was changed. Save changes, before refreshing data?",
+              m_boxes.Seen()[0].text);
+    EXPECT_EQ(L"Confirmation", m_boxes.Seen()[0].caption);
+    EXPECT_EQ(static_cast<UINT>(MB_YESNOCANCEL | MB_ICONQUESTION), m_boxes.Seen()[0].flags);
+    EXPECT_EQ(1, m_norvik.IsHostsChanged());
+
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), "10.5.5.5 fresh\r\n"));
+    m_boxes.QueueAnswer(IDNO);
+    SetFocus(Table());
+    PressKey(VK_F5);
+    ASSERT_TRUE(WaitForLoad());
+    ASSERT_TRUE(PumpUntil([this] { return TableRows() == 1; }));
+    EXPECT_EQ(L"fresh", Cell(0, 2));
+    EXPECT_EQ("10.5.5.5 fresh\r\n", FileBytes());
+}
+
+TEST_F(SaveFlow, RevertWritesTheDefaultFileAfterYesOnly)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kFile));
+    ASSERT_TRUE(Open());
+    m_boxes.QueueAnswer(IDNO);
+    ClickButton(m_toolbar, ID_REVERT_TO_DEFAULT);
+    ASSERT_EQ(1u, m_boxes.Count());
+    EXPECT_EQ(L"Do you want to change current hosts file to default hosts file (current file will be deleted)?",
+              m_boxes.Seen()[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONQUESTION), m_boxes.Seen()[0].flags);
+    EXPECT_EQ(kFile, FileBytes());
+
+    m_boxes.QueueAnswer(IDYES);
+    ClickButton(m_toolbar, ID_REVERT_TO_DEFAULT);
+    ASSERT_TRUE(WaitForLoad());
+    ASSERT_TRUE(PumpUntil([this] { return TableRows() == 3; }));
+    EXPECT_EQ(std::string("127.0.0.1 localhost"), FileBytes().substr(FileBytes().size() - 19));
+}
