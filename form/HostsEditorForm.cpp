@@ -672,7 +672,8 @@ void CHostsEditorForm::StartLoad()
     m_wndTable.Populate(0);
     if (m_pProgressDialog)
         m_pProgressDialog->Reset();
-    if (GetFileAttributesW(m_strHostsPath.c_str()) == INVALID_FILE_ATTRIBUTES)
+    // Without a path there is nothing to create: the load fails with its read message.
+    if (!m_strHostsPath.empty() && GetFileAttributesW(m_strHostsPath.c_str()) == INVALID_FILE_ATTRIBUTES)
     {
         Message(L"\"Hosts\" file is not found. It will be created with default content.", kError,
                 MB_OK | MB_ICONERROR);
@@ -733,8 +734,18 @@ void CHostsEditorForm::RunLoad()
         m_hostsFile.Cancel();
     const HANDLE ends[] = {m_hLoadFinished.Get(), m_hLoadCancelled.Get()};
     // A cancelled load has been wound up by OnLoadCancelled already.
-    if (WaitForMultipleObjects(2, ends, FALSE, INFINITE) != WAIT_OBJECT_0 || m_bClosing)
+    if (WaitForMultipleObjects(2, ends, FALSE, INFINITE) != WAIT_OBJECT_0)
         return;
+    // Closed meanwhile (possibly before this thread even asked): end as failed, silently.
+    if (m_bClosing)
+    {
+        if (m_pProgressDialog)
+            m_pProgressDialog->Hide();
+        m_bLoadFailed = true;
+        m_bLoading = false;
+        PostIdleUpdate();
+        return;
+    }
 
     if (m_bLoadFailed)
     {
@@ -817,8 +828,9 @@ void CHostsEditorForm::OnLoadCancelled()
 
 bool CHostsEditorForm::Save()
 {
-    // A save while a load fills the model would write half a file.
-    if (!m_hwnd || m_bLoading || m_bSaving)
+    // A save while a load fills the model would write half a file, and after a failed load
+    // the model is empty: writing it would wipe the file.
+    if (!m_hwnd || m_bLoading || m_bSaving || m_bLoadFailed)
         return false;
     // Both ends in full: packed into 16 bits each they would move beyond 65535.
     m_editText.GetSel(m_dwTextSelStart, m_dwTextSelEnd);
@@ -948,6 +960,10 @@ void CHostsEditorForm::Close()
     if (m_settings.m_bSkinResetPending)
         m_settings.ResetSettings();
     WaitForSingleObject(m_hSaveGate.Get(), INFINITE);
+    // The load thread may not have asked for its load yet: it must neither start one nor
+    // report a failure once the page is closed.
+    m_bClosing = true;
     OnLoadCancelled();
     m_hostsFile.Shutdown();
+    WaitForLoadThread();
 }

@@ -264,3 +264,44 @@ TEST_F(SaveFlow, RevertWritesTheDefaultFileAfterYesOnly)
     ASSERT_TRUE(PumpUntil([this] { return TableRows() == 3; }));
     EXPECT_EQ(std::string("127.0.0.1 localhost"), FileBytes().substr(FileBytes().size() - 19));
 }
+
+TEST_F(SaveFlow, WithoutAHostsPathTheLoadFailsOnceAndRefreshStaysUsable)
+{
+    ASSERT_TRUE(m_dataBasePath.Delete());
+    m_boxes.QueueAnswer(IDOK);
+    ASSERT_TRUE(Open());
+    ASSERT_EQ(1u, m_boxes.Count());
+    EXPECT_EQ(L"Can't read hosts file! Probably, file is exclusively blocked by other application. ",
+              m_boxes.Seen()[0].text);
+    EXPECT_EQ((std::vector<UINT>{ID_REFRESH, ID_SELECT_SKIN, ID_ABOUT}), EnabledButtons());
+    EXPECT_EQ(0, m_norvik.IsHostsChanged());
+    // Nothing was loaded, so nothing is written.
+    EXPECT_EQ(0, m_norvik.SaveHosts());
+    EXPECT_EQ(1u, m_boxes.Count());
+
+    m_boxes.QueueAnswer(IDOK);
+    ClickButton(m_toolbar, ID_REFRESH);
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_EQ(2u, m_boxes.Count());
+    EXPECT_EQ((std::vector<UINT>{ID_REFRESH, ID_SELECT_SKIN, ID_ABOUT}), EnabledButtons());
+}
+
+TEST_F(SaveFlow, ClosingDuringALargeLoadReturnsAndLeavesTheFileAlone)
+{
+    std::string file;
+    for (int i = 0; i < 300000; ++i)
+        file += "0.0.0.0 ad" + std::to_string(i) + ".example\r\n";
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), file));
+    ASSERT_TRUE(Open(false));
+    // Closed while the reader is at work, with the progress dialog up.
+    ASSERT_TRUE(PumpUntil([] { return IsWindowVisible(FindWindowW(nullptr, L"Please wait...")) != FALSE; }));
+    EXPECT_EQ(0, m_norvik.IsHostsChanged());
+    m_norvik.CloseHostEditor();
+    EXPECT_TRUE(PumpUntil([this] { return EnabledButtons() == std::vector<UINT>{ID_REFRESH, ID_SELECT_SKIN, ID_ABOUT}; }));
+    // The page goes with the next Init, which must not wait for anything either.
+    EXPECT_FALSE(IsWindowVisible(FindWindowW(nullptr, L"Please wait...")));
+    m_norvik.Init(nullptr, nullptr);
+    EXPECT_FALSE(IsWindow(m_page));
+    EXPECT_EQ(file, FileBytes());
+    EXPECT_EQ(0u, m_boxes.Count());
+}

@@ -1,0 +1,104 @@
+#include "EditorPage.h"
+
+namespace
+{
+using TextView = EditorPage;
+
+// A file of about `size` bytes of short entries.
+std::string LongFile(size_t size)
+{
+    std::string text;
+    for (int i = 0; text.size() < size; ++i)
+        text += "10.0.0." + std::to_string(i % 250) + " h" + std::to_string(i) + "\r\n";
+    return text;
+}
+
+size_t Limit(HWND edit)
+{
+    return static_cast<size_t>(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0));
+}
+
+void Type(HWND edit, const wchar_t* text)
+{
+    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+    PumpPending();
+}
+} // namespace
+
+TEST_F(TextView, TypingEnablesSaveAndTypingBackDisablesIt)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), "127.0.0.1 localhost\r\n"));
+    ASSERT_TRUE(Open());
+    ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
+    ASSERT_EQ(Text(), GetFocus());
+    EXPECT_EQ((std::vector<UINT>{ID_REFRESH, ID_VIEW_AS_TABLE, ID_VIEW_AS_TEXT, ID_SEARCH, ID_REVERT_TO_DEFAULT,
+                                 ID_SELECT_SKIN, ID_ABOUT}),
+              EnabledButtons());
+
+    SendMessageW(Text(), EM_SETSEL, 0, 0);
+    Type(Text(), L"#");
+    EXPECT_TRUE(IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES));
+    EXPECT_TRUE(IsButtonEnabled(m_toolbar, ID_DISCARD_CHANGES));
+    EXPECT_EQ(1, m_norvik.IsHostsChanged());
+
+    // Back to the text as loaded: nothing to save, even though it was typed.
+    SendMessageW(Text(), EM_SETSEL, 0, 1);
+    Type(Text(), L"");
+    EXPECT_FALSE(IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES));
+    EXPECT_FALSE(IsButtonEnabled(m_toolbar, ID_DISCARD_CHANGES));
+    EXPECT_EQ(0, m_norvik.IsHostsChanged());
+
+    // A different letter case is a change.
+    SendMessageW(Text(), EM_SETSEL, 10, 11);
+    Type(Text(), L"L");
+    EXPECT_TRUE(IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES));
+    ClickButton(m_toolbar, ID_DISCARD_CHANGES);
+    EXPECT_EQ(L"127.0.0.1 localhost", TextViewText());
+    EXPECT_FALSE(IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES));
+}
+
+TEST_F(TextView, TheLimitDoublesWhenTheTextReachesIt)
+{
+    const std::string file = LongFile(70000);
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), file));
+    ASSERT_TRUE(Open());
+    ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
+    const size_t length = static_cast<size_t>(GetWindowTextLengthW(Text()));
+    ASSERT_EQ(file.size() - 2, length);
+    size_t limit = Limit(Text());
+    EXPECT_GT(limit, length);
+
+    // Fill it up to the limit exactly: the limit doubles, and typing goes on.
+    SendMessageW(Text(), EM_SETSEL, length, length);
+    Type(Text(), std::wstring(limit - length, L'x').c_str());
+    ASSERT_EQ(limit, static_cast<size_t>(GetWindowTextLengthW(Text())));
+    EXPECT_EQ(2 * limit, Limit(Text()));
+    Type(Text(), L"y");
+    EXPECT_EQ(limit + 1, static_cast<size_t>(GetWindowTextLengthW(Text())));
+}
+
+TEST_F(TextView, CtrlASelectsEverythingAndASelectionPast65535SurvivesASave)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), LongFile(100000)));
+    ASSERT_TRUE(Open());
+    ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
+    const int length = GetWindowTextLengthW(Text());
+    SetFocus(Text());
+    PressKey('A', {VK_LCONTROL});
+    DWORD start = 1;
+    DWORD end = 0;
+    SendMessageW(Text(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(0u, start);
+    EXPECT_EQ(static_cast<DWORD>(length), end);
+
+    SendMessageW(Text(), EM_SETSEL, 0, 0);
+    Type(Text(), L"# ");
+    SendMessageW(Text(), EM_SETSEL, 70000, 70123);
+    PressKey('S', {VK_LCONTROL});
+    EXPECT_EQ(0, m_norvik.IsHostsChanged());
+    EXPECT_EQ("# 10", FileBytes().substr(0, 4));
+    SendMessageW(Text(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(70000u, start);
+    EXPECT_EQ(70123u, end);
+    EXPECT_EQ(Text(), GetFocus());
+}
