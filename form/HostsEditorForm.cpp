@@ -137,8 +137,9 @@ void CHostsEditorForm::DoDataExchange(bool toControls)
     const HWND lastModified = Item(IDC_LAST_MODIFIED);
     if (toControls)
     {
-        // The text goes out only when it changed here: it may be megabytes.
-        if (m_bTextToShow)
+        // The text goes out only when it changed here and the text view is in use: it may
+        // be megabytes, which an edit control takes seconds to lay out.
+        if (m_bTextToShow && m_nViewMode == VIEW_TEXT)
         {
             m_editText.SetText(m_strText);
             m_bTextToShow = false;
@@ -606,6 +607,13 @@ void CHostsEditorForm::OnViewAsText()
     if (m_bSavedSinceLoad)
         StartLoad();
     m_nViewMode = VIEW_TEXT;
+    // The text goes out now unless a load is about to bring it; the controls are read
+    // first, so that only the text goes out new.
+    if (!m_bLoading)
+    {
+        UpdateData(false);
+        UpdateData(true);
+    }
     ShowWindow(m_wndTable.Hwnd(), SW_HIDE);
     ShowWindow(m_editText.Hwnd(), SW_SHOW);
     SetFocus(m_editText.Hwnd());
