@@ -7,8 +7,9 @@
 
 namespace
 {
-// Posted to the dialog when a new progress text is waiting.
+// Posted to the dialog when a new progress text, or a new range or position, is waiting.
 const UINT WM_PROGRESS_TEXT = WM_APP + 1;
+const UINT WM_PROGRESS_BAR = WM_APP + 2;
 } // namespace
 
 CLoadProgressDialog::CLoadProgressDialog(HWND notifyWindow, std::wstring caption)
@@ -35,22 +36,28 @@ bool CLoadProgressDialog::OnInitDialog()
 
 void CLoadProgressDialog::Reset()
 {
-    SetPos(0);
-    if (m_progressBar)
-        PostMessageW(m_progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, 0));
+    m_nPos = 0;
+    m_nRange = 0;
+    PostBar();
     SetText(std::wstring());
 }
 
 void CLoadProgressDialog::SetRange(int count)
 {
-    if (m_progressBar)
-        PostMessageW(m_progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, count));
+    m_nRange = count;
+    PostBar();
 }
 
 void CLoadProgressDialog::SetPos(int index)
 {
-    if (m_progressBar)
-        PostMessageW(m_progressBar, PBM_SETPOS, static_cast<WPARAM>(index), 0);
+    m_nPos = index;
+    PostBar();
+}
+
+void CLoadProgressDialog::PostBar()
+{
+    if (m_hwnd && !m_bBarPosted.exchange(true))
+        PostMessageW(m_hwnd, WM_PROGRESS_BAR, 0, 0);
 }
 
 void CLoadProgressDialog::SetText(const std::wstring& text)
@@ -59,7 +66,7 @@ void CLoadProgressDialog::SetText(const std::wstring& text)
         std::lock_guard<std::mutex> lock(m_textLock);
         m_strProgressText = text;
     }
-    if (m_hwnd)
+    if (m_hwnd && !m_bTextPosted.exchange(true))
         PostMessageW(m_hwnd, WM_PROGRESS_TEXT, 0, 0);
 }
 
@@ -119,9 +126,23 @@ bool CLoadProgressDialog::OnCommand(WORD id, WORD code, HWND control)
 
 bool CLoadProgressDialog::OnMessage(UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& result)
 {
-    if (message != WM_PROGRESS_TEXT)
+    if (message == WM_PROGRESS_TEXT)
+    {
+        // Cleared first: a text stored from now on posts again.
+        m_bTextPosted = false;
+        SetWindowTextW(m_textEdit, GetProgressText().c_str());
+    }
+    else if (message == WM_PROGRESS_BAR)
+    {
+        m_bBarPosted = false;
+        // The range first, so that the position is clamped against the new one.
+        SendMessageW(m_progressBar, PBM_SETRANGE32, 0, m_nRange);
+        SendMessageW(m_progressBar, PBM_SETPOS, static_cast<WPARAM>(m_nPos.load()), 0);
+    }
+    else
+    {
         return false;
-    SetWindowTextW(m_textEdit, GetProgressText().c_str());
+    }
     result = 0;
     return true;
 }

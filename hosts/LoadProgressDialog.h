@@ -2,15 +2,17 @@
 
 #include "ui/Dialog.h"
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
 
 class CTextProgressCtrl;
 
-// The "Please wait..." dialog of a large load. Worker threads drive it: range and position
-// are posted to the bar, and the text is handed over without waiting for the GUI thread
-// (a blocking send from the reader would deadlock against a GUI thread that waits for it).
+// The "Please wait..." dialog of a large load. Worker threads drive it without waiting for the
+// GUI thread (a blocking send from the reader would deadlock against a GUI thread that waits
+// for it): range, position and text are stored and one notice is posted until the dialog has
+// taken them, so a fast reader never floods the GUI thread's queue with stale updates.
 class CLoadProgressDialog : public CDialog
 {
 public:
@@ -44,5 +46,11 @@ private:
     std::wstring m_strCaption;
     mutable std::mutex m_textLock;
     std::wstring m_strProgressText;
+    std::atomic<int> m_nRange{0};
+    std::atomic<int> m_nPos{0};
+    std::atomic<bool> m_bBarPosted{false};
+    std::atomic<bool> m_bTextPosted{false};
     std::unique_ptr<CTextProgressCtrl> m_progress;
+
+    void PostBar();
 };

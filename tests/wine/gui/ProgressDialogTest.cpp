@@ -111,6 +111,8 @@ TEST_F(ProgressDialog, ShowsCentredOverThePageForALargeFileAndCancelStopsTheLoad
     const int height = dialogRect.bottom - dialogRect.top;
     EXPECT_EQ(pageRect.left + (pageRect.right - pageRect.left) / 2 - width / 2, dialogRect.left);
     EXPECT_EQ(pageRect.top + (pageRect.bottom - pageRect.top) / 2 - height / 2, dialogRect.top);
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_PROGRESS_BAR)));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_PROGRESS_TEXT)));
     wchar_t caption[64] = {};
     GetDlgItemTextW(dialog, IDC_PROGRESS_CAPTION, caption, 64);
     EXPECT_STREQ(L"Hosts file loading progress...", caption);
@@ -126,5 +128,23 @@ TEST_F(ProgressDialog, ShowsCentredOverThePageForALargeFileAndCancelStopsTheLoad
     EXPECT_EQ(before, testfiles::ReadBytes(m_folder / L"hosts"));
     // No read-failure message: a cancel is not an error.
     EXPECT_EQ(nullptr, FindWindowW(L"#32770", L"Error"));
+}
+
+TEST_F(ProgressDialog, TheBarCountsLinesBeyond65535AndEndsFull)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(m_folder / L"hosts", ManyLines(100000)));
+    const HWND page = Open();
+    ASSERT_TRUE(page);
+    ASSERT_TRUE(PumpUntil([page] { return IsButtonEnabled(FindToolbar(page), ID_REFRESH); }));
+    PumpPending();
+    HWND dialog = FindProgressDialog();
+    ASSERT_TRUE(dialog);
+    const HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
+    EXPECT_EQ(100000, SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
+    EXPECT_EQ(100000, SendMessageW(bar, PBM_GETPOS, 0, 0));
+    wchar_t text[128] = {};
+    GetDlgItemTextW(dialog, IDC_PROGRESS_TEXT, text, 128);
+    // The final report fills the bar and keeps the last text.
+    EXPECT_STREQ(L"Reading hosts file records (99900 of 100000)", text);
 }
 } // namespace
