@@ -1,6 +1,7 @@
 #include "about/HostsEditorAbout.h"
 
 #include "resources/resource.h"
+#include "ui/ComPtr.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -13,52 +14,6 @@ namespace
 const wchar_t kWebAddress[] = L"https://norvik.example/";
 const wchar_t kMailTo[] = L"mailto:";
 const int kEmailLinks[] = {IDC_ABOUT_SALES, IDC_ABOUT_BUGS, IDC_ABOUT_SUPPORT};
-
-// One reference to a COM object.
-template <class Interface>
-class CComRef
-{
-public:
-    CComRef() = default;
-    ~CComRef() { Reset(); }
-    CComRef(const CComRef&) = delete;
-    CComRef& operator=(const CComRef&) = delete;
-
-    Interface* operator->() const { return m_object; }
-    Interface* Get() const { return m_object; }
-    Interface** Put()
-    {
-        Reset();
-        return &m_object;
-    }
-    void Reset()
-    {
-        if (m_object)
-            m_object->Release();
-        m_object = nullptr;
-    }
-
-private:
-    Interface* m_object = nullptr;
-};
-
-// COM for the current scope. A thread the host already put into the other apartment kind
-// keeps it: in-process objects work there too.
-class CComScope
-{
-public:
-    CComScope() : m_entered(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~CComScope()
-    {
-        if (m_entered)
-            CoUninitialize();
-    }
-    CComScope(const CComScope&) = delete;
-    CComScope& operator=(const CComScope&) = delete;
-
-private:
-    bool m_entered;
-};
 
 // A PNG resource as a top-down 32-bit DIB section with straight (not premultiplied) alpha;
 // empty when the resource is missing or bad. Straight, because a version 6 static draws a
@@ -74,11 +29,11 @@ CBitmap LoadPngBitmap(HMODULE module, UINT id)
 
     // Declared first, so it ends after every object made below is released.
     CComScope com;
-    CComRef<IWICImagingFactory> factory;
-    CComRef<IWICStream> stream;
-    CComRef<IWICBitmapDecoder> decoder;
-    CComRef<IWICBitmapFrameDecode> frame;
-    CComRef<IWICFormatConverter> converter;
+    CComPtr<IWICImagingFactory> factory;
+    CComPtr<IWICStream> stream;
+    CComPtr<IWICBitmapDecoder> decoder;
+    CComPtr<IWICBitmapFrameDecode> frame;
+    CComPtr<IWICFormatConverter> converter;
     // The stream only reads: resource memory is read-only.
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(factory.Put()))) ||
         FAILED(factory->CreateStream(stream.Put())) ||

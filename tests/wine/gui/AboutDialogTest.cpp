@@ -1,7 +1,5 @@
-#include "EditorHarness.h"
-#include "SavedRegistryValue.h"
-#include "TestFiles.h"
-#include "resource.h"
+#include "EditorPage.h"
+#include "ui/ComPtr.h"
 
 #include "ui/GdiObject.h"
 
@@ -18,7 +16,6 @@
 
 namespace
 {
-const wchar_t kParametersKey[] = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
 
 std::wstring Text(HWND hwnd)
 {
@@ -163,34 +160,6 @@ BOOL CALLBACK CollectText(HWND child, LPARAM out)
 }
 
 // The oracle for the picture decodes the resource itself, with COM objects released in turn.
-template <class Interface>
-struct CComRef
-{
-    CComRef() = default;
-    ~CComRef()
-    {
-        if (object)
-            object->Release();
-    }
-    CComRef(const CComRef&) = delete;
-    CComRef& operator=(const CComRef&) = delete;
-    Interface* operator->() const { return object; }
-    Interface* object = nullptr;
-};
-
-struct CComScope
-{
-    CComScope() : entered(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~CComScope()
-    {
-        if (entered)
-            CoUninitialize();
-    }
-    CComScope(const CComScope&) = delete;
-    CComScope& operator=(const CComScope&) = delete;
-    bool entered;
-};
-
 // The module's PNG resource `id` as 32x32 straight-alpha pixels, top row first; empty when
 // it is missing or not 32x32.
 std::vector<RGBQUAD> DecodePngResource(HMODULE module, UINT id)
@@ -201,20 +170,20 @@ std::vector<RGBQUAD> DecodePngResource(HMODULE module, UINT id)
     if (!data)
         return {};
     CComScope com;
-    CComRef<IWICImagingFactory> factory;
-    CComRef<IWICStream> stream;
-    CComRef<IWICBitmapDecoder> decoder;
-    CComRef<IWICBitmapFrameDecode> frame;
-    CComRef<IWICFormatConverter> converter;
+    CComPtr<IWICImagingFactory> factory;
+    CComPtr<IWICStream> stream;
+    CComPtr<IWICBitmapDecoder> decoder;
+    CComPtr<IWICBitmapFrameDecode> frame;
+    CComPtr<IWICFormatConverter> converter;
     UINT width = 0;
     UINT height = 0;
     std::vector<RGBQUAD> pixels(32 * 32);
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory.object))) ||
-        FAILED(factory->CreateStream(&stream.object)) ||
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(factory.Put()))) ||
+        FAILED(factory->CreateStream(stream.Put())) ||
         FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)), SizeofResource(module, info))) ||
-        FAILED(factory->CreateDecoderFromStream(stream.object, nullptr, WICDecodeMetadataCacheOnDemand, &decoder.object)) ||
-        FAILED(decoder->GetFrame(0, &frame.object)) || FAILED(factory->CreateFormatConverter(&converter.object)) ||
-        FAILED(converter->Initialize(frame.object, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0,
+        FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Put())) ||
+        FAILED(decoder->GetFrame(0, frame.Put())) || FAILED(factory->CreateFormatConverter(converter.Put())) ||
+        FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0,
                                      WICBitmapPaletteTypeCustom)) ||
         FAILED(converter->GetSize(&width, &height)) || width != 32 || height != 32 ||
         FAILED(converter->CopyPixels(nullptr, 32 * 4, 32 * 32 * 4, reinterpret_cast<BYTE*>(pixels.data()))))
@@ -222,59 +191,19 @@ std::vector<RGBQUAD> DecodePngResource(HMODULE module, UINT id)
     return pixels;
 }
 
-class AboutDialog : public ::testing::Test
+// The page over a one-line hosts file.
+class AboutDialog : public EditorPage
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_norvik.dll) << "norvik.dll not found in the working folder";
-        ASSERT_TRUE(m_folder.IsValid());
-        ASSERT_TRUE(m_dataBasePath.Set(REG_SZ, m_folder.Path()));
-        ASSERT_TRUE(testfiles::WriteBytes(m_folder / L"hosts", "127.0.0.1 localhost\r\n"));
-        m_host.settingsFolder = m_folder.Path() + L"\\";
+        EditorPage::SetUp();
+        ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), "127.0.0.1 localhost\r\n"));
     }
 
-    void TearDown() override
-    {
-        if (m_norvik.dll)
-        {
-            m_norvik.CloseHostEditor();
-            m_norvik.Init(nullptr, nullptr);
-        }
-        PumpPending();
-    }
-
-    // The page for `host` (none for null), its first load done.
-    bool Open(CTestEditorHost* host)
-    {
-        if (!m_norvik.Init(host, host))
-            return false;
-        const RECT page = m_window.PageRect();
-        m_page = m_norvik.Activate(m_window.Hwnd(), page.left, page.top, page.right, page.bottom);
-        m_toolbar = m_page ? FindToolbar(m_page) : nullptr;
-        return m_toolbar && PumpUntil([this] { return IsButtonEnabled(m_toolbar, ID_REFRESH); });
-    }
-
-    // A click on the toolbar's About button, as the mouse makes it. The click returns only
-    // once a dialog it opened has ended.
-    void ClickAbout()
-    {
-        RECT rect = {};
-        SendMessageW(m_toolbar, TB_GETRECT, ID_ABOUT, reinterpret_cast<LPARAM>(&rect));
-        const LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-        PostMessageW(m_toolbar, WM_LBUTTONDOWN, MK_LBUTTON, point);
-        PostMessageW(m_toolbar, WM_LBUTTONUP, 0, point);
-        PumpPending();
-    }
-
-    const NorvikExports& m_norvik = NorvikExports::Get();
-    testfiles::CTempFolder m_folder;
-    CSavedRegistryValue m_dataBasePath{HKEY_LOCAL_MACHINE, kParametersKey, L"DataBasePath"};
-    CHostWindow& m_window = CHostWindow::Get();
-    CMessageBoxWatcher m_boxes;
-    CTestEditorHost m_host;
-    HWND m_page = nullptr;
-    HWND m_toolbar = nullptr;
+    bool Open(CTestEditorHost* host) { return OpenFor(host) && WaitForLoad(); }
+    // Returns only once a dialog the click opened has ended.
+    void ClickAbout() { ClickButton(m_toolbar, ID_ABOUT); }
 };
 
 TEST_F(AboutDialog, ShowsTheHostsVersionAndModulesInKeyOrderAndClosesWithCloseOrTheCloseBox)

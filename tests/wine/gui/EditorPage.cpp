@@ -18,9 +18,9 @@ void EditorPage::TearDown()
     PumpPending();
 }
 
-HWND EditorPage::Open(bool waitForLoad)
+HWND EditorPage::OpenFor(CTestEditorHost* host, bool waitForLoad)
 {
-    if (!m_norvik.Init(&m_host, &m_host))
+    if (!m_norvik.Init(host, host))
         return nullptr;
     const RECT page = m_window.PageRect();
     m_page = m_norvik.Activate(m_window.Hwnd(), page.left, page.top, page.right, page.bottom);
@@ -80,9 +80,9 @@ int EditorPage::FocusedRow() const
 
 std::wstring EditorPage::TextViewText() const
 {
-    const int length = GetWindowTextLengthW(Text());
+    const int length = GetWindowTextLengthW(TextEdit());
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(Text(), &text[0], length + 1)));
+    text.resize(static_cast<size_t>(GetWindowTextW(TextEdit(), &text[0], length + 1)));
     return text;
 }
 

@@ -23,11 +23,13 @@ protected:
 
     std::wstring HostsPath() const { return m_folder / L"hosts"; }
     // Init and Activate; with `waitForLoad`, until the first load has ended.
-    HWND Open(bool waitForLoad = true);
+    HWND Open(bool waitForLoad = true) { return OpenFor(&m_host, waitForLoad); }
+    // The same for another host object, or none (null).
+    HWND OpenFor(CTestEditorHost* host, bool waitForLoad = true);
     bool WaitForLoad();
 
     HWND Table() const { return GetDlgItem(m_page, IDC_HOSTS_TABLE); }
-    HWND Text() const { return GetDlgItem(m_page, IDC_HOSTS_TEXT); }
+    HWND TextEdit() const { return GetDlgItem(m_page, IDC_HOSTS_TEXT); }
     HWND ReadOnlyBox() const { return GetDlgItem(m_page, IDC_READ_ONLY); }
     int TableRows() const;
     // A cell's text as the table shows it.

@@ -1,7 +1,4 @@
-#include "EditorHarness.h"
-#include "SavedRegistryValue.h"
-#include "TestFiles.h"
-#include "resource.h"
+#include "EditorPage.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +8,6 @@
 
 namespace
 {
-const wchar_t kParametersKey[] = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
 
 std::string ManyLines(int count)
 {
@@ -41,36 +37,7 @@ HWND FindProgressDialog()
     return found;
 }
 
-class ProgressDialog : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_norvik.dll);
-        ASSERT_TRUE(m_folder.IsValid());
-        ASSERT_TRUE(m_dataBasePath.Set(REG_SZ, m_folder.Path()));
-    }
-    void TearDown() override
-    {
-        m_norvik.CloseHostEditor();
-        m_norvik.Init(nullptr, nullptr);
-        PumpPending();
-    }
-
-    HWND Open()
-    {
-        if (!m_norvik.Init(&m_host, &m_host))
-            return nullptr;
-        const RECT rect = m_window.PageRect();
-        return m_norvik.Activate(m_window.Hwnd(), rect.left, rect.top, rect.right, rect.bottom);
-    }
-
-    const NorvikExports& m_norvik = NorvikExports::Get();
-    testfiles::CTempFolder m_folder;
-    CSavedRegistryValue m_dataBasePath{HKEY_LOCAL_MACHINE, kParametersKey, L"DataBasePath"};
-    CHostWindow& m_window = CHostWindow::Get();
-    CTestEditorHost m_host;
-};
+using ProgressDialog = EditorPage;
 
 TEST_F(ProgressDialog, StaysHiddenUpTo20480Bytes)
 {
@@ -78,7 +45,7 @@ TEST_F(ProgressDialog, StaysHiddenUpTo20480Bytes)
     text[20478] = '\r';
     text[20479] = '\n';
     ASSERT_TRUE(testfiles::WriteBytes(m_folder / L"hosts", text));
-    const HWND page = Open();
+    const HWND page = Open(false);
     ASSERT_TRUE(page);
     const HWND toolbar = FindToolbar(page);
     bool everShown = false;
@@ -94,7 +61,7 @@ TEST_F(ProgressDialog, ShowsCentredOverThePageForALargeFileAndCancelStopsTheLoad
 {
     ASSERT_TRUE(testfiles::WriteBytes(m_folder / L"hosts", ManyLines(600000)));
     const auto before = testfiles::ReadBytes(m_folder / L"hosts");
-    const HWND page = Open();
+    const HWND page = Open(false);
     ASSERT_TRUE(page);
     const HWND toolbar = FindToolbar(page);
     HWND dialog = nullptr;
@@ -133,7 +100,7 @@ TEST_F(ProgressDialog, ShowsCentredOverThePageForALargeFileAndCancelStopsTheLoad
 TEST_F(ProgressDialog, TheBarCountsLinesBeyond65535AndEndsFull)
 {
     ASSERT_TRUE(testfiles::WriteBytes(m_folder / L"hosts", ManyLines(100000)));
-    const HWND page = Open();
+    const HWND page = Open(false);
     ASSERT_TRUE(page);
     ASSERT_TRUE(PumpUntil([page] { return IsButtonEnabled(FindToolbar(page), ID_REFRESH); }));
     PumpPending();

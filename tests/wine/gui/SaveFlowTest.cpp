@@ -140,7 +140,7 @@ TEST_F(SaveFlow, SwitchingViewsAsksAboutPendingChanges)
 
     // No change: no question.
     ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
-    EXPECT_TRUE(IsWindowVisible(Text()));
+    EXPECT_TRUE(IsWindowVisible(TextEdit()));
     ClickButton(m_toolbar, ID_VIEW_AS_TABLE);
     EXPECT_TRUE(IsWindowVisible(Table()));
     EXPECT_EQ(0u, m_boxes.Count());
@@ -159,7 +159,7 @@ TEST_F(SaveFlow, SwitchingViewsAsksAboutPendingChanges)
     // No: the records go back to the file's, the text view shows the text as loaded.
     m_boxes.QueueAnswer(IDNO);
     ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
-    EXPECT_TRUE(IsWindowVisible(Text()));
+    EXPECT_TRUE(IsWindowVisible(TextEdit()));
     EXPECT_EQ(L"# header\r\n127.0.0.1 localhost\r\n#10.0.0.1 box # off\r\n\r\n10.0.0.2 two", TextViewText());
     EXPECT_EQ(kFile, FileBytes());
     EXPECT_EQ(0, m_norvik.IsHostsChanged());
@@ -171,7 +171,7 @@ TEST_F(SaveFlow, SwitchingViewsAsksAboutPendingChanges)
     EXPECT_EQ(3u, m_boxes.Count());
     EXPECT_EQ(BST_UNCHECKED, SendMessageW(ReadOnlyBox(), BM_GETCHECK, 0, 0));
     EXPECT_TRUE(IsWindowVisible(Table()));
-    EXPECT_FALSE(IsWindowVisible(Text()));
+    EXPECT_FALSE(IsWindowVisible(TextEdit()));
     EXPECT_TRUE(IsButtonChecked(m_toolbar, ID_VIEW_AS_TABLE));
 
     // Yes saves, and the other view then shows what was written.
@@ -191,8 +191,8 @@ TEST_F(SaveFlow, ASaveInTheTextViewIsReloadedIntoTheTableOnTheNextSwitchOnly)
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kFile));
     ASSERT_TRUE(Open());
     ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
-    SendMessageW(Text(), EM_SETSEL, 0, -1);
-    SendMessageW(Text(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"10.1.1.1 new # typed\r\n# tail"));
+    SendMessageW(TextEdit(), EM_SETSEL, 0, -1);
+    SendMessageW(TextEdit(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"10.1.1.1 new # typed\r\n# tail"));
     EXPECT_TRUE(PumpUntil([this] { return IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES); }, 2000));
     PressKey('S', {VK_LCONTROL});
     EXPECT_EQ("10.1.1.1 new # typed\r\n# tail", FileBytes());

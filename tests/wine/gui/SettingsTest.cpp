@@ -1,7 +1,4 @@
-#include "EditorHarness.h"
-#include "SavedRegistryValue.h"
-#include "TestFiles.h"
-#include "resource.h"
+#include "EditorPage.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +10,6 @@
 
 namespace
 {
-const wchar_t kParametersKey[] = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
 const wchar_t kSettingsName[] = L"norvikcfg.bin";
 const wchar_t kOldVersion[] = L"Can't get some of settings: old version of configuration file!\n\n"
                               L"Convertation at this moment is not supported.\nAll settings will be set to default values.";
@@ -35,37 +31,19 @@ std::string SettingsBytes(char flag0, char flag1, const std::wstring& path, cons
 }
 
 // The editor over a hosts file of its own, with a settings folder the test chooses.
-class Settings : public ::testing::Test
+class Settings : public EditorPage
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_norvik.dll);
-        ASSERT_TRUE(m_folder.IsValid());
-        ASSERT_TRUE(m_dataBasePath.Set(REG_SZ, m_folder.Path()));
-        ASSERT_TRUE(testfiles::WriteBytes(m_folder / L"hosts", "127.0.0.1 localhost\r\n"));
-        m_host.settingsFolder = m_folder.Path() + L"\\";
-    }
-
-    void TearDown() override
-    {
-        m_norvik.CloseHostEditor();
-        m_norvik.Init(nullptr, nullptr);
-        PumpPending();
+        EditorPage::SetUp();
+        ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), "127.0.0.1 localhost\r\n"));
     }
 
     std::wstring SettingsPath() const { return m_host.settingsFolder + kSettingsName; }
 
     // Init, Activate and wait for the first load; `host` null gives the editor no host.
-    bool Open(CTestEditorHost* host)
-    {
-        if (!m_norvik.Init(host, host))
-            return false;
-        const RECT page = m_window.PageRect();
-        m_page = m_norvik.Activate(m_window.Hwnd(), page.left, page.top, page.right, page.bottom);
-        m_toolbar = m_page ? FindToolbar(m_page) : nullptr;
-        return m_page && PumpUntil([this] { return IsButtonEnabled(m_toolbar, ID_REFRESH); });
-    }
+    bool Open(CTestEditorHost* host) { return OpenFor(host) && WaitForLoad(); }
 
     // Clicks Select skin and answers the open-file dialog with `path` (empty: Cancel);
     // returns the file name the dialog offered when it was answered.
@@ -91,15 +69,6 @@ protected:
         m_boxes.OnOtherDialog(nullptr);
         return answered;
     }
-
-    const NorvikExports& m_norvik = NorvikExports::Get();
-    testfiles::CTempFolder m_folder;
-    CSavedRegistryValue m_dataBasePath{HKEY_LOCAL_MACHINE, kParametersKey, L"DataBasePath"};
-    CHostWindow& m_window = CHostWindow::Get();
-    CMessageBoxWatcher m_boxes;
-    CTestEditorHost m_host;
-    HWND m_page = nullptr;
-    HWND m_toolbar = nullptr;
 };
 
 struct FileCase

@@ -38,6 +38,14 @@ TEST_F(TableView, ShowsEachEntryOnceWithTheCheckboxTickedWhenEnabled)
 
 namespace
 {
+// Notes the keys that reach the list itself.
+LRESULT CALLBACK KeySpy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR keys)
+{
+    if (message == WM_KEYDOWN)
+        reinterpret_cast<std::vector<WPARAM>*>(keys)->push_back(wParam);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
 void SetRowState(HWND table, int row, UINT state, UINT mask)
 {
     LVITEMW item = {};
@@ -135,14 +143,8 @@ TEST_F(TableView, ClipboardAndSelectAllKeysNeverReachTheList)
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kEntries));
     ASSERT_TRUE(Open());
     const HWND table = Table();
-    static std::vector<WPARAM> seen;
-    seen.clear();
-    const auto spy = [](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) -> LRESULT {
-        if (message == WM_KEYDOWN)
-            seen.push_back(wParam);
-        return DefSubclassProc(hwnd, message, wParam, lParam);
-    };
-    SetWindowSubclass(table, spy, 1, 0);
+    std::vector<WPARAM> seen;
+    SetWindowSubclass(table, &KeySpy, 1, reinterpret_cast<DWORD_PTR>(&seen));
     SetRowState(table, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     SetFocus(table);
 
@@ -164,7 +166,7 @@ TEST_F(TableView, ClipboardAndSelectAllKeysNeverReachTheList)
     PressKey('A');
     PressKey('C');
     PressKey('V');
-    RemoveWindowSubclass(table, spy, 1);
+    RemoveWindowSubclass(table, &KeySpy, 1);
     std::vector<WPARAM> keys;
     for (WPARAM key : seen)
     {

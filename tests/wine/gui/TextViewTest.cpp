@@ -30,27 +30,27 @@ TEST_F(TextView, TypingEnablesSaveAndTypingBackDisablesIt)
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), "127.0.0.1 localhost\r\n"));
     ASSERT_TRUE(Open());
     ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
-    ASSERT_EQ(Text(), GetFocus());
+    ASSERT_EQ(TextEdit(), GetFocus());
     EXPECT_EQ((std::vector<UINT>{ID_REFRESH, ID_VIEW_AS_TABLE, ID_VIEW_AS_TEXT, ID_SEARCH, ID_REVERT_TO_DEFAULT,
                                  ID_SELECT_SKIN, ID_ABOUT}),
               EnabledButtons());
 
-    SendMessageW(Text(), EM_SETSEL, 0, 0);
-    Type(Text(), L"#");
+    SendMessageW(TextEdit(), EM_SETSEL, 0, 0);
+    Type(TextEdit(), L"#");
     EXPECT_TRUE(IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES));
     EXPECT_TRUE(IsButtonEnabled(m_toolbar, ID_DISCARD_CHANGES));
     EXPECT_EQ(1, m_norvik.IsHostsChanged());
 
     // Back to the text as loaded: nothing to save, even though it was typed.
-    SendMessageW(Text(), EM_SETSEL, 0, 1);
-    Type(Text(), L"");
+    SendMessageW(TextEdit(), EM_SETSEL, 0, 1);
+    Type(TextEdit(), L"");
     EXPECT_FALSE(IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES));
     EXPECT_FALSE(IsButtonEnabled(m_toolbar, ID_DISCARD_CHANGES));
     EXPECT_EQ(0, m_norvik.IsHostsChanged());
 
     // A different letter case is a change.
-    SendMessageW(Text(), EM_SETSEL, 10, 11);
-    Type(Text(), L"L");
+    SendMessageW(TextEdit(), EM_SETSEL, 10, 11);
+    Type(TextEdit(), L"L");
     EXPECT_TRUE(IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES));
     ClickButton(m_toolbar, ID_DISCARD_CHANGES);
     EXPECT_EQ(L"127.0.0.1 localhost", TextViewText());
@@ -63,18 +63,18 @@ TEST_F(TextView, TheLimitDoublesWhenTheTextReachesIt)
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), file));
     ASSERT_TRUE(Open());
     ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
-    const size_t length = static_cast<size_t>(GetWindowTextLengthW(Text()));
+    const size_t length = static_cast<size_t>(GetWindowTextLengthW(TextEdit()));
     ASSERT_EQ(file.size() - 2, length);
-    size_t limit = Limit(Text());
+    size_t limit = Limit(TextEdit());
     EXPECT_GT(limit, length);
 
     // Fill it up to the limit exactly: the limit doubles, and typing goes on.
-    SendMessageW(Text(), EM_SETSEL, length, length);
-    Type(Text(), std::wstring(limit - length, L'x').c_str());
-    ASSERT_EQ(limit, static_cast<size_t>(GetWindowTextLengthW(Text())));
-    EXPECT_EQ(2 * limit, Limit(Text()));
-    Type(Text(), L"y");
-    EXPECT_EQ(limit + 1, static_cast<size_t>(GetWindowTextLengthW(Text())));
+    SendMessageW(TextEdit(), EM_SETSEL, length, length);
+    Type(TextEdit(), std::wstring(limit - length, L'x').c_str());
+    ASSERT_EQ(limit, static_cast<size_t>(GetWindowTextLengthW(TextEdit())));
+    EXPECT_EQ(2 * limit, Limit(TextEdit()));
+    Type(TextEdit(), L"y");
+    EXPECT_EQ(limit + 1, static_cast<size_t>(GetWindowTextLengthW(TextEdit())));
 }
 
 TEST_F(TextView, CtrlASelectsEverythingAndASelectionPast65535SurvivesASave)
@@ -82,23 +82,23 @@ TEST_F(TextView, CtrlASelectsEverythingAndASelectionPast65535SurvivesASave)
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), LongFile(100000)));
     ASSERT_TRUE(Open());
     ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
-    const int length = GetWindowTextLengthW(Text());
-    SetFocus(Text());
+    const int length = GetWindowTextLengthW(TextEdit());
+    SetFocus(TextEdit());
     PressKey('A', {VK_LCONTROL});
     DWORD start = 1;
     DWORD end = 0;
-    SendMessageW(Text(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    SendMessageW(TextEdit(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(0u, start);
     EXPECT_EQ(static_cast<DWORD>(length), end);
 
-    SendMessageW(Text(), EM_SETSEL, 0, 0);
-    Type(Text(), L"# ");
-    SendMessageW(Text(), EM_SETSEL, 70000, 70123);
+    SendMessageW(TextEdit(), EM_SETSEL, 0, 0);
+    Type(TextEdit(), L"# ");
+    SendMessageW(TextEdit(), EM_SETSEL, 70000, 70123);
     PressKey('S', {VK_LCONTROL});
     EXPECT_EQ(0, m_norvik.IsHostsChanged());
     EXPECT_EQ("# 10", FileBytes().substr(0, 4));
-    SendMessageW(Text(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    SendMessageW(TextEdit(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(70000u, start);
     EXPECT_EQ(70123u, end);
-    EXPECT_EQ(Text(), GetFocus());
+    EXPECT_EQ(TextEdit(), GetFocus());
 }
