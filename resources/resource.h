@@ -4,6 +4,9 @@
 #define IDD_HOSTS_EDITOR 15176
 #define IDD_LOAD_PROGRESS 15227
 #define IDD_ABOUT 17118
+#define IDD_RECORD 15230
+#define IDD_FIND_RECORD 15256
+#define IDD_FIND_TEXT 15258
 
 // Controls of the editor form
 #define IDC_HOSTS_TEXT 16171
@@ -27,6 +30,24 @@
 #define IDC_ABOUT_MODULES 17545
 #define IDC_ABOUT_VERSION 17547
 #define IDC_ABOUT_BETA 17548
+
+// Controls of the record dialog
+#define IDC_RECORD_HOST 16271
+#define IDC_RECORD_COMMENT 16272
+#define IDC_RECORD_ADDRESS_LABEL 16277
+#define IDC_RECORD_HOST_LABEL 16279
+#define IDC_RECORD_COMMENT_LABEL 16281
+#define IDC_RECORD_ADDRESS 16288
+
+// Controls of the two find dialogs
+#define IDC_FIND_ADDRESS 16171
+#define IDC_FIND_HOST 16172
+#define IDC_FIND_COMMENT 16173
+#define IDC_FIND_DIRECTION 16397
+#define IDC_FIND_UP 16521
+#define IDC_FIND_DOWN 16522
+#define IDC_FIND_NEXT 16524
+#define IDC_FIND_TEXT 16533
 
 // Commands; each is also its tooltip's string and its icon's key
 #define ID_ADD_RECORD 42781

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "editing/SearchTargets.h"
+#include "ui/Dialog.h"
+
+#include <string>
+
+// The table's find dialog: up to three wildcard patterns and a direction. Kept for the form's
+// life, so what was typed is there again at the next opening.
+class CFindRecordDialog : public CDialog
+{
+public:
+    CFindRecordDialog();
+    ~CFindRecordDialog() override;
+    void SetTarget(IRecordSearchTarget* target) { m_pTarget = target; }
+
+    std::wstring m_strAddress;
+    std::wstring m_strHost;
+    std::wstring m_strComment;
+    int m_nDirection = 1; // 0 up, 1 down
+
+private:
+    IRecordSearchTarget* m_pTarget = nullptr;
+    int m_nLastFound = -1;
+};
