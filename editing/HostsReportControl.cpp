@@ -251,6 +251,11 @@ void CHostsReportControl::SelectRow(int row, bool selected)
     ListView_SetItemState(m_hwnd, row, selected ? LVIS_SELECTED : 0, LVIS_SELECTED);
 }
 
+void CHostsReportControl::ClearSelection()
+{
+    ListView_SetItemState(m_hwnd, -1, 0, LVIS_SELECTED);
+}
+
 void CHostsReportControl::SetFocusedRow(int row, bool keepSelection)
 {
     if (!keepSelection)

@@ -58,6 +58,7 @@ public:
     // -1 when no row has the focus.
     int GetFocusedRow() const;
     void SelectRow(int row, bool selected);
+    void ClearSelection();
     // The row gets the focus; without `keepSelection` it becomes the only selected row.
     void SetFocusedRow(int row, bool keepSelection);
     void RedrawRow(int row);

@@ -1,18 +1,20 @@
 #include "form/HostsEditorForm.h"
 
 #include "about/HostsEditorAbout.h"
+#include "editing/EntrySearch.h"
+#include "editing/RecordDialog.h"
 #include "hosts/DefaultHostsFile.h"
 #include "hosts/FileTimeText.h"
 #include "hosts/HostsFileAccess.h"
 #include "hosts/HostsFilePath.h"
 #include "form/TabNavigation.h"
 #include "paths/PathResolver.h"
+#include "settings/SkinFileDialog.h"
 #include "resources/resource.h"
 #include "ui/MessageBox.h"
 #include "ui/ModuleThread.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include <algorithm>
 #include <vector>
@@ -64,6 +66,8 @@ CHostsEditorForm::CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFoc
     m_wndTable.SetKeyHandler(this);
     m_wndTable.SetClickHandler(this);
     m_editText.SetKeyHandler(this);
+    m_findRecordDialog.SetTarget(this);
+    m_findTextDialog.SetTarget(this);
     // The host promises a trailing backslash; nothing is added if it forgets.
     if (m_pHost)
         m_settings.m_strSettingsFile = m_pHost->GetSettingsFolder() + kSettingsFileName;
@@ -267,24 +271,10 @@ void CHostsEditorForm::UpdateSkin()
 
 void CHostsEditorForm::OnSelectSkin()
 {
-    // Room for several chosen files: the folder, then each name, each ended by a zero.
-    std::vector<wchar_t> names(32768, L'\0');
-    static const wchar_t kFilter[] = L"Skin files (*.cjstyles,*.msstyles)\0 *.cjstyles;*.msstyles\0";
-    OPENFILENAMEW dialog = {};
-    dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = m_hwnd;
-    dialog.lpstrFilter = kFilter;
-    dialog.lpstrFile = names.data();
-    dialog.nMaxFile = static_cast<DWORD>(names.size());
-    dialog.Flags = OFN_ENABLESIZING | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_NOCHANGEDIR |
-                   OFN_HIDEREADONLY | OFN_EXPLORER;
-    if (!GetOpenFileNameW(&dialog))
+    std::wstring path;
+    if (!ChooseSkinFile(m_hwnd, path))
         return;
-    // Several files come as the folder followed by the names: take the first file.
-    std::wstring path = names.data();
-    const wchar_t* firstName = names.data() + path.size() + 1;
-    if (dialog.nFileOffset > path.size() && *firstName)
-        path = path + (path.back() == L'\\' ? L"" : L"\\") + firstName;
+    // Compared as spelled: another letter case is another choice.
     if (path == m_settings.m_strSkinFile)
         return;
     m_settings.m_bSkinEnabled = true;
@@ -323,6 +313,18 @@ void CHostsEditorForm::RunCommand(UINT id)
         break;
     case ID_ABOUT:
         OnAbout();
+        break;
+    case ID_ADD_RECORD:
+        AddRecord();
+        break;
+    case ID_DELETE_RECORD:
+        DeleteRecords();
+        break;
+    case ID_EDIT_RECORD:
+        EditRecord();
+        break;
+    case ID_SEARCH:
+        ShowFindDialog();
         break;
     case ID_SELECT_SKIN:
         OnSelectSkin();
@@ -404,11 +406,110 @@ bool CHostsEditorForm::PreTranslateMessage(MSG& message)
 
 void CHostsEditorForm::OnFind()
 {
-    // The find dialogs come with searching.
+    if (m_bLoading || m_bSaving)
+        return;
+    ShowFindDialog();
 }
 
+void CHostsEditorForm::ShowFindDialog()
+{
+    if (m_nViewMode == VIEW_TABLE)
+        RunModal(m_findRecordDialog);
+    else if (m_nViewMode == VIEW_TEXT)
+        RunModal(m_findTextDialog);
+}
+
+// F3: the view's last search once more, from the focused row or the caret.
 void CHostsEditorForm::OnFindNext()
 {
+    if (m_bLoading || m_bSaving)
+        return;
+    if (m_nViewMode == VIEW_TABLE)
+    {
+        if (!m_bRecordSearchSet)
+            return ShowFindDialog();
+        m_nSearchStart = -1;
+        SearchTable();
+    }
+    else if (m_nViewMode == VIEW_TEXT)
+    {
+        if (!m_bTextSearchSet)
+            return ShowFindDialog();
+        SearchText();
+    }
+}
+
+int CHostsEditorForm::FindRecord(int start, int direction, const std::wstring& address, const std::wstring& host,
+                                 const std::wstring& comment)
+{
+    m_nSearchStart = start;
+    m_nSearchDirection = direction;
+    m_bRecordSearchSet = true;
+    m_strFindAddress = address;
+    m_strFindHost = host;
+    m_strFindComment = comment;
+    return SearchTable();
+}
+
+int CHostsEditorForm::GetFocusedIndex()
+{
+    return m_wndTable.GetFocusedRow();
+}
+
+int CHostsEditorForm::SearchTable()
+{
+    if (m_nSearchStart == -1)
+    {
+        const int focused = m_wndTable.GetFocusedRow();
+        if (focused >= 0)
+            m_nSearchStart = m_nSearchDirection == 1 ? focused + 1 : focused - 1;
+    }
+    const int found = FindEntry(m_hostsFile, m_nSearchStart, m_nSearchDirection, m_strFindAddress, m_strFindHost,
+                                m_strFindComment);
+    if (found < 0)
+        Message(L"Record not found", L"Information", MB_OK | MB_ICONINFORMATION);
+    else
+        m_wndTable.SetFocusedRow(found, false);
+    return found;
+}
+
+void CHostsEditorForm::FindText(int direction, const std::wstring& text)
+{
+    m_bTextSearchSet = true;
+    m_strFindText = text;
+    m_bTextSearchDown = direction == 1;
+    SearchText();
+}
+
+// Plain and case-sensitive, one character on from the selection's start, without wrapping.
+void CHostsEditorForm::SearchText()
+{
+    DWORD selectionStart = 0;
+    DWORD selectionEnd = 0;
+    m_editText.GetSel(selectionStart, selectionEnd);
+    const long long start = m_bTextSearchDown ? static_cast<long long>(selectionStart) + 1
+                                              : static_cast<long long>(selectionStart) - 1;
+    UpdateData(false);
+    size_t found = std::wstring::npos;
+    if (m_bTextSearchDown)
+    {
+        if (static_cast<unsigned long long>(start) <= m_strText.size())
+            found = m_strText.find(m_strFindText, static_cast<size_t>(start));
+    }
+    else if (start + 1 > 0)
+    {
+        // The last occurrence lying wholly within the first start + 1 characters.
+        const size_t room = std::min(static_cast<size_t>(start + 1), m_strText.size());
+        if (m_strFindText.size() <= room)
+            found = m_strText.rfind(m_strFindText, room - m_strFindText.size());
+    }
+    if (found == std::wstring::npos)
+    {
+        Message(L"Record not found", L"Information", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    m_editText.SetSel(static_cast<DWORD>(found), static_cast<DWORD>(found + m_strFindText.size()));
+    SendMessageW(m_editText.Hwnd(), EM_SCROLLCARET, 0, 0);
 }
 
 void CHostsEditorForm::OnFind(const MSG& /*message*/)
@@ -474,17 +575,76 @@ void CHostsEditorForm::OnTableDblClick(int /*row*/)
     EditRecord();
 }
 
-// The record commands come with the record dialog.
-void CHostsEditorForm::AddRecord()
+HWND CHostsEditorForm::DialogOwner() const
 {
+    return GetAncestor(m_hwnd, GA_ROOT);
 }
 
-void CHostsEditorForm::DeleteRecords()
+INT_PTR CHostsEditorForm::RunModal(CDialog& dialog)
 {
+    const INT_PTR result = dialog.DoModal(m_module, DialogOwner());
+    // The host's window gets the activation back, not necessarily the view the user was in.
+    SetFocus(m_nViewMode == VIEW_TABLE ? m_wndTable.Hwnd() : m_editText.Hwnd());
+    return result;
+}
+
+void CHostsEditorForm::AddRecord()
+{
+    CRecordDialog dialog;
+    if (RunModal(dialog) == IDOK)
+    {
+        m_hostsFile.AddEntry(CHostsRecord(dialog.m_strAddress, dialog.m_strHost, dialog.m_strComment, false));
+        RepopulateTable();
+        // New entries always go last.
+        m_wndTable.SetFocusedRow(m_wndTable.GetRowCount() - 1, false);
+    }
+    UpdateCommandStates();
 }
 
 void CHostsEditorForm::EditRecord()
 {
+    const std::vector<int> selected = m_wndTable.GetSelectedRows();
+    if (selected.empty())
+        return;
+    // A multiple selection comes down to its first row, whatever the dialog's answer.
+    m_wndTable.SetFocusedRow(selected.front(), false);
+    const int row = m_wndTable.GetFocusedRow();
+    CHostsRecord* entry = row >= 0 ? m_hostsFile.GetEntry(row) : nullptr;
+    if (!entry)
+        return;
+    CRecordDialog dialog(entry->m_strAddress, entry->m_strHost, entry->m_strComment);
+    if (RunModal(dialog) != IDOK)
+        return;
+    // In place: the entry keeps its line, its sequence and whether it is disabled.
+    entry->m_strAddress = dialog.m_strAddress;
+    entry->m_strHost = dialog.m_strHost;
+    entry->m_strComment = dialog.m_strComment;
+    m_wndTable.SetFocusedRow(row, false);
+    m_wndTable.RedrawRow(row);
+    UpdateCommandStates();
+}
+
+void CHostsEditorForm::DeleteRecords()
+{
+    const std::vector<int> selected = m_wndTable.GetSelectedRows();
+    if (selected.empty())
+        return;
+    const int first = selected.front();
+    std::wstring question = L"Are you sure you want to delete selected record?";
+    if (selected.size() > 1)
+        question = L"Are you sure you want to delete " + std::to_wstring(selected.size()) + L" selected records?";
+    if (Message(question.c_str(), kConfirmationBlank, MB_YESNO | MB_ICONQUESTION) == IDNO)
+    {
+        m_wndTable.ClearSelection();
+        return;
+    }
+    // From the highest index down, so that each removal leaves the others' indices alone.
+    for (auto it = selected.rbegin(); it != selected.rend(); ++it)
+        m_hostsFile.RemoveEntry(*it);
+    RepopulateTable();
+    if (m_wndTable.GetRowCount() > 0)
+        m_wndTable.SetFocusedRow(std::min(std::max(first - 1, 0), m_wndTable.GetRowCount() - 1), false);
+    UpdateCommandStates();
 }
 
 bool CHostsEditorForm::NavigateTab(bool backward)

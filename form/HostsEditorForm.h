@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editing/FindRecordDialog.h"
+#include "editing/FindTextDialog.h"
 #include "editing/HostsReportControl.h"
 #include "editing/HostsTextEdit.h"
 #include "hosts/HostsFile.h"
@@ -29,7 +31,9 @@ class CHostsEditorForm : public CDialog,
                          public IKeyPreTranslator,
                          public ITableKeyHandler,
                          public ITextKeyHandler,
-                         public CHostsReportControl::IClickHandler
+                         public CHostsReportControl::IClickHandler,
+                         public IRecordSearchTarget,
+                         public ITextSearchTarget
 {
 public:
     CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFocusHandler* focusHandler);
@@ -86,6 +90,12 @@ public:
     void OnFind() override;
     void OnFindNext() override;
 
+    // IRecordSearchTarget, ITextSearchTarget
+    int FindRecord(int start, int direction, const std::wstring& address, const std::wstring& host,
+                   const std::wstring& comment) override;
+    int GetFocusedIndex() override;
+    void FindText(int direction, const std::wstring& text) override;
+
     // Clicks in the table
     void OnTableClick(int row) override;
     void OnTableDblClick(int row) override;
@@ -122,6 +132,12 @@ private:
     void OnTextChanged();
     // The text view's text, shown at the next exchange to the controls.
     void SetText(std::wstring text);
+    HWND DialogOwner() const;
+    // A modal dialog of the form's own; the focus goes back to the view afterwards.
+    INT_PTR RunModal(CDialog& dialog);
+    void ShowFindDialog();
+    int SearchTable();
+    void SearchText();
     void AddRecord();
     void DeleteRecords();
     void EditRecord();
@@ -163,6 +179,18 @@ private:
     std::atomic<bool> m_bTextCompared{false};
     std::atomic<bool> m_bTextModified{false};
     CHostsTextEdit m_editText;
+    // Search: the dialogs live as long as the form, and so do the last patterns.
+    CFindRecordDialog m_findRecordDialog;
+    CFindTextDialog m_findTextDialog;
+    bool m_bRecordSearchSet = false;
+    std::wstring m_strFindAddress;
+    std::wstring m_strFindHost;
+    std::wstring m_strFindComment;
+    int m_nSearchStart = -1;
+    int m_nSearchDirection = 1;
+    bool m_bTextSearchSet = false;
+    std::wstring m_strFindText;
+    bool m_bTextSearchDown = true;
     CHostsReportControl m_wndTable;
     CCommandBar m_commandBar;
     CResizeLayout m_layout;
