@@ -20,6 +20,15 @@ public:
     int m_nDirection = 1; // 0 up, 1 down
 
 private:
+    bool OnInitDialog() override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void DoDataExchange(bool toControls) override;
+    void OnCancel() override;
+
+    void OnCriteriaChanged();
+    void OnFindNext();
+
     IRecordSearchTarget* m_pTarget = nullptr;
     int m_nLastFound = -1;
 };

@@ -18,5 +18,12 @@ public:
     std::wstring m_strText;
 
 private:
+    bool OnInitDialog() override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+    void DoDataExchange(bool toControls) override;
+
+    void OnTextChanged();
+    void OnFindNext();
+
     ITextSearchTarget* m_pTarget = nullptr;
 };
