@@ -217,9 +217,12 @@ TEST_F(Settings, OneMissingFolderLevelIsMadeTwoAreNot)
         const wchar_t* folder;
         bool written;
     };
-    for (const FolderCase& c : {FolderCase{L"one", true}, FolderCase{L"two\\levels", false}})
+    // A path longer than the system takes fails like any other write: silently, and nowhere else.
+    const std::wstring longName(300, L'n');
+    for (const FolderCase& c : {FolderCase{L"one", true}, FolderCase{L"two\\levels", false},
+                                FolderCase{longName.c_str(), false}})
     {
-        SCOPED_TRACE(testfiles::Narrow(c.folder));
+        SCOPED_TRACE(testfiles::Narrow(c.folder).substr(0, 20));
         m_host.settingsFolder = m_folder / c.folder + L"\\";
         m_host.appliedSkins.clear();
         ASSERT_TRUE(Open(&m_host));
@@ -232,6 +235,7 @@ TEST_F(Settings, OneMissingFolderLevelIsMadeTwoAreNot)
         m_norvik.Init(nullptr, nullptr);
     }
     EXPECT_FALSE(testfiles::Exists(m_folder / L"two"));
+    EXPECT_EQ((std::vector<std::wstring>{L"hosts", L"one", L"x.cjstyles"}), testfiles::ListNames(m_folder.Path()));
 }
 
 TEST_F(Settings, WithoutAHostNothingIsReadOrWritten)
