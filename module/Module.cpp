@@ -46,7 +46,9 @@ NORVIK_API bool Init(IEditorHost* host, IEditorFocusHandler* focusHandler)
 {
     CActivationScope scope;
     g_form.reset();
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+    // Every common control class the page and its dialogs use, the IP address and link included.
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
+                                                           ICC_INTERNET_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
     g_form.reset(new (std::nothrow) CHostsEditorForm(g_module, host, focusHandler));
     return g_form != nullptr;
