@@ -91,30 +91,6 @@ bool IsLink(UINT_PTR id)
     return false;
 }
 
-// Over the owner, as far as the owner's monitor allows.
-void CentreOverOwner(HWND dialog)
-{
-    const HWND owner = GetWindow(dialog, GW_OWNER);
-    if (!owner)
-        return;
-    RECT ownerRect;
-    RECT own;
-    GetWindowRect(owner, &ownerRect);
-    GetWindowRect(dialog, &own);
-    const int width = own.right - own.left;
-    const int height = own.bottom - own.top;
-    int left = ownerRect.left + (ownerRect.right - ownerRect.left - width) / 2;
-    int top = ownerRect.top + (ownerRect.bottom - ownerRect.top - height) / 2;
-    MONITORINFO monitor = {};
-    monitor.cbSize = sizeof(monitor);
-    if (GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor))
-    {
-        const RECT& work = monitor.rcWork;
-        left = std::max(static_cast<int>(work.left), std::min(left, static_cast<int>(work.right) - width));
-        top = std::max(static_cast<int>(work.top), std::min(top, static_cast<int>(work.bottom) - height));
-    }
-    SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 } // namespace
 
 CHostsEditorAbout::CHostsEditorAbout(const std::wstring& versionText,
@@ -129,7 +105,7 @@ bool CHostsEditorAbout::OnInitDialog()
 {
     if (!CDialog::OnInitDialog())
         return false;
-    CentreOverOwner(m_hwnd);
+    CentreOverOwner();
     ShowPicture();
     UpdateData(true);
     FillModuleList();

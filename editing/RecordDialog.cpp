@@ -67,30 +67,6 @@ void SetTextIfChanged(HWND control, const std::wstring& text)
         SetWindowTextW(control, text.c_str());
 }
 
-// Over the owner, as far as the owner's monitor allows.
-void CentreOverOwner(HWND dialog)
-{
-    const HWND owner = GetWindow(dialog, GW_OWNER);
-    if (!owner)
-        return;
-    RECT ownerRect;
-    RECT own;
-    GetWindowRect(owner, &ownerRect);
-    GetWindowRect(dialog, &own);
-    const int width = own.right - own.left;
-    const int height = own.bottom - own.top;
-    int left = ownerRect.left + (ownerRect.right - ownerRect.left - width) / 2;
-    int top = ownerRect.top + (ownerRect.bottom - ownerRect.top - height) / 2;
-    MONITORINFO monitor = {};
-    monitor.cbSize = sizeof(monitor);
-    if (GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor))
-    {
-        const RECT& work = monitor.rcWork;
-        left = std::max(static_cast<int>(work.left), std::min(left, static_cast<int>(work.right) - width));
-        top = std::max(static_cast<int>(work.top), std::min(top, static_cast<int>(work.bottom) - height));
-    }
-    SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 } // namespace
 
 CRecordDialog::CRecordDialog() : CDialog(IDD_RECORD), m_strAddress(kAddAddress), m_strCaption(kAddCaption)
@@ -119,7 +95,7 @@ bool CRecordDialog::OnInitDialog()
     // Without a tip the dialog still works; "#" is removed all the same.
     m_wndTip.Create(m_hwnd);
     SetUpLayout();
-    CentreOverOwner(m_hwnd);
+    CentreOverOwner();
     UpdateData(true);
     // OK stays as the template made it (disabled) until the first change.
     m_initialised = true;

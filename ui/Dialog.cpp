@@ -2,6 +2,8 @@
 
 #include "ui/ActivationContext.h"
 
+#include <algorithm>
+
 CDialog::~CDialog()
 {
     Destroy();
@@ -75,6 +77,30 @@ void CDialog::OnOK()
 void CDialog::OnCancel()
 {
     EndDialog(IDCANCEL);
+}
+
+void CDialog::CentreOverOwner()
+{
+    const HWND owner = GetWindow(m_hwnd, GW_OWNER);
+    if (!owner)
+        return;
+    RECT ownerRect;
+    RECT own;
+    GetWindowRect(owner, &ownerRect);
+    GetWindowRect(m_hwnd, &own);
+    const int width = own.right - own.left;
+    const int height = own.bottom - own.top;
+    int left = ownerRect.left + (ownerRect.right - ownerRect.left - width) / 2;
+    int top = ownerRect.top + (ownerRect.bottom - ownerRect.top - height) / 2;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    if (GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor))
+    {
+        const RECT& work = monitor.rcWork;
+        left = std::max(static_cast<int>(work.left), std::min(left, static_cast<int>(work.right) - width));
+        top = std::max(static_cast<int>(work.top), std::min(top, static_cast<int>(work.bottom) - height));
+    }
+    SetWindowPos(m_hwnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CDialog::EndDialog(INT_PTR result)

@@ -33,6 +33,8 @@ protected:
     virtual void OnDestroy() {}
 
     void EndDialog(INT_PTR result);
+    // Over the owner window, as far as the owner's monitor allows.
+    void CentreOverOwner();
     bool IsModal() const { return m_modal; }
 
 private:

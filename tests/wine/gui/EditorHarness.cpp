@@ -1,5 +1,7 @@
 #include "EditorHarness.h"
 
+#include "TestFiles.h"
+#include "ui/GdiObject.h"
 #include "ui/UniqueHandle.h"
 
 #include <commctrl.h>
@@ -7,6 +9,7 @@
 
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 namespace
@@ -388,4 +391,38 @@ void PressKey(WORD key, const std::vector<WORD>& modifiers)
         Sleep(5);
     }
     PumpPending();
+}
+
+void SaveScreen(const char* name, DWORD settleMs)
+{
+    const std::wstring folder = testfiles::EnvironmentValue(L"NORVIK_SCREENSHOTS");
+    ASSERT_FALSE(folder.empty()) << "NORVIK_SCREENSHOTS is not set";
+    PumpUntil([] { return false; }, settleMs);
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    const HDC screen = GetDC(nullptr);
+    CCompatibleDc memory(CreateCompatibleDC(screen));
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    CBitmap bitmap(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    {
+        const CSelectObject selected(memory.Get(), bitmap.Get());
+        BitBlt(memory.Get(), 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    }
+    ReleaseDC(nullptr, screen);
+    GdiFlush();
+    const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(height);
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
+    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
+    bytes.append(static_cast<const char*>(bits), static_cast<size_t>(stride) * static_cast<size_t>(height));
+    EXPECT_TRUE(testfiles::WriteBytes(folder + L"\\" + std::wstring(name, name + strlen(name)) + L".bmp", bytes));
 }

@@ -123,6 +123,10 @@ bool IsButtonChecked(HWND toolbar, UINT id);
 // A click on the button as the mouse gives it; what the command does runs in PumpPending.
 void ClickButton(HWND toolbar, UINT id);
 
+// The whole screen as a 24-bit BMP file named `name` in the folder NORVIK_SCREENSHOTS names,
+// after pumping messages for `settleMs` (scripts/screenshots.sh turns them into PNG files).
+void SaveScreen(const char* name, DWORD settleMs = 300);
+
 // Real key strokes through the input queue, as a user types them; the host window gets the
 // keyboard focus first. `modifiers` are held down around the key.
 void PressKey(WORD key, const std::vector<WORD>& modifiers = {});

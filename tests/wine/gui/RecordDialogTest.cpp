@@ -438,39 +438,6 @@ private:
     }
 };
 
-// The whole screen as a 24-bit BMP file in the folder named by NORVIK_SCREENSHOTS.
-void SaveScreen(const char* name)
-{
-    const std::wstring folder = testfiles::EnvironmentValue(L"NORVIK_SCREENSHOTS");
-    ASSERT_FALSE(folder.empty()) << "NORVIK_SCREENSHOTS is not set";
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    const HDC screen = GetDC(nullptr);
-    CCompatibleDc memory(CreateCompatibleDC(screen));
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    CBitmap bitmap(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    {
-        const CSelectObject selected(memory.Get(), bitmap.Get());
-        BitBlt(memory.Get(), 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    }
-    ReleaseDC(nullptr, screen);
-    GdiFlush();
-    const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(height);
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
-    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
-    bytes.append(static_cast<const char*>(bits), static_cast<size_t>(stride) * static_cast<size_t>(height));
-    EXPECT_TRUE(testfiles::WriteBytes(folder + L"\\" + std::wstring(name, name + strlen(name)) + L".bmp", bytes));
-}
 } // namespace
 
 TEST_F(RecordDialog, IsLaidOutAsItsTemplateOwnsAHiddenBalloonAndWidensButNeverGrowsTaller)
@@ -846,7 +813,7 @@ TEST_F(RecordDialog, DISABLED_ScreenshotWithBalloon)
     });
     script.WaitFor("the balloon", [](HWND dialog) { return TipShown(dialog); });
     script.Pause(300);
-    script.Do([](HWND) { SaveScreen("record-dialog"); });
+    script.Do([](HWND) { SaveScreen("record-dialog", 0); });
     script.Cancel();
 
     RunAdd(script);
