@@ -128,22 +128,6 @@ std::wstring ShownLinkText(HWND link)
     return shown;
 }
 
-// A control's rectangle in dialog units, as the template gives it, in the dialog's pixels.
-// Position and size are converted apart, as the dialog manager does, so rounding agrees.
-RECT DialogUnits(HWND dialog, int x, int y, int width, int height)
-{
-    RECT units = {x, y, width, height};
-    MapDialogRect(dialog, &units);
-    return {units.left, units.top, units.left + units.right, units.top + units.bottom};
-}
-
-RECT RectInDialog(HWND control)
-{
-    RECT rect = {};
-    GetWindowRect(control, &rect);
-    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
 
 void ExpectRect(const RECT& expected, const RECT& actual, const char* what)
 {

@@ -426,3 +426,18 @@ void SaveScreen(const char* name, DWORD settleMs)
     bytes.append(static_cast<const char*>(bits), static_cast<size_t>(stride) * static_cast<size_t>(height));
     EXPECT_TRUE(testfiles::WriteBytes(folder + L"\\" + std::wstring(name, name + strlen(name)) + L".bmp", bytes));
 }
+
+RECT DialogUnits(HWND dialog, int x, int y, int width, int height)
+{
+    RECT units = {x, y, width, height};
+    MapDialogRect(dialog, &units);
+    return {units.left, units.top, units.left + units.right, units.top + units.bottom};
+}
+
+RECT RectInDialog(HWND control)
+{
+    RECT rect = {};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}

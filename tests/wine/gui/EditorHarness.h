@@ -123,6 +123,12 @@ bool IsButtonChecked(HWND toolbar, UINT id);
 // A click on the button as the mouse gives it; what the command does runs in PumpPending.
 void ClickButton(HWND toolbar, UINT id);
 
+// A control's rectangle in dialog units, as the template gives it, in the dialog's pixels.
+// Position and size are converted apart, as the dialog manager does, so rounding agrees.
+RECT DialogUnits(HWND dialog, int x, int y, int width, int height);
+// A control's rectangle in its dialog's client coordinates.
+RECT RectInDialog(HWND control);
+
 // The whole screen as a 24-bit BMP file named `name` in the folder NORVIK_SCREENSHOTS names,
 // after pumping messages for `settleMs` (scripts/screenshots.sh turns them into PNG files).
 void SaveScreen(const char* name, DWORD settleMs = 300);

@@ -46,21 +46,6 @@ bool Enabled(HWND dialog, int id)
     return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
 }
 
-// A control's rectangle in dialog units, as the template gives it, in the dialog's pixels.
-RECT DialogUnits(HWND dialog, int x, int y, int width, int height)
-{
-    RECT units = {x, y, width, height};
-    MapDialogRect(dialog, &units);
-    return {units.left, units.top, units.left + units.right, units.top + units.bottom};
-}
-
-RECT RectInDialog(HWND control)
-{
-    RECT rect = {};
-    GetWindowRect(control, &rect);
-    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
 
 RECT WindowRect(HWND hwnd)
 {
