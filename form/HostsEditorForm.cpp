@@ -260,7 +260,7 @@ void CHostsEditorForm::OnAbout()
     const std::map<std::wstring, std::wstring> modules = m_pHost->GetModuleVersions();
     const std::wstring version = m_pHost->GetVersionText();
     CHostsEditorAbout about(version, modules);
-    about.DoModal(m_module, GetAncestor(Hwnd(), GA_ROOT));
+    RunModal(about);
 }
 
 void CHostsEditorForm::UpdateSkin()
