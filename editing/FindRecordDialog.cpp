@@ -6,15 +6,6 @@
 
 namespace
 {
-// Only when it differs: setting the same text again would move the caret to the start.
-void ExchangeText(HWND edit, std::wstring& value, bool toControls)
-{
-    if (!toControls)
-        value = CWindow::GetText(edit);
-    else if (CWindow::GetText(edit) != value)
-        SetWindowTextW(edit, value.c_str());
-}
-
 void TrimRight(std::wstring& text)
 {
     size_t end = text.size();
@@ -40,21 +31,11 @@ bool CFindRecordDialog::OnInitDialog()
 
 void CFindRecordDialog::DoDataExchange(bool toControls)
 {
-    ExchangeText(Item(IDC_FIND_ADDRESS), m_strAddress, toControls);
-    ExchangeText(Item(IDC_FIND_HOST), m_strHost, toControls);
-    ExchangeText(Item(IDC_FIND_COMMENT), m_strComment, toControls);
-    if (toControls)
-    {
-        CheckDlgButton(m_hwnd, IDC_FIND_UP, m_nDirection == 0 ? BST_CHECKED : BST_UNCHECKED);
-        CheckDlgButton(m_hwnd, IDC_FIND_DOWN, m_nDirection == 1 ? BST_CHECKED : BST_UNCHECKED);
-    }
-    else
-    {
-        // -1 when neither is checked: a search then runs up.
-        m_nDirection = IsDlgButtonChecked(m_hwnd, IDC_FIND_UP) == BST_CHECKED     ? 0
-                       : IsDlgButtonChecked(m_hwnd, IDC_FIND_DOWN) == BST_CHECKED ? 1
-                                                                                  : -1;
-    }
+    ExchangeText(IDC_FIND_ADDRESS, m_strAddress, toControls);
+    ExchangeText(IDC_FIND_HOST, m_strHost, toControls);
+    ExchangeText(IDC_FIND_COMMENT, m_strComment, toControls);
+    // Up is 0, Down 1; neither checked reads as -1, and a search then runs up.
+    ExchangeRadio(IDC_FIND_UP, 2, m_nDirection, toControls);
 }
 
 bool CFindRecordDialog::OnCommand(WORD id, WORD code, HWND control)

@@ -17,23 +17,9 @@ bool CFindTextDialog::OnInitDialog()
 
 void CFindTextDialog::DoDataExchange(bool toControls)
 {
-    const HWND edit = Item(IDC_FIND_TEXT);
-    if (toControls)
-    {
-        CheckDlgButton(m_hwnd, IDC_FIND_UP, m_nDirection == 0 ? BST_CHECKED : BST_UNCHECKED);
-        CheckDlgButton(m_hwnd, IDC_FIND_DOWN, m_nDirection == 1 ? BST_CHECKED : BST_UNCHECKED);
-        // Only when it differs: setting the same text again would move the caret to the start.
-        if (CWindow::GetText(edit) != m_strText)
-            SetWindowTextW(edit, m_strText.c_str());
-    }
-    else
-    {
-        // -1 when neither is checked: a search then runs up.
-        m_nDirection = IsDlgButtonChecked(m_hwnd, IDC_FIND_UP) == BST_CHECKED     ? 0
-                       : IsDlgButtonChecked(m_hwnd, IDC_FIND_DOWN) == BST_CHECKED ? 1
-                                                                                  : -1;
-        m_strText = CWindow::GetText(edit);
-    }
+    // Up is 0, Down 1; neither checked reads as -1, and a search then runs up.
+    ExchangeRadio(IDC_FIND_UP, 2, m_nDirection, toControls);
+    ExchangeText(IDC_FIND_TEXT, m_strText, toControls);
 }
 
 bool CFindTextDialog::OnCommand(WORD id, WORD code, HWND control)

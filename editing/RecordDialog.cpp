@@ -59,13 +59,6 @@ bool ParseAddress(const std::wstring& text, BYTE (&fields)[4])
     return at == text.size();
 }
 
-// Only a changed text is written, so that the caret and selection of a control whose text
-// stays the same are left alone.
-void SetTextIfChanged(HWND control, const std::wstring& text)
-{
-    if (CWindow::GetText(control) != text)
-        SetWindowTextW(control, text.c_str());
-}
 
 } // namespace
 
@@ -126,20 +119,17 @@ void CRecordDialog::DoDataExchange(bool toControls)
     m_btnOK = CWindow(Item(IDOK));
     m_ctrlAddress = CWindow(Item(IDC_RECORD_ADDRESS));
     m_editHost = CWindow(Item(IDC_RECORD_HOST));
-    const HWND comment = Item(IDC_RECORD_COMMENT);
     if (toControls)
     {
         if (m_ctrlAddress.GetText() != m_strAddress)
             SetAddressText(m_strAddress);
-        SetTextIfChanged(m_editHost.Hwnd(), m_strHost);
-        SetTextIfChanged(comment, m_strComment);
     }
     else
     {
         m_strAddress = m_ctrlAddress.GetText();
-        m_strHost = m_editHost.GetText();
-        m_strComment = CWindow::GetText(comment);
     }
+    ExchangeText(IDC_RECORD_HOST, m_strHost, toControls);
+    ExchangeText(IDC_RECORD_COMMENT, m_strComment, toControls);
 }
 
 // Through the fields, not WM_SETTEXT: Wine's control keeps a set window text without

@@ -79,6 +79,28 @@ void CDialog::OnCancel()
     EndDialog(IDCANCEL);
 }
 
+void CDialog::ExchangeText(int id, std::wstring& value, bool toControls)
+{
+    const HWND control = Item(id);
+    if (!toControls)
+        value = CWindow::GetText(control);
+    else if (CWindow::GetText(control) != value)
+        SetWindowTextW(control, value.c_str());
+}
+
+void CDialog::ExchangeRadio(int firstId, int count, int& value, bool toControls)
+{
+    if (!toControls)
+        value = -1;
+    for (int i = 0; i < count; ++i)
+    {
+        if (toControls)
+            CheckDlgButton(m_hwnd, firstId + i, value == i ? BST_CHECKED : BST_UNCHECKED);
+        else if (IsDlgButtonChecked(m_hwnd, firstId + i) == BST_CHECKED)
+            value = i;
+    }
+}
+
 void CDialog::CentreOverOwner()
 {
     const HWND owner = GetWindow(m_hwnd, GW_OWNER);

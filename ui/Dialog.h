@@ -33,6 +33,12 @@ protected:
     virtual void OnDestroy() {}
 
     void EndDialog(INT_PTR result);
+    // Data exchange of an edit's text; a text is written only when it differs, since writing
+    // the same text again would move the caret to the start.
+    void ExchangeText(int id, std::wstring& value, bool toControls);
+    // Data exchange of a radio group with consecutive ids: the index of the checked one, -1
+    // when none is.
+    void ExchangeRadio(int firstId, int count, int& value, bool toControls);
     // Over the owner window, as far as the owner's monitor allows.
     void CentreOverOwner();
     bool IsModal() const { return m_modal; }
