@@ -1,11 +1,14 @@
 #!/bin/bash
 # Installs the Debian packages a build needs, only when some are missing.
 #   install-deps.sh run|test
+# The 32-bit Wine loader (wine32:i386) sits beside the 64-bit one: 64-bit Wine hands
+# 32-bit programs to it, so the i686 build runs in the same prefix.
 set -euo pipefail
-common=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth)
+common=(cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64
+        wine32:i386 wine32-preloader:i386 xvfb xauth openbox)
 case ${1:-test} in
 run) packages=("${common[@]}") ;;
-test) packages=("${common[@]}" g++ clang libclang-rt-14-dev g++-mingw-w64-i686-posix libbenchmark-dev) ;;
+test) packages=("${common[@]}" googletest g++ clang libclang-rt-14-dev libbenchmark-dev) ;;
 *) echo "usage: $0 run|test" >&2; exit 2 ;;
 esac
 
@@ -21,5 +24,8 @@ echo "Installing: ${missing[*]}"
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
 export DEBIAN_FRONTEND=noninteractive
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${sudo[@]}" dpkg --add-architecture i386
+fi
 "${sudo[@]}" apt-get update -qq
 "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,14 +1,16 @@
 #!/bin/bash
 # Mounts or unmounts a 64 KiB tmpfs at DIR, a disk small enough for a test to fill up.
 #   small-disk.sh mount DIR | umount DIR
-# Mounting needs root; without it the disk-full tests skip themselves.
+# Mounting needs root (or sudo); without it the disk-full tests report themselves skipped.
 set -euo pipefail
 action=$1
 dir=$(realpath -m "$2")
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo -n)
 
 unmount() {
     if mountpoint -q "$dir"; then
-        umount "$dir"
+        "${sudo[@]}" umount "$dir"
     fi
     if [ -d "$dir" ]; then
         rmdir "$dir"
@@ -20,9 +22,10 @@ mount)
     # A mount left over from an aborted run goes first: the tests expect an empty disk.
     unmount
     mkdir -p "$dir"
-    if ! mount -t tmpfs -o size=64k tmpfs "$dir"; then
-        echo "small-disk.sh: cannot mount a tmpfs on $dir; the disk-full tests will skip" >&2
+    if ! "${sudo[@]}" mount -t tmpfs -o "size=64k,mode=0777" tmpfs "$dir" 2>/dev/null; then
+        echo "small-disk.sh: cannot mount a tmpfs on $dir; the disk-full tests will be skipped" >&2
         rmdir "$dir"
+        exit 1
     fi
     ;;
 umount)

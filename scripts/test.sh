@@ -1,11 +1,15 @@
 #!/bin/bash
-# Installs what is missing, builds every configuration and runs every test:
-# native (ASan+UBSan), 64-bit Windows under Wine, 32-bit Windows (built and inspected),
-# the line parser's fuzz target, and the benchmarks (built only).
+# Installs what is missing, builds every configuration and runs every test case:
+# native (ASan+UBSan), 64-bit and 32-bit Windows under Wine, the fuzz target, and the
+# benchmarks (built only). Ends with one line: tests: N passed, M failed, K skipped.
+#
+# The two Wine suites and the native suite run side by side: each Wine build has an
+# environment of its own (prefix, wineserver, display), so they cannot disturb each other.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root" || exit 1
 scripts/install-deps.sh test || exit 1
+started=$(date +%s)
 
 configure() {
     local dir=$1
@@ -24,24 +28,47 @@ for dir in native x86_64 i686 fuzz bench; do
     cmake --build "build/$dir" >"build/$dir.log" 2>&1 || { cat "build/$dir.log"; exit 1; }
 done
 set +e
+echo "== built in $(($(date +%s) - started)) s"
+
+# One CTest run; its log is build/DIR/test.log.
+run_tests() {
+    local dir=$1
+    ctest --test-dir "build/$dir" --output-on-failure -j2 >"build/$dir/test.log" 2>&1
+}
+run_tests x86_64 &
+lane_x86_64=$!
+run_tests i686 &
+lane_i686=$!
+(run_tests native; run_tests fuzz) &
+lane_native=$!
+wait "$lane_x86_64" "$lane_i686" "$lane_native"
 
 passed=0
 failed=0
-for dir in native i686 x86_64 fuzz; do
-    echo "== test $dir"
-    log=$(mktemp)
-    ctest --test-dir "build/$dir" --output-on-failure 2>&1 | tee "$log"
-    summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
-    rm -f "$log"
-    if [ -z "$summary" ]; then
-        failed=$((failed + 1))
-        continue
+skipped=0
+for dir in native fuzz i686 x86_64; do
+    log=build/$dir/test.log
+    # One line per finished test; the Wine environment's set-up and clean-up are not cases.
+    results=$(grep -E '^ *[0-9]+/[0-9]+ Test +#[0-9]+: ' "$log" | grep -Ev ' wine_env_(start|stop) ')
+    ok=$(grep -c ' Passed ' <<<"$results")
+    skip=$(grep -c '\*\*\*Skipped' <<<"$results")
+    bad=$(grep -Evc ' Passed |\*\*\*Skipped' <<<"$results")
+    [ -n "$results" ] || bad=0
+    if ! grep -qE 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log"; then
+        bad=$((bad + 1)) # CTest itself did not finish
     fi
-    total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")
-    bad=$(sed -E 's/.*passed, ([0-9]+) tests failed.*/\1/' <<<"$summary")
-    passed=$((passed + total - bad))
+    echo "== test $dir: $ok passed, $bad failed, $skip skipped"
+    if [ "$skip" -gt 0 ]; then
+        grep '\*\*\*Skipped' <<<"$results" | sed -E 's/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: ([^ ]+).*/   skipped: \1/'
+    fi
+    if [ "$bad" -gt 0 ]; then
+        cat "$log"
+    fi
+    passed=$((passed + ok))
     failed=$((failed + bad))
+    skipped=$((skipped + skip))
 done
+echo "== finished in $(($(date +%s) - started)) s"
 echo
-echo "tests: $passed passed, $failed failed"
+echo "tests: $passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ]

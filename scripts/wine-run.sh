@@ -1,13 +1,40 @@
 #!/bin/bash
 # Runs one Windows test program in the run's throwaway Wine environment (see wine-env.sh).
 #   wine-run.sh DIR PROGRAM [ARGS...]
+# CTest uses it as the test programs' emulator. Listing a program's test cases
+# (--gtest_list_tests) happens at build time, before any environment exists: it runs in
+# a prefix of its own beside DIR, made once and kept, with no display.
+#
+# The output goes through a file: Wine starts its helper processes (desktop, services) from
+# whichever program needs them first, and they would keep a pipe from CTest open for seconds
+# after the program ended.
 set -euo pipefail
-dir=$1
+dir=$(realpath -m "$1")
 shift
-if [ ! -f "$dir/env" ]; then
+wine=/usr/lib/wine/wine64
+
+if [[ " $* " == *" --gtest_list_tests "* ]]; then
+    export WINEPREFIX=$dir-list WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    unset DISPLAY
+    (
+        flock 9
+        if [ ! -f "$WINEPREFIX/system.reg" ]; then
+            "$wine" wineboot -i </dev/null >/dev/null 2>&1
+        fi
+    ) 9>"$dir-list.lock"
+elif [ ! -f "$dir/env" ]; then
     echo "wine-run.sh: no Wine environment in $dir; run the tests through ctest" >&2
     exit 2
+else
+    # shellcheck disable=SC1091
+    . "$dir/env"
 fi
-# shellcheck disable=SC1091
-. "$dir/env"
-exec /usr/lib/wine/wine64 "$@"
+out=$(mktemp)
+err=$(mktemp)
+trap 'rm -f "$out" "$err"' EXIT
+status=0
+"$wine" "$@" </dev/null >"$out" 2>"$err" || status=$?
+# The C runtime writes CR LF; CTest's test listing wants plain lines.
+tr -d '\r' <"$out"
+tr -d '\r' <"$err" >&2
+exit "$status"

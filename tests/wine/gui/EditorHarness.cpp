@@ -219,6 +219,8 @@ void CMessageBoxWatcher::Answer(const SeenMessageBox& box, int command)
 
 LRESULT CALLBACK CMessageBoxWatcher::CbtProc(int code, WPARAM wParam, LPARAM lParam)
 {
+    if (code == HCBT_DESTROYWND && g_watcher)
+        g_watcher->OnDestroy(reinterpret_cast<HWND>(wParam));
     if (code == HCBT_ACTIVATE && g_watcher)
     {
         const HWND hwnd = reinterpret_cast<HWND>(wParam);
@@ -233,8 +235,21 @@ LRESULT CALLBACK CMessageBoxWatcher::CbtProc(int code, WPARAM wParam, LPARAM lPa
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+void CMessageBoxWatcher::OnDestroy(HWND hwnd)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_open.erase(hwnd);
+}
+
 void CMessageBoxWatcher::OnActivate(HWND hwnd)
 {
+    // Under a window manager a box can be activated more than once (the dialog below takes the
+    // focus back for a moment when the manager's late focus event arrives): it is still one box.
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (!m_open.insert(hwnd).second)
+            return;
+    }
     SeenMessageBox box;
     box.hwnd = hwnd;
     wchar_t text[1024] = {};

@@ -12,6 +12,7 @@
 #include <initializer_list>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -84,11 +85,13 @@ public:
 private:
     static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam);
     void OnActivate(HWND hwnd);
+    void OnDestroy(HWND hwnd);
 
     HHOOK m_hook = nullptr;
     mutable std::mutex m_lock;
     std::vector<int> m_answers;
     std::vector<SeenMessageBox> m_seen;
+    std::set<HWND> m_open; // boxes seen and not yet destroyed
     std::function<void(HWND)> m_otherDialog;
 };
 
