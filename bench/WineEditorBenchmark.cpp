@@ -4,7 +4,7 @@
 #include "SampleHostsFile.h"
 
 #include "hosts/FileReplacer.h"
-#include "module/NorvikApi.h"
+#include "module/NorvikModule.h"
 #include "resources/resource.h"
 
 #include <commctrl.h>
@@ -28,11 +28,6 @@ public:
     std::wstring folder;
 };
 
-template <class Function>
-Function Proc(HMODULE module, const char* name)
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 double Now()
 {
@@ -97,16 +92,16 @@ int main()
         return 1;
     }
 
-    const HMODULE dll = LoadLibraryW(L"norvik.dll");
-    if (!dll)
+    CNorvikModule norvik;
+    if (!norvik.Load())
     {
         std::fprintf(stderr, "norvik.dll not found\n");
         return 1;
     }
-    const auto init = Proc<InitFunction>(dll, "Init");
-    const auto activate = Proc<ActivateFunction>(dll, "Activate");
-    const auto close = Proc<VoidFunction>(dll, "CloseHostEditor");
-    const auto save = Proc<IntFunction>(dll, "SaveHosts");
+    const auto init = norvik.Init;
+    const auto activate = norvik.Activate;
+    const auto close = norvik.CloseHostEditor;
+    const auto save = norvik.SaveHosts;
 
     const HWND window = CreateWindowExW(WS_EX_CONTROLPARENT, L"STATIC", L"bench", WS_POPUP | WS_VISIBLE, 0, 0, 900,
                                         700, nullptr, nullptr, nullptr, nullptr);

@@ -1,6 +1,6 @@
 // A sample host: a top-level window with controls of its own around the editor page, as a real
 // host application embeds norvik.dll.
-#include "module/NorvikApi.h"
+#include "module/NorvikModule.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -16,42 +16,6 @@ const int kMargin = 8;
 const int kRowHeight = 24;
 const UINT IDC_HOST_FILTER = 101;
 const UINT IDC_HOST_CLOSE = 102;
-
-template <class Function>
-Function Proc(HMODULE module, const char* name)
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-struct NorvikModule
-{
-    HMODULE dll = nullptr;
-    InitFunction init = nullptr;
-    ActivateFunction activate = nullptr;
-    VoidFunction deactivate = nullptr;
-    VoidFunction closeHostEditor = nullptr;
-    IntFunction saveHosts = nullptr;
-    IntFunction isHostsChanged = nullptr;
-    WindowFunction getFirstFormControl = nullptr;
-    WindowFunction getLastFormControl = nullptr;
-
-    bool Load(const wchar_t* path)
-    {
-        dll = LoadLibraryW(path);
-        if (!dll)
-            return false;
-        init = Proc<InitFunction>(dll, "Init");
-        activate = Proc<ActivateFunction>(dll, "Activate");
-        deactivate = Proc<VoidFunction>(dll, "Deactivate");
-        closeHostEditor = Proc<VoidFunction>(dll, "CloseHostEditor");
-        saveHosts = Proc<IntFunction>(dll, "SaveHosts");
-        isHostsChanged = Proc<IntFunction>(dll, "IsHostsChanged");
-        getFirstFormControl = Proc<WindowFunction>(dll, "GetFirstFormControl");
-        getLastFormControl = Proc<WindowFunction>(dll, "GetLastFormControl");
-        return init && activate && deactivate && closeHostEditor && saveHosts && isHostsChanged &&
-               getFirstFormControl && getLastFormControl;
-    }
-};
 
 std::wstring FileVersion(const std::wstring& path)
 {
@@ -86,7 +50,7 @@ std::wstring FileName(const std::wstring& path)
 class CSampleHost : public IEditorHost, public IEditorFocusHandler
 {
 public:
-    NorvikModule m_norvik;
+    CNorvikModule m_norvik;
     HWND m_window = nullptr;
     HWND m_filter = nullptr;
     HWND m_close = nullptr;
@@ -143,14 +107,14 @@ public:
 
     bool CloseEditor()
     {
-        if (m_norvik.isHostsChanged())
+        if (m_norvik.IsHostsChanged())
         {
             const int answer = MessageBoxW(m_window, L"The hosts file has unsaved changes. Save them?",
                                            L"norvik sample host", MB_YESNOCANCEL | MB_ICONQUESTION);
-            if (answer == IDCANCEL || (answer == IDYES && !m_norvik.saveHosts()))
+            if (answer == IDCANCEL || (answer == IDYES && !m_norvik.SaveHosts()))
                 return false;
         }
-        m_norvik.closeHostEditor();
+        m_norvik.CloseHostEditor();
         return true;
     }
 };
@@ -175,10 +139,10 @@ LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         SendMessageW(g_host.m_close, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         SendMessageW(g_host.m_filter, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(L"Host's own field"));
         g_host.ApplySkin(std::wstring());
-        if (!g_host.m_norvik.init(&g_host, &g_host))
+        if (!g_host.m_norvik.Init(&g_host, &g_host))
             return -1;
         const RECT page = g_host.PageRect();
-        g_host.m_page = g_host.m_norvik.activate(hwnd, page.left, page.top, page.right, page.bottom);
+        g_host.m_page = g_host.m_norvik.Activate(hwnd, page.left, page.top, page.right, page.bottom);
         g_host.Layout();
         return 0;
     }

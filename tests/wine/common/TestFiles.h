@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,14 @@ struct ModuleTraits
     static void Close(Type module) { ::FreeLibrary(module); }
 };
 using CModule = CUniqueHandle<ModuleTraits>;
+
+inline std::string Narrow(const std::wstring& text)
+{
+    std::string out;
+    for (wchar_t c : text)
+        out += c < 0x80 ? static_cast<char>(c) : '?';
+    return out;
+}
 
 // Names in `folder` matching `pattern` (files and folders, without "." and "..").
 inline std::vector<std::wstring> ListNames(const std::wstring& folder, const std::wstring& pattern = L"*")
@@ -63,7 +72,8 @@ inline void RemoveTree(const std::wstring& folder)
     RemoveDirectoryW(folder.c_str());
 }
 
-// A new, empty folder that is removed again with everything in it.
+// A new, empty folder that is removed again with everything in it. A folder that cannot be
+// made ends the test with that message.
 class CTempFolder
 {
 public:
@@ -86,6 +96,8 @@ public:
             if (CreateDirectoryW(candidate.c_str(), nullptr))
                 m_path = candidate;
         }
+        if (m_path.empty())
+            throw std::runtime_error("cannot make a folder for the test under " + Narrow(parent));
     }
     ~CTempFolder()
     {
@@ -95,7 +107,6 @@ public:
     CTempFolder(const CTempFolder&) = delete;
     CTempFolder& operator=(const CTempFolder&) = delete;
 
-    bool IsValid() const { return !m_path.empty(); }
     const std::wstring& Path() const { return m_path; }
     std::wstring operator/(const std::wstring& name) const { return m_path + L"\\" + name; }
 
@@ -146,13 +157,5 @@ inline std::wstring EnvironmentValue(const wchar_t* name)
     wchar_t value[1024];
     const DWORD length = GetEnvironmentVariableW(name, value, 1024);
     return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
-}
-
-inline std::string Narrow(const std::wstring& text)
-{
-    std::string out;
-    for (wchar_t c : text)
-        out += c < 0x80 ? static_cast<char>(c) : '?';
-    return out;
 }
 } // namespace testfiles

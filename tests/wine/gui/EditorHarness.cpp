@@ -14,12 +14,6 @@
 
 namespace
 {
-template <class Function>
-Function Proc(HMODULE module, const char* name)
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 CMessageBoxWatcher* g_watcher = nullptr;
 
 LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -125,24 +119,14 @@ const bool g_watchdogInstalled = [] {
 }();
 } // namespace
 
-const NorvikExports& NorvikExports::Get()
+const CNorvikModule& NorvikExports()
 {
-    static const NorvikExports exports = [] {
-        NorvikExports e;
-        e.dll = LoadLibraryW(L"norvik.dll");
-        if (!e.dll)
-            return e;
-        e.Init = Proc<InitFunction>(e.dll, "Init");
-        e.Activate = Proc<ActivateFunction>(e.dll, "Activate");
-        e.Deactivate = Proc<VoidFunction>(e.dll, "Deactivate");
-        e.CloseHostEditor = Proc<VoidFunction>(e.dll, "CloseHostEditor");
-        e.SaveHosts = Proc<IntFunction>(e.dll, "SaveHosts");
-        e.IsHostsChanged = Proc<IntFunction>(e.dll, "IsHostsChanged");
-        e.GetFirstFormControl = Proc<WindowFunction>(e.dll, "GetFirstFormControl");
-        e.GetLastFormControl = Proc<WindowFunction>(e.dll, "GetLastFormControl");
-        return e;
+    static const CNorvikModule module = [] {
+        CNorvikModule loaded;
+        loaded.Load();
+        return loaded;
     }();
-    return exports;
+    return module;
 }
 
 void PumpPending()
@@ -368,11 +352,20 @@ void ClickButton(HWND toolbar, UINT id)
     PumpPending();
 }
 
-void PressKey(WORD key, const std::vector<WORD>& modifiers)
+bool BringToFront(HWND window)
 {
-    // Input goes to the foreground window: after a message box that may be none.
-    if (const HWND focus = GetFocus())
-        SetForegroundWindow(GetAncestor(focus, GA_ROOT));
+    // Under a window manager the request goes through it and takes effect a little later.
+    for (int attempt = 0; attempt < 3; ++attempt)
+    {
+        SetForegroundWindow(window);
+        if (PumpUntil([window] { return GetForegroundWindow() == window; }, 2000))
+            return true;
+    }
+    return false;
+}
+
+void SendKeys(WORD key, const std::vector<WORD>& modifiers)
+{
     std::vector<INPUT> inputs;
     auto add = [&inputs](WORD code, bool up) {
         INPUT input = {};
@@ -388,6 +381,34 @@ void PressKey(WORD key, const std::vector<WORD>& modifiers)
     for (auto it = modifiers.end(); it != modifiers.begin();)
         add(*--it, true);
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void SendText(const std::wstring& text)
+{
+    std::vector<INPUT> inputs;
+    for (const wchar_t c : text)
+    {
+        for (const bool up : {false, true})
+        {
+            INPUT input = {};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wScan = c;
+            input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+            inputs.push_back(input);
+        }
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void PressKey(WORD key, const std::vector<WORD>& modifiers)
+{
+    // Input goes to the foreground window, and after a message box that may be another one.
+    const HWND focus = GetFocus();
+    if (!focus)
+        ADD_FAILURE() << "no window of the test has the keyboard focus";
+    else if (!BringToFront(GetAncestor(focus, GA_ROOT)))
+        ADD_FAILURE() << "the window with the keyboard focus could not be brought to the front";
+    SendKeys(key, modifiers);
     // As the host's loop does: the hook sees each message as it is taken from the queue.
     const ULONGLONG end = GetTickCount64() + 500;
     while (GetTickCount64() < end)

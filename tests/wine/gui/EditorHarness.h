@@ -4,7 +4,7 @@
 // our own, a top-level window to embed the page in, message pumping, and a watcher that reads
 // and answers the message boxes the editor shows.
 
-#include "module/NorvikApi.h"
+#include "module/NorvikModule.h"
 
 #include <windows.h>
 
@@ -32,21 +32,8 @@ public:
     int focusPreviousCalls = 0;
 };
 
-struct NorvikExports
-{
-    HMODULE dll = nullptr;
-    InitFunction Init = nullptr;
-    ActivateFunction Activate = nullptr;
-    VoidFunction Deactivate = nullptr;
-    VoidFunction CloseHostEditor = nullptr;
-    IntFunction SaveHosts = nullptr;
-    IntFunction IsHostsChanged = nullptr;
-    WindowFunction GetFirstFormControl = nullptr;
-    WindowFunction GetLastFormControl = nullptr;
-
-    // norvik.dll from the working folder, loaded once for the whole run.
-    static const NorvikExports& Get();
-};
+// norvik.dll from the working folder, loaded once for the whole run.
+const CNorvikModule& NorvikExports();
 
 // Processes this thread's messages until `done` holds or `timeoutMs` passes; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
@@ -136,6 +123,15 @@ RECT RectInDialog(HWND control);
 // after pumping messages for `settleMs` (scripts/screenshots.sh turns them into PNG files).
 void SaveScreen(const char* name, DWORD settleMs = 300);
 
-// Real key strokes through the input queue, as a user types them; the host window gets the
-// keyboard focus first. `modifiers` are held down around the key.
+// Makes `window` the foreground window, as a click on it would; false when it did not become
+// one. Keys from SendInput go to the foreground window.
+bool BringToFront(HWND window);
+
+// Real key strokes through the input queue, as a user types them; nothing is pumped, so a
+// modal loop can take them. `modifiers` are held down around the key.
+void SendKeys(WORD key, const std::vector<WORD>& modifiers = {});
+// Characters as the keyboard delivers them, whatever the layout (VK_PACKET).
+void SendText(const std::wstring& text);
+// A key stroke to the window with the keyboard focus, brought to the front first (a failure
+// when it cannot be), and the messages it causes handled as the host's loop handles them.
 void PressKey(WORD key, const std::vector<WORD>& modifiers = {});

@@ -3,7 +3,6 @@
 void EditorPage::SetUp()
 {
     ASSERT_TRUE(m_norvik.dll) << "norvik.dll not found in the working folder";
-    ASSERT_TRUE(m_folder.IsValid());
     ASSERT_TRUE(m_dataBasePath.Set(REG_SZ, m_folder.Path()));
     m_host.settingsFolder = m_folder.Path() + L"\\";
 }

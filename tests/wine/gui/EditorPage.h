@@ -43,7 +43,7 @@ protected:
     std::vector<UINT> EnabledButtons() const;
     std::string FileBytes() const;
 
-    const NorvikExports& m_norvik = NorvikExports::Get();
+    const CNorvikModule& m_norvik = NorvikExports();
     testfiles::CTempFolder m_folder;
     CSavedRegistryValue m_dataBasePath{HKEY_LOCAL_MACHINE,
                                        L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters", L"DataBasePath"};

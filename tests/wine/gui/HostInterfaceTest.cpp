@@ -60,10 +60,9 @@ TEST(HostInterface, SlotsKeepTheirPositions)
 
 TEST(HostInterface, TheModuleAsksForTheSettingsFolderOnceAndNeverCallsTheReservedSlots)
 {
-    const NorvikExports& norvik = NorvikExports::Get();
+    const CNorvikModule& norvik = NorvikExports();
     ASSERT_TRUE(norvik.dll);
     testfiles::CTempFolder folder;
-    ASSERT_TRUE(folder.IsValid());
     CSavedRegistryValue dataBasePath{HKEY_LOCAL_MACHINE, kParametersKey, L"DataBasePath"};
     ASSERT_TRUE(dataBasePath.Set(REG_SZ, folder.Path()));
     ASSERT_TRUE(testfiles::WriteBytes(folder / L"hosts", "127.0.0.1 localhost\r\n"));

@@ -69,52 +69,10 @@ RECT Moved(RECT rect, int left, int right)
     return rect;
 }
 
-// --- Keyboard input, as a user types it. Nothing is pumped here: the dialog's own loop
-// takes the keys, and a later step waits for what they do.
-
-INPUT KeyInput(WORD key, bool up)
-{
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
-void Press(WORD key, const std::vector<WORD>& modifiers = {})
-{
-    std::vector<INPUT> inputs;
-    for (WORD modifier : modifiers)
-        inputs.push_back(KeyInput(modifier, false));
-    inputs.push_back(KeyInput(key, false));
-    inputs.push_back(KeyInput(key, true));
-    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it)
-        inputs.push_back(KeyInput(*it, true));
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-// Characters as the keyboard delivers them, whatever the layout (VK_PACKET).
-void Type(const std::wstring& text)
-{
-    std::vector<INPUT> inputs;
-    for (const wchar_t c : text)
-    {
-        for (const bool up : {false, true})
-        {
-            INPUT input = {};
-            input.type = INPUT_KEYBOARD;
-            input.ki.wScan = c;
-            input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
-            inputs.push_back(input);
-        }
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
 // Keys go to the focus of the foreground window.
 void FocusForTyping(HWND dialog, HWND control)
 {
-    SetForegroundWindow(dialog);
+    EXPECT_TRUE(BringToFront(dialog)) << "the record dialog could not be brought to the front";
     SetFocus(control);
 }
 
@@ -540,17 +498,17 @@ TEST_F(RecordDialog, AddOpensWithTheLoopbackAddressAndOkFollowsTheAddressAndTheH
         EXPECT_EQ(L"", Text(GetDlgItem(dialog, IDC_RECORD_COMMENT)));
         EXPECT_FALSE(Enabled(dialog, IDOK));
         FocusForTyping(dialog, GetDlgItem(dialog, IDC_RECORD_HOST));
-        Type(L"x");
+        SendText(L"x");
     });
     script.WaitFor("the typed host", [](HWND dialog) { return Text(GetDlgItem(dialog, IDC_RECORD_HOST)) == L"x"; });
     script.Do([](HWND dialog) {
         EXPECT_TRUE(Enabled(dialog, IDOK)) << "one host character and an address";
-        Press(VK_BACK);
+        SendKeys(VK_BACK);
     });
     script.WaitFor("the host deleted", [](HWND dialog) { return Text(GetDlgItem(dialog, IDC_RECORD_HOST)).empty(); });
     script.Do([](HWND dialog) {
         EXPECT_FALSE(Enabled(dialog, IDOK)) << "empty host";
-        Type(L"h");
+        SendText(L"h");
     });
     script.WaitFor("the host typed again", [](HWND dialog) { return Enabled(dialog, IDOK); });
     script.Do([](HWND dialog) {
@@ -558,7 +516,7 @@ TEST_F(RecordDialog, AddOpensWithTheLoopbackAddressAndOkFollowsTheAddressAndTheH
         SendMessageW(address, IPM_CLEARADDRESS, 0, 0);
         EXPECT_NE(0, SendMessageW(address, IPM_ISBLANK, 0, 0));
         EXPECT_FALSE(Enabled(dialog, IDOK)) << "blank address with a host";
-        Type(L"i");
+        SendText(L"i");
     });
     script.WaitFor("more host typed", [](HWND dialog) { return Text(GetDlgItem(dialog, IDC_RECORD_HOST)) == L"hi"; });
     script.Do([](HWND dialog) {
@@ -566,7 +524,7 @@ TEST_F(RecordDialog, AddOpensWithTheLoopbackAddressAndOkFollowsTheAddressAndTheH
         EXPECT_NE(0, SendDlgItemMessageW(dialog, IDC_RECORD_ADDRESS, IPM_ISBLANK, 0, 0));
         EXPECT_FALSE(Enabled(dialog, IDOK));
         SendDlgItemMessageW(dialog, IDC_RECORD_ADDRESS, IPM_SETFOCUS, 2, 0);
-        Type(L"7");
+        SendText(L"7");
     });
     script.WaitFor("one address field typed",
                    [](HWND dialog) { return !SendDlgItemMessageW(dialog, IDC_RECORD_ADDRESS, IPM_ISBLANK, 0, 0); });
@@ -588,13 +546,13 @@ TEST_F(RecordDialog, HashTypedOrPastedIntoTheHostIsRemovedWithABalloonThatTheNex
     CDialogScript script(m_boxes);
     script.Do([](HWND dialog) {
         FocusForTyping(dialog, GetDlgItem(dialog, IDC_RECORD_HOST));
-        Type(L"abcd");
+        SendText(L"abcd");
     });
     script.WaitFor("the host typed", [](HWND dialog) { return Text(GetDlgItem(dialog, IDC_RECORD_HOST)) == L"abcd"; });
     script.Do([](HWND dialog) {
         EXPECT_FALSE(TipShown(dialog));
         SendDlgItemMessageW(dialog, IDC_RECORD_HOST, EM_SETSEL, 2, 2);
-        Type(L"#");
+        SendText(L"#");
     });
     script.WaitFor("the balloon", [](HWND dialog) { return TipShown(dialog); });
     script.Do([&spy](HWND dialog) {
@@ -619,7 +577,7 @@ TEST_F(RecordDialog, HashTypedOrPastedIntoTheHostIsRemovedWithABalloonThatTheNex
         EXPECT_LE(balloon.left, field.left);
         EXPECT_GT(balloon.right, field.left);
 
-        Type(L"e");
+        SendText(L"e");
     });
     script.WaitFor("the next key", [](HWND dialog) { return Text(GetDlgItem(dialog, IDC_RECORD_HOST)) == L"abecd"; });
     script.Do([](HWND dialog) { EXPECT_FALSE(TipShown(dialog)) << "the next key left the balloon"; });
@@ -629,9 +587,9 @@ TEST_F(RecordDialog, HashTypedOrPastedIntoTheHostIsRemovedWithABalloonThatTheNex
         // A paste is checked like typing; the caret goes one place left of where the paste
         // left it, which is as far as the shorter text goes.
         SendDlgItemMessageW(dialog, IDC_RECORD_HOST, EM_SETSEL, 0, -1);
-        Press(VK_DELETE);
+        SendKeys(VK_DELETE);
         ASSERT_TRUE(PutOnClipboard(dialog, L"a#b#c"));
-        Press('V', {VK_CONTROL});
+        SendKeys('V', {VK_CONTROL});
     });
     script.WaitFor("the pasted host", [](HWND dialog) { return Text(GetDlgItem(dialog, IDC_RECORD_HOST)) == L"abc"; });
     script.WaitFor("the balloon after the paste", [](HWND dialog) { return TipShown(dialog); });
@@ -639,7 +597,7 @@ TEST_F(RecordDialog, HashTypedOrPastedIntoTheHostIsRemovedWithABalloonThatTheNex
         EXPECT_EQ(std::make_pair(DWORD{3}, DWORD{3}), Selection(GetDlgItem(dialog, IDC_RECORD_HOST)));
         EXPECT_EQ(kMessage, TipText(FindTip(dialog)));
         // Blanks are no reason for a balloon.
-        Type(L" d e");
+        SendText(L" d e");
     });
     script.WaitFor("blanks typed", [](HWND dialog) { return Text(GetDlgItem(dialog, IDC_RECORD_HOST)) == L"abc d e"; });
     script.Pause(300);
@@ -676,12 +634,12 @@ TEST_F(RecordDialog, AddWithOkAppendsATickedEntryAsTypedWithTheHashInItsComment)
     CDialogScript script(m_boxes);
     script.Do([](HWND dialog) {
         FocusForTyping(dialog, GetDlgItem(dialog, IDC_RECORD_HOST));
-        Type(L"new host");
+        SendText(L"new host");
     });
     script.WaitFor("the typed host", [](HWND dialog) { return Text(GetDlgItem(dialog, IDC_RECORD_HOST)) == L"new host"; });
     script.Do([](HWND dialog) {
         SetFocus(GetDlgItem(dialog, IDC_RECORD_COMMENT));
-        Type(L"a # b");
+        SendText(L"a # b");
     });
     script.WaitFor("the typed comment",
                    [](HWND dialog) { return Text(GetDlgItem(dialog, IDC_RECORD_COMMENT)) == L"a # b"; });
@@ -689,7 +647,7 @@ TEST_F(RecordDialog, AddWithOkAppendsATickedEntryAsTypedWithTheHashInItsComment)
     script.Do([](HWND dialog) {
         EXPECT_FALSE(TipShown(dialog)) << "a balloon for the comment";
         SendDlgItemMessageW(dialog, IDC_RECORD_ADDRESS, IPM_SETFOCUS, 0, 0);
-        Type(L"10.1.2.3");
+        SendText(L"10.1.2.3");
     });
     script.WaitFor("the typed address",
                    [](HWND dialog) { return Text(GetDlgItem(dialog, IDC_RECORD_ADDRESS)) == L"10.1.2.3"; });
@@ -712,7 +670,7 @@ TEST_F(RecordDialog, CancelAndTheCloseBoxLeaveTheEntriesAsTheyWere)
         CDialogScript add(m_boxes);
         add.Do([](HWND dialog) {
             FocusForTyping(dialog, GetDlgItem(dialog, IDC_RECORD_HOST));
-            Type(L"nobody");
+            SendText(L"nobody");
         });
         add.WaitFor("the typed host", [](HWND dialog) { return Enabled(dialog, IDOK); });
         if (closeBox)
@@ -759,7 +717,7 @@ TEST_F(RecordDialog, EditOpensWithTheEntryAndOkDisabledAndACommentChangeEnablesO
         // And a real edit of the comment, through the keyboard, is what OK hands back.
         FocusForTyping(dialog, comment);
         SendMessageW(comment, EM_SETSEL, 0, -1);
-        Type(L"x#y");
+        SendText(L"x#y");
     });
     script.WaitFor("the typed comment", [](HWND dialog) { return Text(GetDlgItem(dialog, IDC_RECORD_COMMENT)) == L"x#y"; });
     script.ClickOk();
@@ -794,7 +752,7 @@ TEST_F(RecordDialog, DISABLED_ScreenshotWithBalloon)
     script.Do([](HWND dialog) {
         FocusForTyping(dialog, GetDlgItem(dialog, IDC_RECORD_HOST));
         SetDlgItemTextW(dialog, IDC_RECORD_COMMENT, L"build server");
-        Type(L"build.example#");
+        SendText(L"build.example#");
     });
     script.WaitFor("the balloon", [](HWND dialog) { return TipShown(dialog); });
     script.Pause(300);

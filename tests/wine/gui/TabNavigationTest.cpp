@@ -32,7 +32,7 @@ class TabAtTheEdges : public ::testing::TestWithParam<TabCase>
 TEST_P(TabAtTheEdges, MovesTheFocusAsTheHostExpects)
 {
     const TabCase& c = GetParam();
-    const NorvikExports& norvik = NorvikExports::Get();
+    const CNorvikModule& norvik = NorvikExports();
     ASSERT_TRUE(norvik.dll);
     testfiles::CTempFolder folder;
     ASSERT_TRUE(testfiles::WriteBytes(folder / L"hosts", "127.0.0.1 localhost"));
@@ -55,7 +55,7 @@ TEST_P(TabAtTheEdges, MovesTheFocusAsTheHostExpects)
     EXPECT_EQ(GetDlgItem(page, IDC_HOSTS_TABLE), first);
     EXPECT_EQ(GetDlgItem(page, IDC_READ_ONLY), last);
 
-    SetForegroundWindow(window.Hwnd());
+    ASSERT_TRUE(BringToFront(window.Hwnd()));
     SetFocus(c.startAtLast ? last : first);
     PumpPending();
     if (c.backward)

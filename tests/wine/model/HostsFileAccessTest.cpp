@@ -90,7 +90,6 @@ TEST_P(ReadAttributes, ReadOnlyBitAsOnDisk)
 {
     const AttributesCase& c = GetParam();
     CTempFolder folder;
-    ASSERT_TRUE(folder.IsValid());
     const std::wstring path = Prepare(folder, c.setup);
     ASSERT_TRUE(c.setup.place != Place::File || !path.empty());
 
@@ -142,7 +141,6 @@ TEST_P(Probe, SizeOrFailure)
 {
     const ProbeCase& c = GetParam();
     CTempFolder folder;
-    ASSERT_TRUE(folder.IsValid());
     const std::wstring path = Prepare(folder, c.setup);
     CFileHandle other;
     if (c.holdExclusively)
@@ -216,7 +214,6 @@ TEST_P(ReadTextConversion, ConvertsWithCodePage)
 {
     const DecodeCase& c = GetParam();
     CTempFolder folder;
-    ASSERT_TRUE(folder.IsValid());
     const std::wstring path = Prepare(folder, File(c.bytes));
     ASSERT_FALSE(path.empty());
 
@@ -272,7 +269,6 @@ TEST_P(ReadTextWhileHeld, FailsUntilOtherHandleCloses)
 {
     const HolderCase& c = GetParam();
     CTempFolder folder;
-    ASSERT_TRUE(folder.IsValid());
     const std::string content = "127.0.0.1 localhost";
     const std::wstring path = Prepare(folder, File(content));
     ASSERT_FALSE(path.empty());
@@ -299,7 +295,6 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ReadHostsText, MissingFileFailsToOpenAndStaysMissing)
 {
     CTempFolder folder;
-    ASSERT_TRUE(folder.IsValid());
     std::wstring text;
     EXPECT_EQ(ReadResult::OpenFailed, ReadHostsText(folder / L"hosts", CAnsiCodec(1252), text));
     EXPECT_EQ(ReadResult::OpenFailed, ReadHostsText(L"", CAnsiCodec(1252), text));

@@ -269,7 +269,6 @@ TEST_P(HostsFileLoad, ReportsInOrderAndNextLoadWorks)
 {
     const LoadCase& c = GetParam();
     CTempFolder folder;
-    ASSERT_TRUE(folder.IsValid());
     const std::wstring path = folder / L"hosts";
     const std::string bytes = Lines(c.lines);
     ASSERT_TRUE(testfiles::WriteBytes(path, bytes));
@@ -359,7 +358,6 @@ TEST(HostsFileSave, WritesLastLoadedFile)
     if (CAnsiCodec().GetCodePage() != 1252)
         GTEST_SKIP() << "the bytes below are code page 1252";
     CTempFolder folder;
-    ASSERT_TRUE(folder.IsValid());
     const std::wstring earlier = folder / L"earlier";
     const std::wstring path = folder / L"hosts";
     ASSERT_TRUE(testfiles::WriteBytes(earlier, "127.0.0.1 earlier\r\n"));
@@ -424,7 +422,6 @@ TEST_P(HostsFileFailure, FileKeptAndThreadGoesOn)
     if (c.cause == Cause::Unencodable && CAnsiCodec().Encode(L"\x0416", unused))
         GTEST_SKIP() << "code page " << CAnsiCodec().GetCodePage() << " holds U+0416";
     CTempFolder folder;
-    ASSERT_TRUE(folder.IsValid());
     const std::wstring path = folder / L"hosts";
     const std::string old = "# old\r\n127.0.0.1 old.example\r\n";
     ASSERT_TRUE(testfiles::WriteBytes(path, old));
@@ -499,7 +496,6 @@ TEST(HostsFileSave, RecordSaveOnFullDiskKeepsOldFile)
         total.QuadPart == 0 || total.QuadPart > 1024 * 1024)
         GTEST_SKIP() << "small disk not mounted";
     CTempFolder folder(L"Z:" + disk);
-    ASSERT_TRUE(folder.IsValid());
     const std::wstring path = folder / L"hosts";
     const std::string old = "# old\r\n127.0.0.1 old.example";
     ASSERT_TRUE(testfiles::WriteBytes(path, old));
@@ -549,7 +545,6 @@ TEST_P(HostsFileShutdown, EndsBothWorkersAndRefusesLaterRequests)
 {
     const bool afterWork = GetParam(); // otherwise before the reader even ran
     CTempFolder folder;
-    ASSERT_TRUE(folder.IsValid());
     const std::wstring path = folder / L"hosts";
     const std::string bytes = "127.0.0.1 localhost\r\n# end"; // a record save writes it back unchanged
     ASSERT_TRUE(testfiles::WriteBytes(path, bytes));
@@ -594,7 +589,6 @@ INSTANTIATE_TEST_SUITE_P(Moments, HostsFileShutdown, ::testing::Bool(),
 TEST(HostsFileShutdownDuringLoad, CancelsLoadAndWaitsForReader)
 {
     CTempFolder folder;
-    ASSERT_TRUE(folder.IsValid());
     const std::wstring path = folder / L"hosts";
     ASSERT_TRUE(testfiles::WriteBytes(path, Lines(3000)));
 
@@ -638,7 +632,6 @@ TEST(HostsFileShutdownDuringLoad, CancelsLoadAndWaitsForReader)
 TEST(HostsFileShutdownDuringLoad, PendingLoadAnsweredOnce)
 {
     CTempFolder folder;
-    ASSERT_TRUE(folder.IsValid());
     const std::wstring path = folder / L"hosts";
     ASSERT_TRUE(testfiles::WriteBytes(path, Lines(300)));
     // The reader takes the request before or after the quit: the rounds try both.
@@ -660,7 +653,6 @@ TEST(HostsFileShutdownDuringLoad, PendingLoadAnsweredOnce)
 TEST(HostsFileShutdownDuringSave, PendingSaveLeavesWholeFile)
 {
     CTempFolder folder;
-    ASSERT_TRUE(folder.IsValid());
     const std::wstring path = folder / L"hosts";
     ASSERT_TRUE(testfiles::WriteBytes(path, "127.0.0.1 a\r\n# end"));
 
@@ -698,7 +690,6 @@ TEST(HostsFileShutdownDuringSave, PendingSaveLeavesWholeFile)
 TEST(HostsFileWithoutSink, ServesRequestsSilently)
 {
     CTempFolder folder;
-    ASSERT_TRUE(folder.IsValid());
     const std::wstring path = folder / L"hosts";
     ASSERT_TRUE(testfiles::WriteBytes(path, Lines(300)));
     {
@@ -722,7 +713,6 @@ TEST(HostsFileWithoutSink, ServesRequestsSilently)
 TEST(HostsFileStress, ThousandLifetimesLeaveNothingBehind)
 {
     CTempFolder folder;
-    ASSERT_TRUE(folder.IsValid());
     const std::wstring path = folder / L"hosts";
     const std::string bytes = "127.0.0.1 localhost\r\n# end"; // saves write it back unchanged
     ASSERT_TRUE(testfiles::WriteBytes(path, bytes));
