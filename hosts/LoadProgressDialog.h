@@ -33,6 +33,7 @@ public:
 
 protected:
     bool OnInitDialog() override;
+    bool TakesFocusAtStart() const override { return false; }
     bool OnCommand(WORD id, WORD code, HWND control) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void OnOK() override {}

@@ -168,7 +168,7 @@ INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
                 DestroyWindow(m_hwnd);
             return FALSE;
         }
-        return TRUE;
+        return TakesFocusAtStart() ? TRUE : FALSE;
     case WM_COMMAND:
         return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
     case WM_NOTIFY:

@@ -24,6 +24,8 @@ public:
 
 protected:
     virtual bool OnInitDialog() { return true; }
+    // False for a dialog made hidden: the dialog manager's first focus would activate it.
+    virtual bool TakesFocusAtStart() const { return true; }
     virtual bool OnCommand(WORD id, WORD code, HWND control);
     virtual bool OnNotify(NMHDR* header, LRESULT& result);
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
