@@ -1,21 +1,30 @@
 #!/bin/bash
-# Installs what is missing, builds the 64-bit module and the sample host and runs the editor
-# under Wine, in a Wine prefix of this checkout's own (build/wineprefix), on $DISPLAY or on a
-# private Xvfb.
+# Installs what is missing, builds the module and the sample host and runs the editor under
+# Wine, in a Wine prefix of this checkout's own (build/wineprefix), on $DISPLAY or on a
+# private Xvfb display with a window manager.
+#   run.sh [--32] [host arguments...]    --32: the 32-bit build (the module's target)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+arch=x86_64
+if [ "${1:-}" = --32 ]; then
+    arch=i686
+    shift
+fi
 scripts/install-deps.sh run
-cmake -S . -B build/x86_64 -G Ninja -Wno-dev -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+mkdir -p build
+cmake -S . -B "build/$arch" -G Ninja -Wno-dev -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/x86_64 --target norvik norvikhost >build/x86_64.log 2>&1 || { cat build/x86_64.log; exit 1; }
+cmake --build "build/$arch" --target norvik norvikhost >"build/$arch.log" 2>&1 || { cat "build/$arch.log"; exit 1; }
 
 export WINEPREFIX=${NORVIK_WINEPREFIX:-$root/build/wineprefix}
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-cd build/x86_64/bin
-if [ -n "${DISPLAY:-}" ]; then
-    /usr/lib/wine/wine64 norvikhost.exe "$@"
-else
-    echo "No display: running on a private Xvfb (close with Ctrl+C)."
-    xvfb-run -a /usr/lib/wine/wine64 norvikhost.exe "$@"
+cd "build/$arch/bin"
+if [ -z "${DISPLAY:-}" ]; then
+    desktop=$(mktemp -d)
+    trap '"$root/scripts/desktop.sh" stop "$desktop"; rm -rf "$desktop"' EXIT
+    DISPLAY=$("$root/scripts/desktop.sh" start "$desktop")
+    export DISPLAY
+    echo "No display: running on a private Xvfb ($DISPLAY; close with Ctrl+C)."
 fi
+/usr/lib/wine/wine64 norvikhost.exe "$@"
