@@ -1,27 +1,34 @@
 #!/bin/bash
 # Runs one Windows test program in the run's throwaway Wine environment (see wine-env.sh).
-#   wine-run.sh DIR PROGRAM [ARGS...]
+#   wine-run.sh [--list-prefix=PREFIX] DIR PROGRAM [ARGS...]
 # CTest uses it as the test programs' emulator. Listing a program's test cases
 # (--gtest_list_tests) happens at build time, before any environment exists: it runs in
-# a prefix of its own beside DIR, made once and kept, with no display.
+# a prefix of its own (PREFIX, or DIR-list), made once and kept, with no display; build
+# trees may share one.
 #
 # The output goes through a file: Wine starts its helper processes (desktop, services) from
 # whichever program needs them first, and they would keep a pipe from CTest open for seconds
 # after the program ended.
 set -euo pipefail
+list_prefix=
+if [[ ${1:-} == --list-prefix=* ]]; then
+    list_prefix=$(realpath -m "${1#--list-prefix=}")
+    shift
+fi
 dir=$(realpath -m "$1")
 shift
+list_prefix=${list_prefix:-$dir-list}
 wine=/usr/lib/wine/wine64
 
 if [[ " $* " == *" --gtest_list_tests "* ]]; then
-    export WINEPREFIX=$dir-list WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEPREFIX=$list_prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     unset DISPLAY
     (
         flock 9
         if [ ! -f "$WINEPREFIX/system.reg" ]; then
             "$wine" wineboot -i </dev/null >/dev/null 2>&1
         fi
-    ) 9>"$dir-list.lock"
+    ) 9>"$list_prefix.lock"
 elif [ ! -f "$dir/env" ]; then
     echo "wine-run.sh: no Wine environment in $dir; run the tests through ctest" >&2
     exit 2
