@@ -158,4 +158,53 @@ inline std::wstring EnvironmentValue(const wchar_t* name)
     const DWORD length = GetEnvironmentVariableW(name, value, 1024);
     return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
 }
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Temporary files a replacement of a file in `folder` left behind.
+inline std::vector<std::wstring> LeftoverTempFiles(const std::wstring& folder)
+{
+    return ListNames(folder, L"nvk*.tmp");
+}
+
+// The small tmpfs of the test run (scripts/small-disk.sh) as Wine reaches it, through Z:; empty,
+// with the reason in `whyNot`, when it is not there. Never anything bigger: the tests fill it up.
+inline std::wstring SmallDiskFolder(std::string& whyNot)
+{
+    std::wstring folder = EnvironmentValue(L"NORVIK_SMALL_DISK");
+    if (folder.empty())
+    {
+        whyNot = "NORVIK_SMALL_DISK is not set: the run could not mount the small disk (needs root or sudo)";
+        return folder;
+    }
+    for (wchar_t& c : folder)
+        c = c == L'/' ? L'\\' : c;
+    folder = L"Z:" + folder;
+    ULARGE_INTEGER total = {};
+    if (!GetDiskFreeSpaceExW((folder + L"\\").c_str(), nullptr, &total, nullptr))
+        whyNot = "the small disk " + Narrow(folder) + " is not reachable";
+    else if (total.QuadPart == 0 || total.QuadPart > 1024 * 1024)
+        whyNot = "the small disk is not mounted (" + std::to_string(total.QuadPart) + " bytes)";
+    else
+        return folder;
+    return std::wstring();
+}
+
+// Fills the disk holding `path` to the last byte it takes, with a new file at `path`.
+inline bool FillDisk(const std::wstring& path)
+{
+    CFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr));
+    if (!file)
+        return false;
+    const std::string block(4096, 'f');
+    for (DWORD size = 4096; size > 0; size /= 2)
+    {
+        DWORD written = size;
+        while (WriteFile(file.Get(), block.data(), size, &written, nullptr) && written == size)
+        {
+        }
+    }
+    return true;
+}
 } // namespace testfiles

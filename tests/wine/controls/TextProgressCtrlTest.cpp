@@ -422,7 +422,8 @@ TEST_F(TextProgressCtrlTest, MarqueeTimerBouncesBetweenMinimumAndEnd)
     EXPECT_FALSE(KillTimer(m_hBar, 1));
     Send(PBM_SETMARQUEE, TRUE, 1000000);
 
-    // The direction is shared by the module and carries over from row to row.
+    // The direction is shared by every bar of the module and carries over from row to row. The
+    // first row sets it whatever earlier bars left: at the end of its run the bar turns back.
     struct Run
     {
         int min;
@@ -431,6 +432,7 @@ TEST_F(TextProgressCtrlTest, MarqueeTimerBouncesBetweenMinimumAndEnd)
         std::vector<int> ticks;
     };
     const Run runs[] = {
+        {0, 100, 120, {119, 118}},
         {0, 100, 0, {1, 2, 3}},
         {0, 100, 119, {120, 119, 118}},
         {0, 100, 1, {0, 1, 2}},

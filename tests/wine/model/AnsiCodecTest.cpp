@@ -1,29 +1,20 @@
 #include "hosts/AnsiCodec.h"
 
-#include <gtest/gtest.h>
+#include "CaseTable.h"
 
-#include <ostream>
 #include <string>
 
 namespace
 {
-struct EncodeCase
+struct EncodeCase : NamedCase
 {
-    const char* name;
     UINT codePage;
     std::wstring text;
     bool ok;
     std::string bytes;
 };
 
-void PrintTo(const EncodeCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-class AnsiEncode : public ::testing::TestWithParam<EncodeCase>
-{
-};
+using AnsiEncode = CaseTest<EncodeCase>;
 
 TEST_P(AnsiEncode, WritesExactBytesOrRefuses)
 {
@@ -37,46 +28,34 @@ TEST_P(AnsiEncode, WritesExactBytesOrRefuses)
 }
 
 // A character the code page lacks must stop the save, not turn into '?' or a look-alike.
-INSTANTIATE_TEST_SUITE_P(
-    Texts, AnsiEncode,
-    ::testing::Values(
-        EncodeCase{"Empty", 1252, L"", true, ""},
-        EncodeCase{"AsciiWithLineBreaks", 1252, L"127.0.0.1 a\r\n# b\r\n", true, "127.0.0.1 a\r\n# b\r\n"},
-        EncodeCase{"QuestionMarkItself", 1252, L"# why?", true, "# why?"},
-        EncodeCase{"EuroAndAccent", 1252, L"# \x20AC\xE9", true, "# \x80\xE9"},
-        EncodeCase{"CyrillicIn1252", 1252, L"# \x0416", false, ""},
-        EncodeCase{"BestFitLetterIn1252", 1252, L"# \x0100", false, ""},   // would become 'A'
-        EncodeCase{"BestFitInfinityIn1252", 1252, L"# \x221E", false, ""}, // would become '8'
-        EncodeCase{"CyrillicIn1251", 1251, L"# \x0416", true, "# \xC6"},
-        EncodeCase{"ShiftJis", 932, L"# \x3042", true, "# \x82\xA0"},
-        EncodeCase{"HangulInShiftJis", 932, L"# \xAC00", false, ""},
-        // No byte order mark is ever added.
-        EncodeCase{"Utf8NoMark", CP_UTF8, L"a\x00E9", true, "a\xC3\xA9"},
-        EncodeCase{"Utf8MarkOnlyWhenInText", CP_UTF8, L"\xFEFFx", true, "\xEF\xBB\xBFx"},
-        EncodeCase{"Utf8SurrogatePair", CP_UTF8, L"\xD83D\xDE00", true, "\xF0\x9F\x98\x80"},
-        EncodeCase{"Utf8LoneHighSurrogate", CP_UTF8, L"a\xD800z", false, ""},
-        EncodeCase{"Utf8LoneLowSurrogate", CP_UTF8, L"a\xDC00z", false, ""},
-        EncodeCase{"Utf8HighSurrogateAtEnd", CP_UTF8, L"a\xD83D", false, ""},
-        EncodeCase{"Utf8SwappedPair", CP_UTF8, L"\xDE00\xD83D", false, ""}),
-    [](const ::testing::TestParamInfo<EncodeCase>& info) { return info.param.name; });
+CASE_TABLE(Texts, AnsiEncode, EncodeCase{{"Empty"}, 1252, L"", true, ""},
+           EncodeCase{{"AsciiWithLineBreaks"}, 1252, L"127.0.0.1 a\r\n# b\r\n", true, "127.0.0.1 a\r\n# b\r\n"},
+           EncodeCase{{"QuestionMarkItself"}, 1252, L"# why?", true, "# why?"},
+           EncodeCase{{"EuroAndAccent"}, 1252, L"# \x20AC\xE9", true, "# \x80\xE9"},
+           EncodeCase{{"CyrillicIn1252"}, 1252, L"# \x0416", false, ""},
+           EncodeCase{{"BestFitLetterIn1252"}, 1252, L"# \x0100", false, ""},   // would become 'A'
+           EncodeCase{{"BestFitInfinityIn1252"}, 1252, L"# \x221E", false, ""}, // would become '8'
+           EncodeCase{{"CyrillicIn1251"}, 1251, L"# \x0416", true, "# \xC6"},
+           EncodeCase{{"ShiftJis"}, 932, L"# \x3042", true, "# \x82\xA0"},
+           EncodeCase{{"HangulInShiftJis"}, 932, L"# \xAC00", false, ""},
+           // No byte order mark is ever added.
+           EncodeCase{{"Utf8NoMark"}, CP_UTF8, L"a\x00E9", true, "a\xC3\xA9"},
+           EncodeCase{{"Utf8MarkOnlyWhenInText"}, CP_UTF8, L"\xFEFFx", true, "\xEF\xBB\xBFx"},
+           EncodeCase{{"Utf8SurrogatePair"}, CP_UTF8, L"\xD83D\xDE00", true, "\xF0\x9F\x98\x80"},
+           EncodeCase{{"Utf8LoneHighSurrogate"}, CP_UTF8, L"a\xD800z", false, ""},
+           EncodeCase{{"Utf8LoneLowSurrogate"}, CP_UTF8, L"a\xDC00z", false, ""},
+           EncodeCase{{"Utf8HighSurrogateAtEnd"}, CP_UTF8, L"a\xD83D", false, ""},
+           EncodeCase{{"Utf8SwappedPair"}, CP_UTF8, L"\xDE00\xD83D", false, ""});
 
-struct DecodeCase
+struct DecodeCase : NamedCase
 {
-    const char* name;
     UINT codePage;
     std::string bytes;
     bool ok;
     std::wstring text;
 };
 
-void PrintTo(const DecodeCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-class AnsiDecode : public ::testing::TestWithParam<DecodeCase>
-{
-};
+using AnsiDecode = CaseTest<DecodeCase>;
 
 TEST_P(AnsiDecode, ReadsExactTextOrRefuses)
 {
@@ -89,16 +68,13 @@ TEST_P(AnsiDecode, ReadsExactTextOrRefuses)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, AnsiDecode,
-    ::testing::Values(DecodeCase{"Empty", 1252, "", true, L""},
-                      DecodeCase{"NulInside", 1252, std::string("a\0b", 3), true, std::wstring(L"a\0b", 3)},
-                      DecodeCase{"Cyrillic1251", 1251, "# \xC6", true, L"# \x0416"},
-                      DecodeCase{"Utf8NoMarkAdded", CP_UTF8, "a\xC3\xA9", true, L"a\x00E9"},
-                      DecodeCase{"Utf8MarkKept", CP_UTF8, "\xEF\xBB\xBF#", true, L"\xFEFF#"},
-                      DecodeCase{"Utf8Truncated", CP_UTF8, "a\xC3", false, L""},
-                      DecodeCase{"ShiftJisBadTrail", 932, "\x81\x20", false, L""}),
-    [](const ::testing::TestParamInfo<DecodeCase>& info) { return info.param.name; });
+CASE_TABLE(Texts, AnsiDecode, DecodeCase{{"Empty"}, 1252, "", true, L""},
+           DecodeCase{{"NulInside"}, 1252, std::string("a\0b", 3), true, std::wstring(L"a\0b", 3)},
+           DecodeCase{{"Cyrillic1251"}, 1251, "# \xC6", true, L"# \x0416"},
+           DecodeCase{{"Utf8NoMarkAdded"}, CP_UTF8, "a\xC3\xA9", true, L"a\x00E9"},
+           DecodeCase{{"Utf8MarkKept"}, CP_UTF8, "\xEF\xBB\xBF#", true, L"\xFEFF#"},
+           DecodeCase{{"Utf8Truncated"}, CP_UTF8, "a\xC3", false, L""},
+           DecodeCase{{"ShiftJisBadTrail"}, 932, "\x81\x20", false, L""});
 
 // Every byte of 1252 comes back as itself, including the five the code page leaves unassigned
 // (0x81, 0x8D, 0x8F, 0x90, 0x9D map to the C1 controls), so a file in 1252 survives a load and

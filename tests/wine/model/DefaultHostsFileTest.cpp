@@ -1,16 +1,14 @@
 #include "hosts/DefaultHostsFile.h"
 
+#include "CaseTable.h"
+#include "HostsOnDisk.h"
 #include "TestFiles.h"
 
-#include <gtest/gtest.h>
-
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
 using testfiles::CModule;
-using testfiles::CTempFolder;
 
 namespace
 {
@@ -33,12 +31,6 @@ std::vector<std::string> SplitCrLf(const std::string& text)
             return lines;
         start = end + 2;
     }
-}
-
-std::string NorvikTemplate()
-{
-    CModule module = LoadNorvik();
-    return module ? CDefaultHostsFile::LoadTemplate(module.Get()) : std::string();
 }
 
 TEST(DefaultHostsTemplate, CommentBlockBlankLineAndLoopback)
@@ -84,9 +76,8 @@ TEST(DefaultHostsTemplate, ModuleWithoutResourceGivesEmptyTemplate)
 
 // --- Write ---
 
-struct WriteCase
+struct WriteCase : NamedCase
 {
-    const char* name;
     bool exists;
     DWORD attributes; // of the existing file
     bool answer;      // the user's answer to the read-only question
@@ -97,28 +88,20 @@ struct WriteCase
     DWORD foundMustLack;
 };
 
-void PrintTo(const WriteCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-class DefaultWrite : public ::testing::TestWithParam<WriteCase>
-{
-};
+using DefaultWrite = CaseTest<WriteCase>;
 
 TEST_P(DefaultWrite, WritesTemplateAfterAskingAboutReadOnly)
 {
     const WriteCase& c = GetParam();
-    const std::string templateText = NorvikTemplate();
-    ASSERT_FALSE(templateText.empty());
     CModule module = LoadNorvik();
     ASSERT_TRUE(module);
-    CTempFolder folder;
-    const std::wstring path = folder / L"hosts";
+    const std::string templateText = CDefaultHostsFile::LoadTemplate(module.Get());
+    ASSERT_FALSE(templateText.empty());
     const std::string old = "# mine\r\n10.0.0.1 nas.home\r\n";
+    const CHostsOnDisk file(c.exists ? std::optional<std::string>(old) : std::nullopt);
+    const std::wstring& path = file.path;
     if (c.exists)
     {
-        ASSERT_TRUE(testfiles::WriteBytes(path, old));
         ASSERT_TRUE(SetFileAttributesW(path.c_str(), c.attributes));
     }
 
@@ -137,36 +120,32 @@ TEST_P(DefaultWrite, WritesTemplateAfterAskingAboutReadOnly)
     EXPECT_EQ(c.templateWritten ? templateText : old, *now);
     const DWORD after = GetFileAttributesW(path.c_str());
     EXPECT_EQ(c.templateWritten ? 0u : FILE_ATTRIBUTE_READONLY & c.attributes, after & FILE_ATTRIBUTE_READONLY);
-    EXPECT_TRUE(testfiles::ListNames(folder.Path(), L"nvk*.tmp").empty());
+    EXPECT_TRUE(testfiles::LeftoverTempFiles(file.folder.Path()).empty());
 }
 
 const DWORD kAllBits = 0xFFFFFFFFu;
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, DefaultWrite,
-    ::testing::Values(
-        // Nothing on disk: created without a question; attributes fall back to archive only.
-        WriteCase{"MissingFileCreated", false, 0, true, DefaultFileResult::Written, 0, true, FILE_ATTRIBUTE_ARCHIVE,
-                  kAllBits & ~FILE_ATTRIBUTE_ARCHIVE},
-        WriteCase{"WritableFileNoQuestion", true, FILE_ATTRIBUTE_NORMAL, false, DefaultFileResult::Written, 0, true, 0,
-                  FILE_ATTRIBUTE_READONLY},
-        WriteCase{"HiddenFileNoQuestion", true, FILE_ATTRIBUTE_HIDDEN, false, DefaultFileResult::Written, 0, true,
-                  FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_READONLY},
-        WriteCase{"ReadOnlyDeclined", true, FILE_ATTRIBUTE_READONLY, false, DefaultFileResult::ReadOnlyDeclined, 1,
-                  false, FILE_ATTRIBUTE_READONLY, 0},
-        WriteCase{"ReadOnlyAccepted", true, FILE_ATTRIBUTE_READONLY, true, DefaultFileResult::Written, 1, true,
-                  FILE_ATTRIBUTE_READONLY, 0},
-        WriteCase{"HiddenReadOnlyAccepted", true, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, true,
-                  DefaultFileResult::Written, 1, true, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, 0}),
-    [](const ::testing::TestParamInfo<WriteCase>& info) { return info.param.name; });
+CASE_TABLE(Files, DefaultWrite,
+           // Nothing on disk: created without a question; attributes fall back to archive only.
+           WriteCase{{"MissingFileCreated"}, false, 0, true, DefaultFileResult::Written, 0, true,
+                     FILE_ATTRIBUTE_ARCHIVE, kAllBits & ~FILE_ATTRIBUTE_ARCHIVE},
+           WriteCase{{"WritableFileNoQuestion"}, true, FILE_ATTRIBUTE_NORMAL, false, DefaultFileResult::Written, 0,
+                     true, 0, FILE_ATTRIBUTE_READONLY},
+           WriteCase{{"HiddenFileNoQuestion"}, true, FILE_ATTRIBUTE_HIDDEN, false, DefaultFileResult::Written, 0, true,
+                     FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_READONLY},
+           WriteCase{{"ReadOnlyDeclined"}, true, FILE_ATTRIBUTE_READONLY, false, DefaultFileResult::ReadOnlyDeclined,
+                     1, false, FILE_ATTRIBUTE_READONLY, 0},
+           WriteCase{{"ReadOnlyAccepted"}, true, FILE_ATTRIBUTE_READONLY, true, DefaultFileResult::Written, 1, true,
+                     FILE_ATTRIBUTE_READONLY, 0},
+           WriteCase{{"HiddenReadOnlyAccepted"}, true, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, true,
+                     DefaultFileResult::Written, 1, true, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, 0});
 
 // A module without the template writes nothing: no question, no file touched or created.
 TEST(DefaultHostsWrite, NoTemplateLeavesFileAlone)
 {
-    CTempFolder folder;
-    const std::wstring existing = folder / L"hosts";
-    const std::wstring missing = folder / L"other";
-    ASSERT_TRUE(testfiles::WriteBytes(existing, "# mine"));
+    const CHostsOnDisk file("# mine");
+    const std::wstring& existing = file.path;
+    const std::wstring missing = file.folder / L"other";
     ASSERT_TRUE(SetFileAttributesW(existing.c_str(), FILE_ATTRIBUTE_READONLY));
     int questions = 0;
     auto confirm = [&] {
@@ -190,17 +169,15 @@ TEST(DefaultHostsWrite, HeldFileKeepsOldContent)
 {
     CModule module = LoadNorvik();
     ASSERT_TRUE(module);
-    CTempFolder folder;
-    const std::wstring path = folder / L"hosts";
-    ASSERT_TRUE(testfiles::WriteBytes(path, "# mine"));
-    CFileHandle holder =
-        testfiles::HoldOpen(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    const CHostsOnDisk file("# mine");
+    CFileHandle holder = testfiles::HoldOpen(file.path, GENERIC_READ, testfiles::kShareAll);
     ASSERT_TRUE(holder);
 
     DWORD found = 0;
-    EXPECT_EQ(DefaultFileResult::WriteFailed, CDefaultHostsFile::Write(path, module.Get(), found, [] { return true; }));
+    EXPECT_EQ(DefaultFileResult::WriteFailed,
+              CDefaultHostsFile::Write(file.path, module.Get(), found, [] { return true; }));
     holder.Reset();
-    EXPECT_EQ("# mine", testfiles::ReadBytes(path));
-    EXPECT_TRUE(testfiles::ListNames(folder.Path(), L"nvk*.tmp").empty());
+    EXPECT_EQ("# mine", testfiles::ReadBytes(file.path));
+    EXPECT_TRUE(testfiles::LeftoverTempFiles(file.folder.Path()).empty());
 }
 } // namespace

@@ -1,20 +1,17 @@
 #include "hosts/FileReplacer.h"
 
+#include "CaseTable.h"
+#include "HostsOnDisk.h"
 #include "TestFiles.h"
 
-#include <gtest/gtest.h>
-
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
-using testfiles::CTempFolder;
+using testfiles::kShareAll;
 
 namespace
 {
-const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
 std::string AllByteValues()
 {
     std::string bytes;
@@ -32,9 +29,9 @@ std::string Repeat(const std::string& piece, size_t times)
 }
 
 // What the replacement may leave in the folder: the file itself and nothing else.
-void ExpectOnlyFile(const CTempFolder& folder, bool fileExists)
+void ExpectOnlyFile(const testfiles::CTempFolder& folder, bool fileExists)
 {
-    EXPECT_TRUE(testfiles::ListNames(folder.Path(), L"nvk*.tmp").empty());
+    EXPECT_TRUE(testfiles::LeftoverTempFiles(folder.Path()).empty());
     const std::vector<std::wstring> expected =
         fileExists ? std::vector<std::wstring>{L"hosts"} : std::vector<std::wstring>{};
     EXPECT_EQ(expected, testfiles::ListNames(folder.Path()));
@@ -42,124 +39,92 @@ void ExpectOnlyFile(const CTempFolder& folder, bool fileExists)
 
 // --- successful replacements ---
 
-struct ContentCase
+struct ContentCase : NamedCase
 {
-    const char* name;
     std::optional<std::string> old; // nothing: the file does not exist yet
     std::string replacement;
 };
-
-void PrintTo(const ContentCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-class ReplaceContents : public ::testing::TestWithParam<ContentCase>
-{
-};
+using ReplaceContents = CaseTest<ContentCase>;
 
 TEST_P(ReplaceContents, FileHoldsExactlyNewBytes)
 {
     const ContentCase& c = GetParam();
-    CTempFolder folder;
-    const std::wstring path = folder / L"hosts";
-    if (c.old)
-    {
-        ASSERT_TRUE(testfiles::WriteBytes(path, *c.old));
-    }
+    const CHostsOnDisk file(c.old);
 
-    EXPECT_EQ(WriteResult::Ok, ReplaceFileContents(path, c.replacement));
-    const std::optional<std::string> now = testfiles::ReadBytes(path);
+    EXPECT_EQ(WriteResult::Ok, ReplaceFileContents(file.path, c.replacement));
+    const std::optional<std::string> now = testfiles::ReadBytes(file.path);
     ASSERT_TRUE(now);
     EXPECT_EQ(c.replacement.size(), now->size());
     EXPECT_TRUE(c.replacement == *now);
-    ExpectOnlyFile(folder, true);
+    ExpectOnlyFile(file.folder, true);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Contents, ReplaceContents,
-    ::testing::Values(
-        ContentCase{"Grows", std::string("127.0.0.1 a"), "127.0.0.1 a\r\n127.0.0.1 b\r\n"},
-        ContentCase{"ShrinksWithoutOldTail", Repeat("127.0.0.1 old.example\r\n", 200), "127.0.0.1 b"},
-        ContentCase{"EmptiedToZeroBytes", std::string("127.0.0.1 a\r\n"), ""},
-        ContentCase{"MissingFileCreated", std::nullopt, "127.0.0.1 localhost"},
-        ContentCase{"MissingFileCreatedEmpty", std::nullopt, ""},
-        // Bytes go through untouched: no line-break translation, no end-of-file mark at 0x1A.
-        ContentCase{"EveryByteValue", std::string("x"), AllByteValues()},
-        // Blocklist-sized hosts files run to megabytes; several write chunks.
-        ContentCase{"SeveralMegabytes", std::string("x"), Repeat("0.0.0.0 ads.tracker.example\r\n", 110000)}),
-    [](const ::testing::TestParamInfo<ContentCase>& info) { return info.param.name; });
+CASE_TABLE(Contents, ReplaceContents,
+           ContentCase{{"Grows"}, std::string("127.0.0.1 a"), "127.0.0.1 a\r\n127.0.0.1 b\r\n"},
+           ContentCase{{"ShrinksWithoutOldTail"}, Repeat("127.0.0.1 old.example\r\n", 200), "127.0.0.1 b"},
+           ContentCase{{"EmptiedToZeroBytes"}, std::string("127.0.0.1 a\r\n"), ""},
+           ContentCase{{"MissingFileCreated"}, std::nullopt, "127.0.0.1 localhost"},
+           ContentCase{{"MissingFileCreatedEmpty"}, std::nullopt, ""},
+           // Bytes go through untouched: no line-break translation, no end-of-file mark at 0x1A.
+           ContentCase{{"EveryByteValue"}, std::string("x"), AllByteValues()},
+           // Blocklist-sized hosts files run to megabytes; several write chunks.
+           ContentCase{{"SeveralMegabytes"}, std::string("x"), Repeat("0.0.0.0 ads.tracker.example\r\n", 110000)});
 
 // --- refused replacements ---
 
-struct BlockCase
+struct BlockCase : NamedCase
 {
-    const char* name;
     DWORD holderAccess; // 0: nobody else has the file open
     DWORD holderShare;
     DWORD attributes;
 };
-
-void PrintTo(const BlockCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-class ReplaceBlocked : public ::testing::TestWithParam<BlockCase>
-{
-};
+using ReplaceBlocked = CaseTest<BlockCase>;
 
 TEST_P(ReplaceBlocked, FailsAndKeepsOldBytes)
 {
     const BlockCase& c = GetParam();
-    CTempFolder folder;
-    const std::wstring path = folder / L"hosts";
     const std::string old = "# old\r\n127.0.0.1 old.example\r\n";
-    ASSERT_TRUE(testfiles::WriteBytes(path, old));
-    ASSERT_TRUE(SetFileAttributesW(path.c_str(), c.attributes));
+    const CHostsOnDisk file(old);
+    ASSERT_TRUE(SetFileAttributesW(file.path.c_str(), c.attributes));
     CFileHandle holder;
     if (c.holderAccess != 0)
     {
-        holder = testfiles::HoldOpen(path, c.holderAccess, c.holderShare);
+        holder = testfiles::HoldOpen(file.path, c.holderAccess, c.holderShare);
         ASSERT_TRUE(holder);
     }
 
-    EXPECT_EQ(WriteResult::OpenFailed, ReplaceFileContents(path, "127.0.0.1 new.example\r\n"));
+    EXPECT_EQ(WriteResult::OpenFailed, ReplaceFileContents(file.path, "127.0.0.1 new.example\r\n"));
     holder.Reset();
-    EXPECT_EQ(old, testfiles::ReadBytes(path));
-    EXPECT_EQ(c.attributes & FILE_ATTRIBUTE_READONLY, GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY);
-    ExpectOnlyFile(folder, true);
+    EXPECT_EQ(old, testfiles::ReadBytes(file.path));
+    EXPECT_EQ(c.attributes & FILE_ATTRIBUTE_READONLY, GetFileAttributesW(file.path.c_str()) & FILE_ATTRIBUTE_READONLY);
+    ExpectOnlyFile(file.folder, true);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Blockers, ReplaceBlocked,
-    ::testing::Values(BlockCase{"ReaderSharingAll", GENERIC_READ, kShareAll, FILE_ATTRIBUTE_NORMAL},
-                      BlockCase{"ReaderSharingRead", GENERIC_READ, FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL},
-                      BlockCase{"WriterSharingAll", GENERIC_WRITE, kShareAll, FILE_ATTRIBUTE_NORMAL},
-                      BlockCase{"ReaderWriterSharingNothing", GENERIC_READ | GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL},
-                      // Wine run as root opens a read-only file for writing; the refusal then
-                      // comes from ReplaceFileW, after the temporary file was written.
-                      BlockCase{"ReadOnlyFile", 0, 0, FILE_ATTRIBUTE_READONLY},
-                      BlockCase{"ReadOnlyFileHeldOpen", GENERIC_READ, kShareAll, FILE_ATTRIBUTE_READONLY}),
-    [](const ::testing::TestParamInfo<BlockCase>& info) { return info.param.name; });
+CASE_TABLE(Blockers, ReplaceBlocked,
+           BlockCase{{"ReaderSharingAll"}, GENERIC_READ, kShareAll, FILE_ATTRIBUTE_NORMAL},
+           BlockCase{{"ReaderSharingRead"}, GENERIC_READ, FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL},
+           BlockCase{{"WriterSharingAll"}, GENERIC_WRITE, kShareAll, FILE_ATTRIBUTE_NORMAL},
+           BlockCase{{"ReaderWriterSharingNothing"}, GENERIC_READ | GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL},
+           // Wine run as root opens a read-only file for writing; the refusal then
+           // comes from ReplaceFileW, after the temporary file was written.
+           BlockCase{{"ReadOnlyFile"}, 0, 0, FILE_ATTRIBUTE_READONLY},
+           BlockCase{{"ReadOnlyFileHeldOpen"}, GENERIC_READ, kShareAll, FILE_ATTRIBUTE_READONLY});
 
 TEST(ReplaceFileContents, ReplacesOnceOtherHandleIsClosed)
 {
-    CTempFolder folder;
-    const std::wstring path = folder / L"hosts";
-    ASSERT_TRUE(testfiles::WriteBytes(path, "old"));
-    CFileHandle holder = testfiles::HoldOpen(path, GENERIC_READ, kShareAll);
+    const CHostsOnDisk file("old");
+    CFileHandle holder = testfiles::HoldOpen(file.path, GENERIC_READ, kShareAll);
     ASSERT_TRUE(holder);
-    ASSERT_EQ(WriteResult::OpenFailed, ReplaceFileContents(path, "new"));
+    ASSERT_EQ(WriteResult::OpenFailed, ReplaceFileContents(file.path, "new"));
     holder.Reset();
-    EXPECT_EQ(WriteResult::Ok, ReplaceFileContents(path, "new"));
-    EXPECT_EQ("new", testfiles::ReadBytes(path));
-    ExpectOnlyFile(folder, true);
+    EXPECT_EQ(WriteResult::Ok, ReplaceFileContents(file.path, "new"));
+    EXPECT_EQ("new", testfiles::ReadBytes(file.path));
+    ExpectOnlyFile(file.folder, true);
 }
 
 TEST(ReplaceFileContents, NoFileWhereItCannotBeCreated)
 {
-    CTempFolder folder;
+    const testfiles::CTempFolder folder;
     EXPECT_EQ(WriteResult::OpenFailed, ReplaceFileContents(folder / L"missing\\hosts", "x"));
     EXPECT_EQ(WriteResult::OpenFailed, ReplaceFileContents(L"", "x"));
     ExpectOnlyFile(folder, false);
@@ -167,76 +132,33 @@ TEST(ReplaceFileContents, NoFileWhereItCannotBeCreated)
 
 // --- attributes ---
 
-class ReplaceKeepsAttributes : public ::testing::TestWithParam<DWORD>
+struct AttributeCase : NamedCase
 {
+    DWORD attribute;
 };
+using ReplaceKeepsAttributes = CaseTest<AttributeCase>;
 
 // The user's hidden or system hosts file stays so after a save (Wine's ReplaceFileW does not
 // carry attributes over by itself).
 TEST_P(ReplaceKeepsAttributes, AttributeSurvives)
 {
-    const DWORD attribute = GetParam();
-    CTempFolder folder;
-    const std::wstring path = folder / L"hosts";
-    ASSERT_TRUE(testfiles::WriteBytes(path, "old"));
-    ASSERT_TRUE(SetFileAttributesW(path.c_str(), attribute));
-    ASSERT_EQ(attribute, GetFileAttributesW(path.c_str()) & attribute);
+    const DWORD attribute = GetParam().attribute;
+    const CHostsOnDisk file("old");
+    ASSERT_TRUE(SetFileAttributesW(file.path.c_str(), attribute));
+    ASSERT_EQ(attribute, GetFileAttributesW(file.path.c_str()) & attribute);
 
-    EXPECT_EQ(WriteResult::Ok, ReplaceFileContents(path, "127.0.0.1 localhost"));
-    EXPECT_EQ("127.0.0.1 localhost", testfiles::ReadBytes(path));
-    EXPECT_EQ(attribute, GetFileAttributesW(path.c_str()) & attribute)
-        << "attributes now 0x" << std::hex << GetFileAttributesW(path.c_str());
-    ExpectOnlyFile(folder, true);
+    EXPECT_EQ(WriteResult::Ok, ReplaceFileContents(file.path, "127.0.0.1 localhost"));
+    EXPECT_EQ("127.0.0.1 localhost", testfiles::ReadBytes(file.path));
+    EXPECT_EQ(attribute, GetFileAttributesW(file.path.c_str()) & attribute)
+        << "attributes now 0x" << std::hex << GetFileAttributesW(file.path.c_str());
+    ExpectOnlyFile(file.folder, true);
 }
 
-INSTANTIATE_TEST_SUITE_P(Attributes, ReplaceKeepsAttributes,
-                         ::testing::Values(static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN),
-                                           static_cast<DWORD>(FILE_ATTRIBUTE_SYSTEM),
-                                           static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)),
-                         [](const ::testing::TestParamInfo<DWORD>& info) {
-                             switch (info.param)
-                             {
-                             case FILE_ATTRIBUTE_HIDDEN:
-                                 return std::string("Hidden");
-                             case FILE_ATTRIBUTE_SYSTEM:
-                                 return std::string("System");
-                             default:
-                                 return std::string("HiddenSystem");
-                             }
-                         });
+CASE_TABLE(Attributes, ReplaceKeepsAttributes, AttributeCase{{"Hidden"}, FILE_ATTRIBUTE_HIDDEN},
+           AttributeCase{{"System"}, FILE_ATTRIBUTE_SYSTEM},
+           AttributeCase{{"HiddenSystem"}, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM});
 
 // --- full disk ---
-
-// The small tmpfs the test run mounts (scripts/small-disk.sh); its Unix path comes in
-// NORVIK_SMALL_DISK and Wine reaches it through Z:.
-std::wstring SmallDiskFolder()
-{
-    std::wstring folder = testfiles::EnvironmentValue(L"NORVIK_SMALL_DISK");
-    if (folder.empty())
-        return folder;
-    for (wchar_t& c : folder)
-        if (c == L'/')
-            c = L'\\';
-    return L"Z:" + folder;
-}
-
-// Fills the disk holding `path` to the last byte it takes.
-bool FillDisk(const std::wstring& path)
-{
-    CFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr));
-    if (!file)
-        return false;
-    const std::string block(4096, 'f');
-    for (DWORD size = 4096; size > 0; size /= 2)
-    {
-        DWORD written = size;
-        while (WriteFile(file.Get(), block.data(), size, &written, nullptr) && written == size)
-        {
-        }
-    }
-    return true;
-}
 
 ULONGLONG FreeBytes(const std::wstring& folder)
 {
@@ -245,63 +167,45 @@ ULONGLONG FreeBytes(const std::wstring& folder)
     return available.QuadPart;
 }
 
-class ReplaceOnFullDisk : public ::testing::TestWithParam<bool>
+struct FullDiskCase : NamedCase
 {
+    std::optional<std::string> old; // nothing: the file does not exist yet
 };
+using ReplaceOnFullDisk = CaseTest<FullDiskCase>;
 
 // A save that runs out of disk half-way leaves the old hosts file whole (or no file at all
 // when there was none), and no half-written file beside it.
 TEST_P(ReplaceOnFullDisk, OldFileStaysWhole)
 {
-    const bool oldExists = GetParam();
-    const std::wstring disk = SmallDiskFolder();
+    const std::optional<std::string>& old = GetParam().old;
+    std::string whyNot;
+    const std::wstring disk = testfiles::SmallDiskFolder(whyNot);
     if (disk.empty())
-        GTEST_SKIP() << "NORVIK_SMALL_DISK is not set";
-    ULARGE_INTEGER total = {};
-    if (!GetDiskFreeSpaceExW((disk + L"\\").c_str(), nullptr, &total, nullptr))
-        GTEST_SKIP() << "small disk not reachable";
-    // Never fill a real disk: the folder must be on the tiny tmpfs.
-    if (total.QuadPart == 0 || total.QuadPart > 1024 * 1024)
-        GTEST_SKIP() << "small disk not mounted (" << total.QuadPart << " bytes)";
-
-    CTempFolder folder(disk);
-    const std::wstring path = folder / L"hosts";
-    const std::string old = "# old\r\n127.0.0.1 old.example\r\n";
-    if (oldExists)
-    {
-        ASSERT_TRUE(testfiles::WriteBytes(path, old));
-    }
+        GTEST_SKIP() << whyNot;
+    const CHostsOnDisk file(old, disk);
 
     // Leave 16 KiB free, so the new content fits part-way and then runs out.
-    const std::wstring reserve = folder / L"reserve";
+    const std::wstring reserve = file.folder / L"reserve";
     ASSERT_TRUE(testfiles::WriteBytes(reserve, std::string(16 * 1024, 'r')));
-    ASSERT_TRUE(FillDisk(folder / L"filler"));
+    ASSERT_TRUE(testfiles::FillDisk(file.folder / L"filler"));
     ASSERT_TRUE(DeleteFileW(reserve.c_str()));
-    const ULONGLONG freeBytes = FreeBytes(folder.Path());
+    const ULONGLONG freeBytes = FreeBytes(file.folder.Path());
     const std::string replacement = Repeat("127.0.0.1 new.example\r\n", 2000); // 46,000 bytes
     ASSERT_GT(freeBytes, 0u);
     ASSERT_LT(freeBytes, replacement.size());
 
-    EXPECT_EQ(WriteResult::WriteFailed, ReplaceFileContents(path, replacement));
-    if (oldExists)
-    {
-        EXPECT_EQ(old, testfiles::ReadBytes(path));
-    }
-    else
-    {
-        EXPECT_FALSE(testfiles::Exists(path));
-    }
-    EXPECT_TRUE(testfiles::ListNames(folder.Path(), L"nvk*.tmp").empty());
-    EXPECT_EQ(freeBytes, FreeBytes(folder.Path()));
+    EXPECT_EQ(WriteResult::WriteFailed, ReplaceFileContents(file.path, replacement));
+    EXPECT_EQ(old, testfiles::ReadBytes(file.path));
+    EXPECT_EQ(old.has_value(), testfiles::Exists(file.path));
+    EXPECT_TRUE(testfiles::LeftoverTempFiles(file.folder.Path()).empty());
+    EXPECT_EQ(freeBytes, FreeBytes(file.folder.Path()));
 
     // The same disk takes a replacement that fits: the failure above was the full disk.
-    EXPECT_EQ(WriteResult::Ok, ReplaceFileContents(path, "127.0.0.1 fits\r\n"));
-    EXPECT_EQ("127.0.0.1 fits\r\n", testfiles::ReadBytes(path));
-    EXPECT_TRUE(testfiles::ListNames(folder.Path(), L"nvk*.tmp").empty());
+    EXPECT_EQ(WriteResult::Ok, ReplaceFileContents(file.path, "127.0.0.1 fits\r\n"));
+    EXPECT_EQ("127.0.0.1 fits\r\n", testfiles::ReadBytes(file.path));
+    EXPECT_TRUE(testfiles::LeftoverTempFiles(file.folder.Path()).empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, ReplaceOnFullDisk, ::testing::Values(true, false),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return std::string(info.param ? "ExistingFile" : "MissingFile");
-                         });
+CASE_TABLE(Files, ReplaceOnFullDisk, FullDiskCase{{"ExistingFile"}, "# old\r\n127.0.0.1 old.example\r\n"},
+           FullDiskCase{{"MissingFile"}, std::nullopt});
 } // namespace

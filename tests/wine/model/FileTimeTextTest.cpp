@@ -1,15 +1,12 @@
 #include "hosts/FileTimeText.h"
 
+#include "CaseTable.h"
+#include "HostsOnDisk.h"
 #include "TestFiles.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cwchar>
-#include <ostream>
 #include <vector>
-
-using testfiles::CTempFolder;
 
 namespace
 {
@@ -20,17 +17,11 @@ bool SetLastWriteUtc(const std::wstring& path, const FILETIME& utc)
     return file && SetFileTime(file.Get(), nullptr, nullptr, &utc);
 }
 
-struct LocalTimeCase
+struct LocalTimeCase : NamedCase
 {
-    const char* name;
     SYSTEMTIME local;
     const wchar_t* expected;
 };
-
-void PrintTo(const LocalTimeCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
 
 SYSTEMTIME Time(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second)
 {
@@ -44,34 +35,28 @@ SYSTEMTIME Time(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD se
     return time;
 }
 
-class FileTimeTextLocal : public ::testing::TestWithParam<LocalTimeCase>
-{
-};
+using FileTimeTextLocal = CaseTest<LocalTimeCase>;
 
 // The file's time is set as the user's clock would have shown it; the text must show the same.
 TEST_P(FileTimeTextLocal, ShowsLastWriteInLocalTime)
 {
     const LocalTimeCase& c = GetParam();
-    CTempFolder folder;
-    const std::wstring path = folder / L"hosts";
-    ASSERT_TRUE(testfiles::WriteBytes(path, "127.0.0.1 localhost"));
+    const CHostsOnDisk file("127.0.0.1 localhost");
 
     SYSTEMTIME utc;
     ASSERT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &c.local, &utc));
     FILETIME fileTime;
     ASSERT_TRUE(SystemTimeToFileTime(&utc, &fileTime));
-    ASSERT_TRUE(SetLastWriteUtc(path, fileTime));
+    ASSERT_TRUE(SetLastWriteUtc(file.path, fileTime));
 
-    EXPECT_EQ(c.expected, FormatFileTime(path));
+    EXPECT_EQ(c.expected, FormatFileTime(file.path));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Times, FileTimeTextLocal,
-    ::testing::Values(LocalTimeCase{"Afternoon", Time(2007, 3, 5, 14, 7, 9), L"05.03.2007 14:07:09"},
-                      LocalTimeCase{"EarlyNewYear", Time(2000, 1, 1, 5, 0, 0), L"01.01.2000 05:00:00"},
-                      LocalTimeCase{"LateNewYearsEve", Time(1999, 12, 31, 23, 59, 59), L"31.12.1999 23:59:59"},
-                      LocalTimeCase{"Midnight", Time(2024, 2, 29, 0, 0, 0), L"29.02.2024 00:00:00"}),
-    [](const ::testing::TestParamInfo<LocalTimeCase>& info) { return info.param.name; });
+CASE_TABLE(Times, FileTimeTextLocal,
+           LocalTimeCase{{"Afternoon"}, Time(2007, 3, 5, 14, 7, 9), L"05.03.2007 14:07:09"},
+           LocalTimeCase{{"EarlyNewYear"}, Time(2000, 1, 1, 5, 0, 0), L"01.01.2000 05:00:00"},
+           LocalTimeCase{{"LateNewYearsEve"}, Time(1999, 12, 31, 23, 59, 59), L"31.12.1999 23:59:59"},
+           LocalTimeCase{{"Midnight"}, Time(2024, 2, 29, 0, 0, 0), L"29.02.2024 00:00:00"});
 
 // A zone without daylight saving answers TIME_ZONE_ID_UNKNOWN (0), yet its clock still differs
 // from UTC. The run sets such a zone (TZ=JST-9); elsewhere there is nothing to tell apart.
@@ -81,14 +66,12 @@ TEST(FileTimeText, ZoneWithoutDaylightSavingStillConverted)
     if (GetTimeZoneInformation(&zone) != TIME_ZONE_ID_UNKNOWN || zone.Bias == 0)
         GTEST_SKIP() << "needs a zone without daylight saving away from UTC (TZ=JST-9)";
 
-    CTempFolder folder;
-    const std::wstring path = folder / L"hosts";
-    ASSERT_TRUE(testfiles::WriteBytes(path, ""));
+    const CHostsOnDisk file("");
 
     const SYSTEMTIME utc = Time(2007, 3, 5, 12, 0, 0);
     FILETIME fileTime;
     ASSERT_TRUE(SystemTimeToFileTime(&utc, &fileTime));
-    ASSERT_TRUE(SetLastWriteUtc(path, fileTime));
+    ASSERT_TRUE(SetLastWriteUtc(file.path, fileTime));
 
     // Local = UTC - bias, worked out here by plain arithmetic.
     ULARGE_INTEGER ticks;
@@ -104,12 +87,12 @@ TEST(FileTimeText, ZoneWithoutDaylightSavingStillConverted)
     swprintf(expected, 64, L"%02d.%02d.%04d %02d:%02d:%02d", local.wDay, local.wMonth, local.wYear, local.wHour,
              local.wMinute, local.wSecond);
 
-    EXPECT_EQ(expected, FormatFileTime(path));
+    EXPECT_EQ(expected, FormatFileTime(file.path));
 }
 
 TEST(FileTimeText, UnreadableTimeShowsUnknown)
 {
-    CTempFolder folder;
+    const testfiles::CTempFolder folder;
     const std::vector<std::wstring> paths = {
         folder / L"hosts",                  // missing file
         folder / L"missing\\hosts",         // missing folder
@@ -123,11 +106,9 @@ TEST(FileTimeText, UnreadableTimeShowsUnknown)
 // Another program holding the file exclusively does not hide its time: only attributes are read.
 TEST(FileTimeText, ExclusivelyHeldFileStillShowsTime)
 {
-    CTempFolder folder;
-    const std::wstring path = folder / L"hosts";
-    ASSERT_TRUE(testfiles::WriteBytes(path, "x"));
-    CFileHandle other = testfiles::HoldOpen(path, GENERIC_READ | GENERIC_WRITE, 0);
+    const CHostsOnDisk file("x");
+    CFileHandle other = testfiles::HoldOpen(file.path, GENERIC_READ | GENERIC_WRITE, 0);
     ASSERT_TRUE(other);
-    EXPECT_NE(L"unknown", FormatFileTime(path));
+    EXPECT_NE(L"unknown", FormatFileTime(file.path));
 }
 } // namespace

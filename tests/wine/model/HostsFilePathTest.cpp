@@ -1,11 +1,9 @@
 #include "hosts/HostsFilePath.h"
 
+#include "CaseTable.h"
 #include "SavedRegistryValue.h"
 #include "TestFiles.h"
 
-#include <gtest/gtest.h>
-
-#include <ostream>
 #include <vector>
 
 namespace
@@ -64,19 +62,13 @@ private:
     bool m_saved = false;
 };
 
-struct RegistryCase
+struct RegistryCase : NamedCase
 {
-    const char* name;
     DWORD type;
     std::wstring text; // stored without a NUL of its own; `byteCount` says how much of it is written
     size_t byteCount;
     std::wstring expected;
 };
-
-void PrintTo(const RegistryCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
 
 size_t WithNul(const std::wstring& text)
 {
@@ -105,30 +97,28 @@ std::vector<RegistryCase> RegistryCases()
     const std::wstring longestSlash = LongFolder(255, L'\\');
     const std::wstring tooLong = LongFolder(256, L'b');
     return {
-        {"PlainFolder", REG_SZ, Terminated(etc), WithNul(etc), etc + L"\\hosts"},
-        {"TrailingBackslashNotDoubled", REG_SZ, Terminated(etc + L"\\"), WithNul(etc + L"\\"), etc + L"\\hosts"},
-        {"DriveRoot", REG_SZ, Terminated(L"D:\\"), WithNul(L"D:\\"), L"D:\\hosts"},
-        {"ExpandableKeptUnexpanded", REG_EXPAND_SZ, Terminated(expandable), WithNul(expandable),
+        {{"PlainFolder"}, REG_SZ, Terminated(etc), WithNul(etc), etc + L"\\hosts"},
+        {{"TrailingBackslashNotDoubled"}, REG_SZ, Terminated(etc + L"\\"), WithNul(etc + L"\\"), etc + L"\\hosts"},
+        {{"DriveRoot"}, REG_SZ, Terminated(L"D:\\"), WithNul(L"D:\\"), L"D:\\hosts"},
+        {{"ExpandableKeptUnexpanded"}, REG_EXPAND_SZ, Terminated(expandable), WithNul(expandable),
          expandable + L"\\hosts"},
-        {"LongestFolder255", REG_SZ, Terminated(longest), WithNul(longest), longest + L"\\hosts"},
-        {"LongestFolder255WithBackslash", REG_SZ, Terminated(longestSlash), WithNul(longestSlash),
+        {{"LongestFolder255"}, REG_SZ, Terminated(longest), WithNul(longest), longest + L"\\hosts"},
+        {{"LongestFolder255WithBackslash"}, REG_SZ, Terminated(longestSlash), WithNul(longestSlash),
          longestSlash + L"hosts"},
-        {"FolderOf256TooLong", REG_SZ, Terminated(tooLong), WithNul(tooLong), L""},
-        {"FolderOf256FillingBufferWithoutNul", REG_SZ, tooLong, tooLong.size() * sizeof(wchar_t), L""},
+        {{"FolderOf256TooLong"}, REG_SZ, Terminated(tooLong), WithNul(tooLong), L""},
+        {{"FolderOf256FillingBufferWithoutNul"}, REG_SZ, tooLong, tooLong.size() * sizeof(wchar_t), L""},
         // Not the relative "hosts": that would name a file in whatever folder the host is in.
-        {"EmptyText", REG_SZ, Terminated(L""), sizeof(wchar_t), L""},
-        {"NoBytes", REG_SZ, L"", 0, L""},
-        {"NotTerminated", REG_SZ, etc, etc.size() * sizeof(wchar_t), L""},
-        {"OddByteCount", REG_SZ, Terminated(etc) + L"x", WithNul(etc) + 1, L""},
-        {"MultiString", REG_MULTI_SZ, Terminated(Terminated(etc)), WithNul(etc) + sizeof(wchar_t), L""},
-        {"Binary", REG_BINARY, Terminated(etc), WithNul(etc), L""},
-        {"Dword", REG_DWORD, L"C", 4, L""},
+        {{"EmptyText"}, REG_SZ, Terminated(L""), sizeof(wchar_t), L""},
+        {{"NoBytes"}, REG_SZ, L"", 0, L""},
+        {{"NotTerminated"}, REG_SZ, etc, etc.size() * sizeof(wchar_t), L""},
+        {{"OddByteCount"}, REG_SZ, Terminated(etc) + L"x", WithNul(etc) + 1, L""},
+        {{"MultiString"}, REG_MULTI_SZ, Terminated(Terminated(etc)), WithNul(etc) + sizeof(wchar_t), L""},
+        {{"Binary"}, REG_BINARY, Terminated(etc), WithNul(etc), L""},
+        {{"Dword"}, REG_DWORD, L"C", 4, L""},
     };
 }
 
-class HostsFilePathRegistry : public ::testing::TestWithParam<RegistryCase>
-{
-};
+using HostsFilePathRegistry = CaseTest<RegistryCase>;
 
 TEST_P(HostsFilePathRegistry, BuildsPathFromDataBasePath)
 {
@@ -138,8 +128,7 @@ TEST_P(HostsFilePathRegistry, BuildsPathFromDataBasePath)
     EXPECT_EQ(c.expected, GetHostsFilePath());
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, HostsFilePathRegistry, ::testing::ValuesIn(RegistryCases()),
-                         [](const ::testing::TestParamInfo<RegistryCase>& info) { return info.param.name; });
+CASE_TABLE_IN(Values, HostsFilePathRegistry, RegistryCases());
 
 TEST(HostsFilePath, MissingValueGivesEmptyPath)
 {

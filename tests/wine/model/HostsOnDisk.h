@@ -1,0 +1,23 @@
+#pragma once
+
+#include "TestFiles.h"
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+// A fresh folder holding a file "hosts", the set-up most model tests start from. A file that
+// cannot be written ends the test with that message.
+struct CHostsOnDisk
+{
+    // No bytes: no file yet. Under `parent` when given.
+    explicit CHostsOnDisk(const std::optional<std::string>& bytes, std::wstring parent = std::wstring())
+        : folder(std::move(parent))
+    {
+        if (bytes && !testfiles::WriteBytes(path, *bytes))
+            throw std::runtime_error("cannot write " + testfiles::Narrow(path));
+    }
+
+    testfiles::CTempFolder folder;
+    const std::wstring path = folder / L"hosts";
+};
