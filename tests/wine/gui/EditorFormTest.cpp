@@ -33,8 +33,7 @@ TEST_F(EditorForm, DISABLED_InAFreshProcessExportsDoNothingBeforeInit)
 
 TEST(EditorModule, ExportsDoNothingBeforeInit)
 {
-    EXPECT_EQ(0u, RunThisProgram(L"--gtest_also_run_disabled_tests "
-                                 L"--gtest_filter=EditorForm.DISABLED_InAFreshProcessExportsDoNothingBeforeInit"));
+    EXPECT_TRUE(RunTestInChildProcess("EditorForm", "DISABLED_InAFreshProcessExportsDoNothingBeforeInit"));
 }
 
 TEST_F(EditorForm, ToolbarHasThirteenButtonsInTheirGroupsWithCaptionsAndTooltips)
@@ -195,6 +194,12 @@ TEST_F(EditorForm, EnterAndEscapeNeverCloseThePage)
     ASSERT_TRUE(Open());
     const HWND table = GetDlgItem(m_page, IDC_HOSTS_TABLE);
     SetFocus(table);
+    std::vector<WORD> commands;
+    const CWindowSpy spy(m_page, [&commands](UINT message, WPARAM wParam, LPARAM) {
+        if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL))
+            commands.push_back(LOWORD(wParam));
+    });
+    ASSERT_TRUE(spy.IsSet());
     for (WPARAM key : {VK_RETURN, VK_ESCAPE})
     {
         PostMessageW(table, WM_KEYDOWN, key, 1);
@@ -212,6 +217,8 @@ TEST_F(EditorForm, EnterAndEscapeNeverCloseThePage)
         EXPECT_TRUE(IsWindow(m_page));
         EXPECT_TRUE(IsWindowVisible(m_page));
     }
+    // Both reached the page as its OK and Cancel commands.
+    EXPECT_EQ((std::vector<WORD>{IDOK, IDCANCEL}), commands);
     EXPECT_EQ(0u, m_boxes.Count());
 }
 

@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 namespace
@@ -19,6 +20,12 @@ CMessageBoxWatcher* g_watcher = nullptr;
 LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+BOOL CALLBACK PaintNow(HWND hwnd, LPARAM)
+{
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return TRUE;
 }
 
 HICON SystemIcon(LPCWSTR id)
@@ -327,6 +334,47 @@ DWORD RunThisProgram(const std::wstring& arguments)
     return exitCode;
 }
 
+::testing::AssertionResult RunTestInChildProcess(const std::string& suite, const std::string& name)
+{
+    const testfiles::CTempFolder folder;
+    const std::wstring report = folder / L"report.xml";
+    const std::string filter = suite + "." + name;
+    const DWORD exitCode = RunThisProgram(L"--gtest_also_run_disabled_tests --gtest_filter=" +
+                                          std::wstring(filter.begin(), filter.end()) +
+                                          L" --gtest_output=xml:" + report);
+    const std::optional<std::string> xml = testfiles::ReadBytes(report);
+    if (!xml)
+        return ::testing::AssertionFailure() << filter << ": the child (exit code " << exitCode << ") wrote no report";
+    const size_t start = xml->find("<testcase name=\"" + name + "\"");
+    const std::string testCase =
+        start == std::string::npos ? std::string() : xml->substr(start, xml->find('>', start) - start);
+    if (exitCode != 0 || xml->find("<testsuites tests=\"1\" failures=\"0\"") == std::string::npos ||
+        testCase.find("status=\"run\" result=\"completed\"") == std::string::npos ||
+        testCase.find("classname=\"" + suite + "\"") == std::string::npos)
+        return ::testing::AssertionFailure() << filter << " did not run alone and pass in the child (exit code "
+                                             << exitCode << "):\n" << *xml;
+    return ::testing::AssertionSuccess();
+}
+
+CWindowSpy::CWindowSpy(HWND window, Handler handler) : m_state(new State{window, std::move(handler), false})
+{
+    m_state->set = SetWindowSubclass(window, &Proc, reinterpret_cast<UINT_PTR>(m_state.get()),
+                                     reinterpret_cast<DWORD_PTR>(m_state.get())) != FALSE;
+}
+
+CWindowSpy::~CWindowSpy()
+{
+    if (m_state && m_state->set)
+        RemoveWindowSubclass(m_state->window, &Proc, reinterpret_cast<UINT_PTR>(m_state.get()));
+}
+
+LRESULT CALLBACK CWindowSpy::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR state)
+{
+    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+    reinterpret_cast<State*>(state)->handler(message, wParam, lParam);
+    return result;
+}
+
 HWND FindToolbar(HWND page)
 {
     return FindWindowExW(page, nullptr, TOOLBARCLASSNAMEW, nullptr);
@@ -409,9 +457,10 @@ void PressKey(WORD key, const std::vector<WORD>& modifiers)
     else if (!BringToFront(GetAncestor(focus, GA_ROOT)))
         ADD_FAILURE() << "the window with the keyboard focus could not be brought to the front";
     SendKeys(key, modifiers);
-    // As the host's loop does: the hook sees each message as it is taken from the queue.
-    const ULONGLONG end = GetTickCount64() + 500;
-    while (GetTickCount64() < end)
+    // As the host's loop does: the hook sees each message as it is taken from the queue. The
+    // strokes are queued when SendInput returns; done once none is left.
+    const ULONGLONG end = GetTickCount64() + 5000;
+    for (;;)
     {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
@@ -424,7 +473,12 @@ void PressKey(WORD key, const std::vector<WORD>& modifiers)
         }
         if (!GetInputState())
             break;
-        Sleep(5);
+        if (GetTickCount64() >= end)
+        {
+            ADD_FAILURE() << "the key strokes were not all taken from the queue";
+            break;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
     PumpPending();
 }
@@ -433,7 +487,10 @@ void SaveScreen(const char* name, DWORD settleMs)
 {
     const std::wstring folder = testfiles::EnvironmentValue(L"NORVIK_SCREENSHOTS");
     ASSERT_FALSE(folder.empty()) << "NORVIK_SCREENSHOTS is not set";
-    PumpUntil([] { return false; }, settleMs);
+    // Painted: nothing left in the queue, and every window of this thread drawn now.
+    PumpUntil([] { return !GetQueueStatus(QS_ALLINPUT); }, settleMs);
+    EnumThreadWindows(GetCurrentThreadId(), &PaintNow, 0);
+    GdiFlush();
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
     const HDC screen = GetDC(nullptr);

@@ -6,11 +6,13 @@
 
 #include "module/NorvikModule.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -105,6 +107,37 @@ private:
 // Runs this test program again in a child process with `arguments`; returns its exit code,
 // or ~0u when it could not start or did not end within a minute.
 DWORD RunThisProgram(const std::wstring& arguments);
+// Runs the one test `suite.name` (disabled or not) alone in a child process. Succeeds only when
+// the child's report shows that exactly this test ran and passed: a name that matches nothing
+// fails.
+::testing::AssertionResult RunTestInChildProcess(const std::string& suite, const std::string& name);
+
+// Shows `handler` every message a window of this thread receives, once the window has handled
+// it, for as long as the spy lives.
+class CWindowSpy
+{
+public:
+    using Handler = std::function<void(UINT message, WPARAM wParam, LPARAM lParam)>;
+    CWindowSpy(HWND window, Handler handler);
+    ~CWindowSpy();
+    CWindowSpy(CWindowSpy&&) noexcept = default;
+    CWindowSpy& operator=(CWindowSpy&&) = delete;
+    CWindowSpy(const CWindowSpy&) = delete;
+    CWindowSpy& operator=(const CWindowSpy&) = delete;
+
+    // False when the window could not be watched.
+    bool IsSet() const { return m_state && m_state->set; }
+
+private:
+    struct State
+    {
+        HWND window;
+        Handler handler;
+        bool set;
+    };
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR state);
+    std::unique_ptr<State> m_state; // where the subclass points, whatever moves the spy
+};
 
 // The editor's toolbar inside the page, and its buttons.
 HWND FindToolbar(HWND page);
@@ -120,7 +153,8 @@ RECT DialogUnits(HWND dialog, int x, int y, int width, int height);
 RECT RectInDialog(HWND control);
 
 // The whole screen as a 24-bit BMP file named `name` in the folder NORVIK_SCREENSHOTS names,
-// after pumping messages for `settleMs` (scripts/screenshots.sh turns them into PNG files).
+// once this thread's windows have painted, waiting at most `settleMs` for the messages that
+// paint them (scripts/screenshots.sh turns the files into PNG files).
 void SaveScreen(const char* name, DWORD settleMs = 300);
 
 // Makes `window` the foreground window, as a click on it would; false when it did not become

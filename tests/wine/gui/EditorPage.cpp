@@ -2,14 +2,17 @@
 
 void EditorPage::SetUp()
 {
-    ASSERT_TRUE(m_norvik.dll) << "norvik.dll not found in the working folder";
+    ASSERT_TRUE(m_norvik.dll && m_norvik.Init && m_norvik.Activate && m_norvik.Deactivate && m_norvik.CloseHostEditor &&
+                m_norvik.SaveHosts && m_norvik.IsHostsChanged && m_norvik.GetFirstFormControl &&
+                m_norvik.GetLastFormControl)
+        << "norvik.dll or one of its exports not found in the working folder";
     ASSERT_TRUE(m_dataBasePath.Set(REG_SZ, m_folder.Path()));
     m_host.settingsFolder = m_folder.Path() + L"\\";
 }
 
 void EditorPage::TearDown()
 {
-    if (!m_norvik.dll)
+    if (!m_norvik.CloseHostEditor || !m_norvik.Init)
         return;
     m_norvik.CloseHostEditor();
     // A new Init drops the form and its window before the next test makes its own.
@@ -17,16 +20,60 @@ void EditorPage::TearDown()
     PumpPending();
 }
 
+std::string ManyEntries(int count)
+{
+    std::string text;
+    text.reserve(static_cast<size_t>(count) * 30);
+    for (int i = 0; i < count; ++i)
+        text += "0.0.0.0 ad" + std::to_string(i) + ".example.com\r\n";
+    return text;
+}
+
+namespace
+{
+BOOL CALLBACK MatchProgressDialog(HWND hwnd, LPARAM out)
+{
+    wchar_t caption[64] = {};
+    GetWindowTextW(hwnd, caption, 64);
+    if (std::wstring(caption) != L"Please wait..." || !GetDlgItem(hwnd, IDC_PROGRESS_CANCEL))
+        return TRUE;
+    *reinterpret_cast<HWND*>(out) = hwnd;
+    return FALSE;
+}
+} // namespace
+
+HWND FindProgressDialog()
+{
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &MatchProgressDialog, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 HWND EditorPage::OpenFor(CTestEditorHost* host, bool waitForLoad)
 {
-    if (!m_norvik.Init(host, host))
-        return nullptr;
+    return m_norvik.Init(host, host) ? ActivatePage(waitForLoad) : nullptr;
+}
+
+HWND EditorPage::ActivatePage(bool waitForLoad)
+{
     const RECT page = m_window.PageRect();
     m_page = m_norvik.Activate(m_window.Hwnd(), page.left, page.top, page.right, page.bottom);
     m_toolbar = m_page ? FindToolbar(m_page) : nullptr;
-    if (m_page && waitForLoad)
-        WaitForLoad();
+    if (m_page && waitForLoad && !WaitForLoad())
+    {
+        ADD_FAILURE() << "the load did not end";
+        return nullptr;
+    }
     return m_page;
+}
+
+CWindowSpy EditorPage::WhenProgressShows(std::function<void(HWND dialog)> whileShown) const
+{
+    const HWND dialog = FindProgressDialog();
+    return CWindowSpy(GetDlgItem(dialog, IDC_PROGRESS_CAPTION), [dialog, whileShown](UINT message, WPARAM, LPARAM) {
+        if (message == WM_SETTEXT)
+            whileShown(dialog);
+    });
 }
 
 bool EditorPage::WaitForLoad()
@@ -70,6 +117,20 @@ std::vector<int> EditorPage::SelectedRows() const
     for (int row = -1; (row = static_cast<int>(SendMessageW(Table(), LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0;)
         rows.push_back(row);
     return rows;
+}
+
+void EditorPage::SetRowState(int row, UINT state, UINT mask) const
+{
+    LVITEMW item = {};
+    item.stateMask = mask;
+    item.state = state;
+    SendMessageW(Table(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+void EditorPage::SelectOnly(int row) const
+{
+    SetRowState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    SetRowState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
 int EditorPage::FocusedRow() const

@@ -1,17 +1,10 @@
-#include "EditorHarness.h"
-#include "SavedRegistryValue.h"
-#include "TestFiles.h"
-#include "resource.h"
-
-#include <gtest/gtest.h>
+#include "EditorPage.h"
 
 #include <cstdint>
 #include <cstring>
 
 namespace
 {
-const wchar_t kParametersKey[] = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
-
 // The slot a virtual member function occupies, read from its pointer-to-member: under the
 // ABI g++ uses on Windows, that holds 1 + the slot's byte offset in the virtual table.
 template <class Member>
@@ -45,9 +38,16 @@ public:
     int reservedCalls = 0;
     int settingsFolderCalls = 0;
 };
+
+class HostInterface : public EditorPage
+{
+protected:
+    // A member, so that it outlives the form until the fixture drops it.
+    CCountingHost m_counting;
+};
 } // namespace
 
-TEST(HostInterface, SlotsKeepTheirPositions)
+TEST_F(HostInterface, SlotsKeepTheirPositions)
 {
     EXPECT_EQ(0, SlotOf(&IEditorHost::Reserved0));
     EXPECT_EQ(1, SlotOf(&IEditorHost::Reserved1));
@@ -58,31 +58,20 @@ TEST(HostInterface, SlotsKeepTheirPositions)
     EXPECT_EQ(0, SlotOf(&IEditorFocusHandler::FocusPrevious));
 }
 
-TEST(HostInterface, TheModuleAsksForTheSettingsFolderOnceAndNeverCallsTheReservedSlots)
+TEST_F(HostInterface, TheModuleAsksForTheSettingsFolderOnceAndNeverCallsTheReservedSlots)
 {
-    const CNorvikModule& norvik = NorvikExports();
-    ASSERT_TRUE(norvik.dll);
-    testfiles::CTempFolder folder;
-    CSavedRegistryValue dataBasePath{HKEY_LOCAL_MACHINE, kParametersKey, L"DataBasePath"};
-    ASSERT_TRUE(dataBasePath.Set(REG_SZ, folder.Path()));
-    ASSERT_TRUE(testfiles::WriteBytes(folder / L"hosts", "127.0.0.1 localhost\r\n"));
-    CHostWindow& window = CHostWindow::Get();
-    CCountingHost host;
-    host.settingsFolder = folder.Path() + L"\\";
-
-    ASSERT_TRUE(norvik.Init(&host, &host));
-    EXPECT_EQ(1, host.settingsFolderCalls);
-    const RECT page = window.PageRect();
-    const HWND form = norvik.Activate(window.Hwnd(), page.left, page.top, page.right, page.bottom);
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), "127.0.0.1 localhost\r\n"));
+    m_counting.settingsFolder = m_host.settingsFolder;
+    ASSERT_TRUE(m_norvik.Init(&m_counting, &m_counting));
+    EXPECT_EQ(1, m_counting.settingsFolderCalls);
+    const HWND form = ActivatePage();
     ASSERT_TRUE(form);
-    EXPECT_TRUE(PumpUntil([&] { return IsButtonEnabled(FindToolbar(form), ID_REFRESH); }));
-    norvik.Deactivate();
-    EXPECT_EQ(form, norvik.Activate(window.Hwnd(), page.left, page.top, page.right, page.bottom));
-    EXPECT_EQ(0, norvik.IsHostsChanged());
-    norvik.CloseHostEditor();
-    norvik.Init(nullptr, nullptr);
-    PumpPending();
+    m_norvik.Deactivate();
+    EXPECT_EQ(form, ActivatePage());
+    EXPECT_EQ(0, m_norvik.IsHostsChanged());
+    m_norvik.CloseHostEditor();
+    m_norvik.Init(nullptr, nullptr);
 
-    EXPECT_EQ(1, host.settingsFolderCalls);
-    EXPECT_EQ(0, host.reservedCalls);
+    EXPECT_EQ(1, m_counting.settingsFolderCalls);
+    EXPECT_EQ(0, m_counting.reservedCalls);
 }

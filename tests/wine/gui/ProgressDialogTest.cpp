@@ -8,35 +8,6 @@
 
 namespace
 {
-
-std::string ManyLines(int count)
-{
-    std::string text;
-    text.reserve(static_cast<size_t>(count) * 32);
-    for (int i = 0; i < count; ++i)
-        text += "0.0.0.0 ad" + std::to_string(i) + ".example.com\r\n";
-    return text;
-}
-
-BOOL CALLBACK MatchProgressDialog(HWND hwnd, LPARAM out)
-{
-    wchar_t caption[64] = {};
-    GetWindowTextW(hwnd, caption, 64);
-    if (std::wstring(caption) == L"Please wait..." && GetDlgItem(hwnd, IDC_PROGRESS_CANCEL))
-    {
-        *reinterpret_cast<HWND*>(out) = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindProgressDialog()
-{
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), &MatchProgressDialog, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 using ProgressDialog = EditorPage;
 
 TEST_F(ProgressDialog, StaysHiddenUpTo20480Bytes)
@@ -44,67 +15,82 @@ TEST_F(ProgressDialog, StaysHiddenUpTo20480Bytes)
     std::string text(20480, '#');
     text[20478] = '\r';
     text[20479] = '\n';
-    ASSERT_TRUE(testfiles::WriteBytes(m_folder / L"hosts", text));
-    const HWND page = Open(false);
-    ASSERT_TRUE(page);
-    const HWND toolbar = FindToolbar(page);
-    bool everShown = false;
-    ASSERT_TRUE(PumpUntil([&] {
-        const HWND dialog = FindProgressDialog();
-        everShown = everShown || (dialog && IsWindowVisible(dialog));
-        return IsButtonEnabled(toolbar, ID_REFRESH);
-    }));
-    EXPECT_FALSE(everShown);
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), text));
+    ASSERT_TRUE(m_norvik.Init(&m_host, &m_host));
+    // Every show passes through the dialog's window on this thread, and ends before the load.
+    int shown = 0;
+    const CWindowSpy spy(FindProgressDialog(), [&shown](UINT message, WPARAM, LPARAM lParam) {
+        if (message == WM_WINDOWPOSCHANGED && (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW))
+            ++shown;
+    });
+    ASSERT_TRUE(spy.IsSet());
+    ASSERT_TRUE(ActivatePage());
+    EXPECT_EQ(0, shown);
+
+    // One byte more shows it.
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), text + "#"));
+    ClickButton(m_toolbar, ID_REFRESH);
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_EQ(1, shown);
 }
 
 TEST_F(ProgressDialog, ShowsCentredOverThePageForALargeFileAndCancelStopsTheLoad)
 {
-    ASSERT_TRUE(testfiles::WriteBytes(m_folder / L"hosts", ManyLines(600000)));
-    const auto before = testfiles::ReadBytes(m_folder / L"hosts");
-    const HWND page = Open(false);
-    ASSERT_TRUE(page);
-    const HWND toolbar = FindToolbar(page);
-    HWND dialog = nullptr;
-    ASSERT_TRUE(PumpUntil([&] {
-        dialog = FindProgressDialog();
-        return dialog && IsWindowVisible(dialog);
-    }));
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), ManyEntries(600000)));
+    const std::string before = FileBytes();
+    ASSERT_TRUE(m_norvik.Init(&m_host, &m_host));
+    // Looked at, and cancelled, while the load thread waits for the dialog: the reader has not
+    // been asked for the file yet, so it cannot have finished before the click.
+    RECT pageRect = {};
+    RECT dialogRect = {};
+    bool visible = false;
+    bool partsVisible = false;
+    std::wstring caption;
+    std::vector<UINT> enabled;
+    bool cancelled = false;
+    const CWindowSpy spy = WhenProgressShows([&](HWND dialog) {
+        GetWindowRect(m_page, &pageRect);
+        GetWindowRect(dialog, &dialogRect);
+        visible = IsWindowVisible(dialog) != FALSE;
+        partsVisible = IsWindowVisible(GetDlgItem(dialog, IDC_PROGRESS_BAR)) &&
+                       IsWindowVisible(GetDlgItem(dialog, IDC_PROGRESS_TEXT));
+        wchar_t text[64] = {};
+        GetDlgItemTextW(dialog, IDC_PROGRESS_CAPTION, text, 64);
+        caption = text;
+        enabled = EnabledButtons();
+        SendMessageW(GetDlgItem(dialog, IDC_PROGRESS_CANCEL), BM_CLICK, 0, 0);
+        cancelled = true;
+    });
+    ASSERT_TRUE(spy.IsSet());
+    ASSERT_TRUE(ActivatePage(false));
+    ASSERT_TRUE(PumpUntil([&] { return cancelled; }));
 
-    RECT pageRect;
-    RECT dialogRect;
-    GetWindowRect(page, &pageRect);
-    GetWindowRect(dialog, &dialogRect);
+    EXPECT_TRUE(visible);
     const int width = dialogRect.right - dialogRect.left;
     const int height = dialogRect.bottom - dialogRect.top;
     EXPECT_EQ(pageRect.left + (pageRect.right - pageRect.left) / 2 - width / 2, dialogRect.left);
     EXPECT_EQ(pageRect.top + (pageRect.bottom - pageRect.top) / 2 - height / 2, dialogRect.top);
-    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_PROGRESS_BAR)));
-    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_PROGRESS_TEXT)));
-    wchar_t caption[64] = {};
-    GetDlgItemTextW(dialog, IDC_PROGRESS_CAPTION, caption, 64);
-    EXPECT_STREQ(L"Hosts file loading progress...", caption);
-    EXPECT_TRUE(IsButtonEnabled(toolbar, ID_ABOUT));
-    EXPECT_FALSE(IsButtonEnabled(toolbar, ID_REFRESH));
+    EXPECT_TRUE(partsVisible);
+    EXPECT_EQ(L"Hosts file loading progress...", caption);
+    EXPECT_EQ(std::vector<UINT>{ID_ABOUT}, enabled);
 
-    SendMessageW(GetDlgItem(dialog, IDC_PROGRESS_CANCEL), BM_CLICK, 0, 0);
-    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(dialog) && IsButtonEnabled(toolbar, ID_REFRESH); }));
+    const HWND dialog = FindProgressDialog();
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(dialog) && IsButtonEnabled(m_toolbar, ID_REFRESH); }));
     // A cancelled load leaves nothing of itself and touches no file.
-    EXPECT_FALSE(IsButtonEnabled(toolbar, ID_ADD_RECORD));
-    EXPECT_FALSE(IsButtonEnabled(toolbar, ID_VIEW_AS_TEXT));
-    EXPECT_EQ(0, static_cast<int>(SendMessageW(GetDlgItem(page, IDC_HOSTS_TABLE), LVM_GETITEMCOUNT, 0, 0)));
-    EXPECT_EQ(before, testfiles::ReadBytes(m_folder / L"hosts"));
+    EXPECT_FALSE(IsButtonEnabled(m_toolbar, ID_ADD_RECORD)) << "the load was not cancelled";
+    EXPECT_FALSE(IsButtonEnabled(m_toolbar, ID_VIEW_AS_TEXT));
+    EXPECT_EQ(0, TableRows());
+    EXPECT_EQ(before, FileBytes());
     // No read-failure message: a cancel is not an error.
-    EXPECT_EQ(nullptr, FindWindowW(L"#32770", L"Error"));
+    EXPECT_EQ(0u, m_boxes.Count());
 }
 
 TEST_F(ProgressDialog, TheBarCountsLinesBeyond65535AndEndsFull)
 {
-    ASSERT_TRUE(testfiles::WriteBytes(m_folder / L"hosts", ManyLines(100000)));
-    const HWND page = Open(false);
-    ASSERT_TRUE(page);
-    ASSERT_TRUE(PumpUntil([page] { return IsButtonEnabled(FindToolbar(page), ID_REFRESH); }));
-    PumpPending();
-    HWND dialog = FindProgressDialog();
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), ManyEntries(100000)));
+    ASSERT_TRUE(Open());
+    // The reader's last report was posted before the load ended.
+    const HWND dialog = FindProgressDialog();
     ASSERT_TRUE(dialog);
     const HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
     EXPECT_EQ(100000, SendMessageW(bar, PBM_GETRANGE, FALSE, 0));

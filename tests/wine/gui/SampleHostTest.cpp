@@ -12,40 +12,32 @@ const char kFile[] = "# office hosts\r\n"
                      "::1 localhost\r\n"
                      "#10.1.2.4 scanner\r\n";
 
-struct FoundWindow
+struct WindowSearch
 {
     DWORD process;
     const wchar_t* className;
-    HWND hwnd;
+    HWND found;
 };
 
 BOOL CALLBACK MatchProcessWindow(HWND hwnd, LPARAM data)
 {
-    auto& found = *reinterpret_cast<FoundWindow*>(data);
-    DWORD process = 0;
-    GetWindowThreadProcessId(hwnd, &process);
-    wchar_t className[64] = {};
-    GetClassNameW(hwnd, className, 64);
-    if (process == found.process && IsWindowVisible(hwnd) && std::wstring(className) == found.className)
-    {
-        found.hwnd = hwnd;
-        return FALSE;
-    }
-    return TRUE;
+    auto& search = *reinterpret_cast<WindowSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    if (owner != search.process || !IsWindowVisible(hwnd) || std::wstring(name) != search.className)
+        return TRUE;
+    search.found = hwnd;
+    return FALSE;
 }
 
+// A visible window of the class in that process.
 HWND FindProcessWindow(DWORD process, const wchar_t* className)
 {
-    FoundWindow found = {process, className, nullptr};
-    EnumWindows(&MatchProcessWindow, reinterpret_cast<LPARAM>(&found));
-    return found.hwnd;
-}
-
-// Waits, answering this thread's sent messages, until `done` holds or `timeoutMs` passes.
-template <class Done>
-bool WaitFor(Done done, DWORD timeoutMs = 20000)
-{
-    return PumpUntil([&] { return done(); }, timeoutMs);
+    WindowSearch search = {process, className, nullptr};
+    EnumWindows(&MatchProcessWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 void PostClick(HWND window, LPARAM point, bool twice)
@@ -59,34 +51,31 @@ void PostClick(HWND window, LPARAM point, bool twice)
     }
 }
 
-// LVM_GETSUBITEMRECT on a list of another process: the rectangle has to live in that process.
-bool RemoteSubItemRect(HANDLE process, HWND list, int row, int column, RECT& rect)
+// A rectangle that a control of another process writes: it has to live in that process.
+// `rect` goes in as the message wants it and comes back as the control gives it.
+bool RemoteRect(HANDLE process, HWND control, UINT message, WPARAM wParam, RECT& rect)
 {
     void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
     if (!remote)
         return false;
-    rect = {};
-    rect.top = column;
-    rect.left = LVIR_BOUNDS;
     SIZE_T done = 0;
     const bool ok = WriteProcessMemory(process, remote, &rect, sizeof(rect), &done) &&
-                    SendMessageW(list, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(remote)) &&
+                    SendMessageW(control, message, wParam, reinterpret_cast<LPARAM>(remote)) &&
                     ReadProcessMemory(process, remote, &rect, sizeof(rect), &done);
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     return ok;
 }
 
-bool RemoteButtonRect(HANDLE process, HWND toolbar, UINT id, RECT& rect)
+// Ends the host process when the test leaves it running, before the test's folder goes.
+struct CProcessEnd
 {
-    void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
-    if (!remote)
-        return false;
-    SIZE_T done = 0;
-    const bool ok = SendMessageW(toolbar, TB_GETRECT, id, reinterpret_cast<LPARAM>(remote)) &&
-                    ReadProcessMemory(process, remote, &rect, sizeof(rect), &done);
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    return ok;
-}
+    HANDLE process;
+    ~CProcessEnd()
+    {
+        if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT && TerminateProcess(process, 1))
+            WaitForSingleObject(process, 10000);
+    }
+};
 
 using SampleHost = EditorPage;
 } // namespace
@@ -106,28 +95,29 @@ TEST_F(SampleHost, TheRoadOfOneEdit)
                                &startup, &info));
     const CKernelHandle process(info.hProcess);
     const CKernelHandle thread(info.hThread);
+    const CProcessEnd end{process.Get()};
 
     HWND host = nullptr;
     HWND table = nullptr;
     HWND toolbar = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(PumpUntil([&] {
         host = FindProcessWindow(info.dwProcessId, L"NorvikSampleHost");
         const HWND page = host ? FindWindowExW(host, nullptr, L"#32770", nullptr) : nullptr;
         table = page ? GetDlgItem(page, IDC_HOSTS_TABLE) : nullptr;
         toolbar = page ? FindToolbar(page) : nullptr;
         return table && toolbar && IsButtonEnabled(toolbar, ID_REFRESH) &&
                SendMessageW(table, LVM_GETITEMCOUNT, 0, 0) == 3;
-    }));
+    }, 20000));
 
     // A double click on the printer's row opens Edit record with its values.
-    RECT cell = {};
-    ASSERT_TRUE(RemoteSubItemRect(process.Get(), table, 1, 2, cell));
+    RECT cell = {LVIR_BOUNDS, 2, 0, 0};
+    ASSERT_TRUE(RemoteRect(process.Get(), table, LVM_GETSUBITEMRECT, 1, cell));
     PostClick(table, MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2), true);
     HWND dialog = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(PumpUntil([&] {
         dialog = FindProcessWindow(info.dwProcessId, L"#32770");
         return dialog && GetDlgItem(dialog, IDC_RECORD_HOST);
-    }));
+    }, 20000));
     wchar_t text[128] = {};
     GetWindowTextW(dialog, text, 128);
     EXPECT_STREQ(L"Edit record", text);
@@ -135,16 +125,16 @@ TEST_F(SampleHost, TheRoadOfOneEdit)
     EXPECT_STREQ(L"printer", text);
 
     SetDlgItemTextW(dialog, IDC_RECORD_HOST, L"printer.office.lan");
-    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }));
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, 20000));
     SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 20000));
 
     // Save changes, as the toolbar button is clicked.
-    ASSERT_TRUE(WaitFor([&] { return IsButtonEnabled(toolbar, ID_SAVE_CHANGES); }));
+    ASSERT_TRUE(PumpUntil([&] { return IsButtonEnabled(toolbar, ID_SAVE_CHANGES); }, 20000));
     RECT button = {};
-    ASSERT_TRUE(RemoteButtonRect(process.Get(), toolbar, ID_SAVE_CHANGES, button));
+    ASSERT_TRUE(RemoteRect(process.Get(), toolbar, TB_GETRECT, ID_SAVE_CHANGES, button));
     PostClick(toolbar, MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2), false);
-    ASSERT_TRUE(WaitFor([&] { return !IsButtonEnabled(toolbar, ID_SAVE_CHANGES); }));
+    ASSERT_TRUE(PumpUntil([&] { return !IsButtonEnabled(toolbar, ID_SAVE_CHANGES); }, 20000));
 
     // The edited entry in its canonical form, every other line as it was.
     EXPECT_EQ("# office hosts\r\n"

@@ -7,49 +7,53 @@ const wchar_t kReadOnlyQuestion[] = L"Hosts file is \"read-only\". Ignore and sa
 const wchar_t kSwitchPrompt[] =
     L"Hosts file (and/or its \"read-only\" attribute) was changed. Save changes before switching?";
 
-using SaveFlow = EditorPage;
+class SaveFlow : public EditorPage
+{
+protected:
+    // Selects the row and flips it with Space, as a user does.
+    void ToggleRow(int row)
+    {
+        SelectOnly(row);
+        SetFocus(Table());
+        PressKey(VK_SPACE);
+    }
+};
 
 DWORD Attributes(const std::wstring& path)
 {
     return GetFileAttributesW(path.c_str());
 }
 
-FILETIME WriteTime(const std::wstring& path)
+ULONGLONG WriteTime(const std::wstring& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
-    return data.ftLastWriteTime;
+    return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
 }
 
-bool operator==(const FILETIME& a, const FILETIME& b)
+// Dates the file back to 2001, so that a write at any moment of the test shows in its time.
+bool Backdate(const std::wstring& path)
 {
-    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+    const SYSTEMTIME old = {2001, 1, 1, 1, 12, 0, 0, 0};
+    FILETIME time = {};
+    const CFileHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
+    return file && SystemTimeToFileTime(&old, &time) && SetFileTime(file.Get(), nullptr, nullptr, &time);
 }
 
-// Selects the row and flips it with Space, as a user does.
-void ToggleRow(HWND table, int row)
-{
-    LVITEMW item = {};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(table, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(table, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-    SetFocus(table);
-    PressKey(VK_SPACE);
-}
 } // namespace
 
 TEST_F(SaveFlow, NothingChangedWritesNothingAndAMissingFileIsWrittenFromTheRecords)
 {
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kFile));
+    ASSERT_TRUE(Backdate(HostsPath()));
     ASSERT_TRUE(SetFileAttributesW(HostsPath().c_str(), FILE_ATTRIBUTE_HIDDEN));
     ASSERT_TRUE(Open());
-    const FILETIME before = WriteTime(HostsPath());
+    const ULONGLONG before = WriteTime(HostsPath());
     const DWORD attributes = Attributes(HostsPath());
     ASSERT_TRUE(attributes & FILE_ATTRIBUTE_HIDDEN);
-    Sleep(20);
     EXPECT_EQ(1, m_norvik.SaveHosts());
-    EXPECT_TRUE(WriteTime(HostsPath()) == before);
+    EXPECT_EQ(before, WriteTime(HostsPath()));
     EXPECT_EQ(attributes, Attributes(HostsPath()));
     EXPECT_EQ(kFile, FileBytes());
 
@@ -67,7 +71,7 @@ TEST_F(SaveFlow, AReadOnlyFileIsWrittenOnlyAfterYesAndStaysReadOnly)
     ASSERT_TRUE(SetFileAttributesW(HostsPath().c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
     ASSERT_TRUE(Open());
     EXPECT_EQ(BST_CHECKED, SendMessageW(ReadOnlyBox(), BM_GETCHECK, 0, 0));
-    ToggleRow(Table(), 0);
+    ToggleRow(0);
 
     m_boxes.QueueAnswer(IDNO);
     EXPECT_EQ(0, m_norvik.SaveHosts());
@@ -90,8 +94,9 @@ TEST_F(SaveFlow, AReadOnlyFileIsWrittenOnlyAfterYesAndStaysReadOnly)
 TEST_F(SaveFlow, TheReadOnlyBoxAloneChangesOnlyTheAttribute)
 {
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kFile));
+    ASSERT_TRUE(Backdate(HostsPath()));
     ASSERT_TRUE(Open());
-    const FILETIME before = WriteTime(HostsPath());
+    const ULONGLONG before = WriteTime(HostsPath());
     struct BoxCase
     {
         UINT check;
@@ -103,12 +108,12 @@ TEST_F(SaveFlow, TheReadOnlyBoxAloneChangesOnlyTheAttribute)
         SendMessageW(ReadOnlyBox(), BM_CLICK, 0, 0);
         ASSERT_EQ(c.check, SendMessageW(ReadOnlyBox(), BM_GETCHECK, 0, 0));
         EXPECT_EQ(1, m_norvik.IsHostsChanged());
-        EXPECT_TRUE(PumpUntil([this] { return IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES); }, 2000));
+        ASSERT_TRUE(PumpUntil([this] { return IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES); }, 2000));
         ClickButton(m_toolbar, ID_SAVE_CHANGES);
         EXPECT_EQ(c.attributes, Attributes(HostsPath()));
         EXPECT_EQ(0, m_norvik.IsHostsChanged());
     }
-    EXPECT_TRUE(WriteTime(HostsPath()) == before);
+    EXPECT_EQ(before, WriteTime(HostsPath()));
     EXPECT_EQ(kFile, FileBytes());
     EXPECT_EQ(0u, m_boxes.Count());
 }
@@ -117,7 +122,7 @@ TEST_F(SaveFlow, AWriteFailureIsReportedAndTheOldFileKept)
 {
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kFile));
     ASSERT_TRUE(Open());
-    ToggleRow(Table(), 0);
+    ToggleRow(0);
     m_boxes.QueueAnswer(IDOK);
     {
         const CFileHandle held = testfiles::HoldOpen(HostsPath(), GENERIC_READ, FILE_SHARE_READ);
@@ -146,7 +151,7 @@ TEST_F(SaveFlow, SwitchingViewsAsksAboutPendingChanges)
     EXPECT_EQ(0u, m_boxes.Count());
 
     // Cancel: the view and the change stay.
-    ToggleRow(Table(), 0);
+    ToggleRow(0);
     m_boxes.QueueAnswer(IDCANCEL);
     ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
     ASSERT_EQ(1u, m_boxes.Count());
@@ -175,7 +180,7 @@ TEST_F(SaveFlow, SwitchingViewsAsksAboutPendingChanges)
     EXPECT_TRUE(IsButtonChecked(m_toolbar, ID_VIEW_AS_TABLE));
 
     // Yes saves, and the other view then shows what was written.
-    ToggleRow(Table(), 2);
+    ToggleRow(2);
     m_boxes.QueueAnswer(IDYES);
     ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
     ASSERT_TRUE(WaitForLoad());
@@ -193,7 +198,7 @@ TEST_F(SaveFlow, ASaveInTheTextViewIsReloadedIntoTheTableOnTheNextSwitchOnly)
     ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
     SendMessageW(TextEdit(), EM_SETSEL, 0, -1);
     SendMessageW(TextEdit(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"10.1.1.1 new # typed\r\n# tail"));
-    EXPECT_TRUE(PumpUntil([this] { return IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES); }, 2000));
+    ASSERT_TRUE(PumpUntil([this] { return IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES); }, 2000));
     PressKey('S', {VK_LCONTROL});
     EXPECT_EQ("10.1.1.1 new # typed\r\n# tail", FileBytes());
 
@@ -206,7 +211,9 @@ TEST_F(SaveFlow, ASaveInTheTextViewIsReloadedIntoTheTableOnTheNextSwitchOnly)
     // No save since that load: switching back does not load again (the file changed behind).
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), "10.9.9.9 other"));
     ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
-    PumpUntil([] { return false; }, 300);
+    ASSERT_TRUE(IsButtonChecked(m_toolbar, ID_VIEW_AS_TEXT));
+    // A load the switch started would run still, or would have shown the new text by now.
+    EXPECT_TRUE(IsButtonEnabled(m_toolbar, ID_REFRESH));
     EXPECT_EQ(L"10.1.1.1 new # typed\r\n# tail", TextViewText());
     EXPECT_EQ(0u, m_boxes.Count());
 }
@@ -215,7 +222,7 @@ TEST_F(SaveFlow, DeactivateDiscardsAndRefreshAsksFirst)
 {
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kFile));
     ASSERT_TRUE(Open());
-    ToggleRow(Table(), 1);
+    ToggleRow(1);
     EXPECT_EQ(1, m_norvik.IsHostsChanged());
     m_norvik.Deactivate();
     EXPECT_EQ(0, m_norvik.IsHostsChanged());
@@ -225,7 +232,7 @@ TEST_F(SaveFlow, DeactivateDiscardsAndRefreshAsksFirst)
     // Refresh with a change: Cancel keeps it, No drops it and reloads.
     const RECT page = m_window.PageRect();
     ASSERT_EQ(m_page, m_norvik.Activate(m_window.Hwnd(), page.left, page.top, page.right, page.bottom));
-    ToggleRow(Table(), 1);
+    ToggleRow(1);
     m_boxes.QueueAnswer(IDCANCEL);
     SetFocus(Table());
     PressKey(VK_F5);
@@ -288,18 +295,22 @@ TEST_F(SaveFlow, WithoutAHostsPathTheLoadFailsOnceAndRefreshStaysUsable)
 
 TEST_F(SaveFlow, ClosingDuringALargeLoadReturnsAndLeavesTheFileAlone)
 {
-    std::string file;
-    for (int i = 0; i < 300000; ++i)
-        file += "0.0.0.0 ad" + std::to_string(i) + ".example\r\n";
+    const std::string file = ManyEntries(300000);
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), file));
-    ASSERT_TRUE(Open(false));
-    // Closed while the reader is at work, with the progress dialog up.
-    ASSERT_TRUE(PumpUntil([] { return IsWindowVisible(FindWindowW(nullptr, L"Please wait...")) != FALSE; }));
+    ASSERT_TRUE(m_norvik.Init(&m_host, &m_host));
+    bool shown = false;
+    const CWindowSpy spy = WhenProgressShows([&shown](HWND) { shown = true; });
+    ASSERT_TRUE(spy.IsSet());
+    ASSERT_TRUE(ActivatePage(false));
+    // Closed as soon as the load thread has shown the dialog and goes on to ask the reader.
+    ASSERT_TRUE(PumpUntil([&shown] { return shown; }));
     EXPECT_EQ(0, m_norvik.IsHostsChanged());
     m_norvik.CloseHostEditor();
-    EXPECT_TRUE(PumpUntil([this] { return EnabledButtons() == std::vector<UINT>{ID_REFRESH, ID_SELECT_SKIN, ID_ABOUT}; }));
+    EXPECT_EQ(0, TableRows()) << "the load ended before the close";
+    EXPECT_TRUE(
+        PumpUntil([this] { return EnabledButtons() == std::vector<UINT>{ID_REFRESH, ID_SELECT_SKIN, ID_ABOUT}; }));
     // The page goes with the next Init, which must not wait for anything either.
-    EXPECT_FALSE(IsWindowVisible(FindWindowW(nullptr, L"Please wait...")));
+    EXPECT_FALSE(IsWindowVisible(FindProgressDialog()));
     m_norvik.Init(nullptr, nullptr);
     EXPECT_FALSE(IsWindow(m_page));
     EXPECT_EQ(file, FileBytes());

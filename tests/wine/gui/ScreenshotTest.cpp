@@ -2,11 +2,9 @@
 // enables these tests and turns the bitmaps into PNG files.
 #include "EditorPage.h"
 
-
 namespace
 {
 using Screenshots = EditorPage;
-
 
 std::string SampleFile(int entries)
 {
@@ -26,9 +24,7 @@ TEST_F(Screenshots, DISABLED_TableTextAndProgress)
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), SampleFile(40)));
     ASSERT_TRUE(Open());
     SetFocus(Table());
-    LVITEMW item = {};
-    item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(Table(), LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&item));
+    SelectOnly(2);
     SaveScreen("table-view");
 
     ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
@@ -37,7 +33,8 @@ TEST_F(Screenshots, DISABLED_TableTextAndProgress)
 
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), SampleFile(3000000)));
     ClickButton(m_toolbar, ID_REFRESH);
-    const HWND progress = FindWindowW(nullptr, L"Please wait...");
+    const HWND progress = FindProgressDialog();
+    ASSERT_TRUE(progress);
     // The bar moves only while lines are parsed, after the whole file was read; the reader then
     // posts faster than a pump drains, so look after every single message.
     const ULONGLONG end = GetTickCount64() + 60000;
@@ -58,5 +55,5 @@ TEST_F(Screenshots, DISABLED_TableTextAndProgress)
     ASSERT_TRUE(moving);
     SaveScreen("progress-dialog", 0);
 
-    WaitForLoad();
+    ASSERT_TRUE(WaitForLoad());
 }

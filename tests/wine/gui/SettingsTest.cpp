@@ -42,9 +42,6 @@ protected:
 
     std::wstring SettingsPath() const { return m_host.settingsFolder + kSettingsName; }
 
-    // Init, Activate and wait for the first load; `host` null gives the editor no host.
-    bool Open(CTestEditorHost* host) { return OpenFor(host) && WaitForLoad(); }
-
     // Clicks Select skin and answers the open-file dialog with `path` (empty: Cancel);
     // returns the file name the dialog offered when it was answered.
     std::wstring ChooseSkin(const std::wstring& path)
@@ -63,10 +60,10 @@ protected:
             answered = text;
             PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(path.empty() ? IDCANCEL : IDOK, BN_CLICKED), 0);
         });
+        // The dialog is modal: it has come and gone when the click returns.
         ClickButton(m_toolbar, ID_SELECT_SKIN);
-        PumpUntil([&] { return done; }, 5000);
-        PumpPending();
         m_boxes.OnOtherDialog(nullptr);
+        EXPECT_TRUE(done) << "no file dialog";
         return answered;
     }
 };
@@ -110,8 +107,8 @@ TEST_F(Settings, StartReadsTheFileAndReplacesABadOneWithDefaults)
         }
         m_boxes.Reset();
         m_boxes.QueueAnswer(IDOK);
-        CTestEditorHost host = m_host;
-        ASSERT_TRUE(m_norvik.Init(&host, &host));
+        m_host.appliedSkins.clear();
+        ASSERT_TRUE(m_norvik.Init(&m_host, &m_host));
         const std::vector<SeenMessageBox> seen = m_boxes.Seen();
         if (c.message)
         {
@@ -124,15 +121,12 @@ TEST_F(Settings, StartReadsTheFileAndReplacesABadOneWithDefaults)
         {
             EXPECT_TRUE(seen.empty());
         }
-        EXPECT_EQ(c.applied, host.appliedSkins);
+        EXPECT_EQ(c.applied, m_host.appliedSkins);
         EXPECT_EQ(c.after, testfiles::ReadBytes(SettingsPath()));
 
-        const RECT page = m_window.PageRect();
-        const HWND form = m_norvik.Activate(m_window.Hwnd(), page.left, page.top, page.right, page.bottom);
-        const HWND toolbar = FindToolbar(form);
-        ASSERT_TRUE(PumpUntil([&] { return IsButtonEnabled(toolbar, ID_REFRESH); }));
-        EXPECT_EQ(c.resetEnabled, IsButtonEnabled(toolbar, ID_RESET_SKIN));
-        EXPECT_TRUE(IsButtonEnabled(toolbar, ID_SELECT_SKIN));
+        ASSERT_TRUE(ActivatePage());
+        EXPECT_EQ(c.resetEnabled, IsButtonEnabled(m_toolbar, ID_RESET_SKIN));
+        EXPECT_TRUE(IsButtonEnabled(m_toolbar, ID_SELECT_SKIN));
         m_norvik.CloseHostEditor();
         m_norvik.Init(nullptr, nullptr);
         EXPECT_EQ(c.after, testfiles::ReadBytes(SettingsPath()));
@@ -143,7 +137,7 @@ TEST_F(Settings, AResetIsWrittenAtCloseAndDropsExtraBytes)
 {
     const std::wstring skin = L"C:\\skins\\Blue.msstyles";
     ASSERT_TRUE(testfiles::WriteBytes(SettingsPath(), SettingsBytes(1, 0, skin, "tail")));
-    ASSERT_TRUE(Open(&m_host));
+    ASSERT_TRUE(OpenFor(&m_host));
     EXPECT_EQ(std::vector<std::wstring>{skin}, m_host.appliedSkins);
 
     m_boxes.QueueAnswer(IDOK);
@@ -154,7 +148,7 @@ TEST_F(Settings, AResetIsWrittenAtCloseAndDropsExtraBytes)
     EXPECT_EQ(L"Information", seen[0].caption);
     EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONINFORMATION), seen[0].flags);
     // Nothing changes until the editor closes, and no new skin can be chosen meanwhile.
-    PumpUntil([this] { return !IsButtonEnabled(m_toolbar, ID_SELECT_SKIN); }, 2000);
+    EXPECT_TRUE(PumpUntil([this] { return !IsButtonEnabled(m_toolbar, ID_SELECT_SKIN); }, 2000));
     EXPECT_FALSE(IsButtonEnabled(m_toolbar, ID_RESET_SKIN));
     EXPECT_FALSE(IsButtonEnabled(m_toolbar, ID_SELECT_SKIN));
     EXPECT_EQ(SettingsBytes(1, 0, skin, "tail"), testfiles::ReadBytes(SettingsPath()));
@@ -171,7 +165,7 @@ TEST_F(Settings, TheFileNameIsGluedToAFolderWithoutABackslash)
     const std::wstring glued = m_folder / (std::wstring(L"cfg") + kSettingsName);
     ASSERT_TRUE(testfiles::WriteBytes(glued, std::string("\0\0\0\0", 4)));
     m_boxes.QueueAnswer(IDOK);
-    ASSERT_TRUE(Open(&m_host));
+    ASSERT_TRUE(OpenFor(&m_host));
     ASSERT_EQ(1u, m_boxes.Count());
     EXPECT_EQ(kOldVersion, m_boxes.Seen()[0].text);
     EXPECT_EQ(kDefaults, testfiles::ReadBytes(glued));
@@ -182,7 +176,7 @@ TEST_F(Settings, ASkinChosenInTheFileDialogIsStoredAndApplied)
 {
     const std::wstring blue = m_folder / L"Blue.msstyles";
     ASSERT_TRUE(testfiles::WriteBytes(blue, "skin"));
-    ASSERT_TRUE(Open(&m_host));
+    ASSERT_TRUE(OpenFor(&m_host));
     EXPECT_FALSE(IsButtonEnabled(m_toolbar, ID_RESET_SKIN));
 
     ASSERT_EQ(blue, ChooseSkin(blue));
@@ -225,7 +219,7 @@ TEST_F(Settings, OneMissingFolderLevelIsMadeTwoAreNot)
         SCOPED_TRACE(testfiles::Narrow(c.folder).substr(0, 20));
         m_host.settingsFolder = m_folder / c.folder + L"\\";
         m_host.appliedSkins.clear();
-        ASSERT_TRUE(Open(&m_host));
+        ASSERT_TRUE(OpenFor(&m_host));
         ASSERT_EQ(skin, ChooseSkin(skin));
         // A write that fails is silent: the skin is applied all the same.
         EXPECT_EQ(std::vector<std::wstring>{skin}, m_host.appliedSkins);
@@ -241,7 +235,7 @@ TEST_F(Settings, OneMissingFolderLevelIsMadeTwoAreNot)
 TEST_F(Settings, WithoutAHostNothingIsReadOrWritten)
 {
     ASSERT_TRUE(testfiles::WriteBytes(SettingsPath(), SettingsBytes(1, 0, L"C:\\x.cjstyles")));
-    ASSERT_TRUE(Open(nullptr));
+    ASSERT_TRUE(OpenFor(nullptr));
     EXPECT_FALSE(IsButtonEnabled(m_toolbar, ID_RESET_SKIN));
     EXPECT_TRUE(IsButtonEnabled(m_toolbar, ID_SELECT_SKIN));
     EXPECT_EQ(0u, m_boxes.Count());

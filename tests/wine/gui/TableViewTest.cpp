@@ -38,24 +38,8 @@ TEST_F(TableView, ShowsEachEntryOnceWithTheCheckboxTickedWhenEnabled)
 
 namespace
 {
-// Notes the keys that reach the list itself.
-LRESULT CALLBACK KeySpy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR keys)
-{
-    if (message == WM_KEYDOWN)
-        reinterpret_cast<std::vector<WPARAM>*>(keys)->push_back(wParam);
-    return DefSubclassProc(hwnd, message, wParam, lParam);
-}
-
-void SetRowState(HWND table, int row, UINT state, UINT mask)
-{
-    LVITEMW item = {};
-    item.stateMask = mask;
-    item.state = state;
-    SendMessageW(table, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-}
-
 // A click at the middle of a cell, as the mouse gives it.
-void ClickCell(HWND table, int row, int column, bool twice = false)
+void ClickCell(HWND table, int row, int column)
 {
     RECT cell = {};
     cell.top = column;
@@ -67,11 +51,6 @@ void ClickCell(HWND table, int row, int column, bool twice = false)
     const LPARAM point = MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
     PostMessageW(table, WM_LBUTTONDOWN, MK_LBUTTON, point);
     PostMessageW(table, WM_LBUTTONUP, 0, point);
-    if (twice)
-    {
-        PostMessageW(table, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
-        PostMessageW(table, WM_LBUTTONUP, 0, point);
-    }
     PumpPending();
 }
 
@@ -82,9 +61,9 @@ TEST_F(TableView, SpaceFlipsEachSelectedRowAndKeepsSelectionAndFocus)
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kEntries));
     ASSERT_TRUE(Open());
     const HWND table = Table();
-    SetRowState(table, 0, LVIS_SELECTED, LVIS_SELECTED);
-    SetRowState(table, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    SetRowState(table, 2, LVIS_SELECTED, LVIS_SELECTED);
+    SetRowState(0, LVIS_SELECTED, LVIS_SELECTED);
+    SetRowState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SetRowState(2, LVIS_SELECTED, LVIS_SELECTED);
     SetFocus(table);
     ASSERT_EQ((std::vector<bool>{true, false, true, true}), TickedRows());
     EXPECT_FALSE(IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES));
@@ -103,7 +82,7 @@ TEST_F(TableView, SpaceFlipsEachSelectedRowAndKeepsSelectionAndFocus)
     EXPECT_EQ(0, m_norvik.IsHostsChanged());
 
     // Nothing selected: nothing changes.
-    SetRowState(table, -1, 0, LVIS_SELECTED);
+    SetRowState(-1, 0, LVIS_SELECTED);
     PressKey(VK_SPACE);
     EXPECT_EQ((std::vector<bool>{true, false, true, true}), TickedRows());
     EXPECT_TRUE(SelectedRows().empty());
@@ -114,7 +93,7 @@ TEST_F(TableView, AClickInTheEnabledCellTogglesAndSelectsOnlyThatRow)
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kEntries));
     ASSERT_TRUE(Open());
     const HWND table = Table();
-    SetRowState(table, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SetRowState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 
     ClickCell(table, 1, 0);
     EXPECT_EQ((std::vector<bool>{true, true, true, true}), TickedRows());
@@ -143,9 +122,14 @@ TEST_F(TableView, ClipboardAndSelectAllKeysNeverReachTheList)
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kEntries));
     ASSERT_TRUE(Open());
     const HWND table = Table();
+    // The keys that reach the list itself.
     std::vector<WPARAM> seen;
-    SetWindowSubclass(table, &KeySpy, 1, reinterpret_cast<DWORD_PTR>(&seen));
-    SetRowState(table, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    const CWindowSpy spy(table, [&seen](UINT message, WPARAM key, LPARAM) {
+        if (message == WM_KEYDOWN)
+            seen.push_back(key);
+    });
+    ASSERT_TRUE(spy.IsSet());
+    SetRowState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     SetFocus(table);
 
     struct KeyCase
@@ -166,7 +150,6 @@ TEST_F(TableView, ClipboardAndSelectAllKeysNeverReachTheList)
     PressKey('A');
     PressKey('C');
     PressKey('V');
-    RemoveWindowSubclass(table, &KeySpy, 1);
     std::vector<WPARAM> keys;
     for (WPARAM key : seen)
     {
