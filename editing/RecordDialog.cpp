@@ -289,6 +289,10 @@ void CRecordDialog::HideTip()
 
 void CRecordDialog::OnOK()
 {
+    // Enter asks the dialog manager for the default button by id, and Wine finds id 1 on a
+    // field of the address control first: its IDOK comes while OK itself is disabled.
+    if (!IsWindowEnabled(Item(IDOK)))
+        return;
     UpdateData(false);
     EndDialog(IDOK);
 }
