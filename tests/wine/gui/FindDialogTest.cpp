@@ -1,22 +1,7 @@
-#include "EditorPage.h"
-
-#include <functional>
+#include "FindPage.h"
 
 namespace
 {
-// Hosts containing "hit" in rows 1, 3, 4 and 6; row 5 has it only in its comment.
-const char kEntries[] = "# find\r\n"
-                        "10.0.0.10 start # first\r\n"
-                        "10.0.0.11 hit-one\r\n"
-                        "10.0.0.12 other\r\n"
-                        "10.0.0.13 hit-three # near by\r\n"
-                        "10.0.0.14 hit-four\r\n"
-                        "10.0.0.15 other # hit\r\n"
-                        "10.0.0.16 hit-six\r\n";
-
-class FindDialog;
-FindDialog* g_driver = nullptr;
-
 // A control as the template describes it, in dialog units.
 struct TemplateControl
 {
@@ -28,181 +13,64 @@ struct TemplateControl
     DWORD typeBits; // BS_TYPEMASK value for buttons, else 0
 };
 
-class FindDialog : public EditorPage
+void ExpectLayout(HWND dialog, SIZE size, const std::vector<TemplateControl>& controls)
 {
-protected:
-    void SetUp() override
+    RECT client = {0, 0, size.cx, size.cy};
+    MapDialogRect(dialog, &client);
+    RECT actual = {};
+    GetClientRect(dialog, &actual);
+    EXPECT_EQ(client.right, actual.right);
+    EXPECT_EQ(client.bottom, actual.bottom);
+    HWND child = GetWindow(dialog, GW_CHILD);
+    for (const TemplateControl& c : controls)
     {
-        EditorPage::SetUp();
-        ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kEntries));
-        ASSERT_TRUE(Open());
-        ASSERT_EQ(7, TableRows());
-    }
-
-    // Runs `open`; once the find dialog it brings up is active, `script` runs inside its modal
-    // loop. A dialog the script leaves open is cancelled. Returns whether a dialog came up.
-    bool InDialog(const std::function<void()>& open, const std::function<void(HWND)>& script)
-    {
-        m_script = script;
-        m_dialog = nullptr;
-        m_ran = false;
-        g_driver = this;
-        // The dialog is activated again after each message box: only the first counts.
-        m_boxes.OnOtherDialog([this](HWND dialog) {
-            if (m_dialog)
-                return;
-            m_dialog = dialog;
-            // From the modal loop, not from inside the activation.
-            SetTimer(nullptr, 0, 10, &FindDialog::Drive);
-        });
-        open();
-        PumpUntil([this] { return m_ran && !IsWindow(m_dialog); });
-        m_boxes.OnOtherDialog(nullptr);
-        g_driver = nullptr;
-        return m_ran;
-    }
-
-    bool WithSearch(const std::function<void(HWND)>& script)
-    {
-        return InDialog([this] { ClickButton(m_toolbar, ID_SEARCH); }, script);
-    }
-
-    // The focused row, selected with `alsoSelected`, which nothing else is.
-    void FocusRow(int row, const std::vector<int>& alsoSelected = {}) const
-    {
-        LVITEMW item = {};
-        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageW(Table(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
-        item.state = LVIS_SELECTED;
-        for (int other : alsoSelected)
-            SendMessageW(Table(), LVM_SETITEMSTATE, other, reinterpret_cast<LPARAM>(&item));
-        item.state = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageW(Table(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-    }
-
-    void ShowText()
-    {
-        ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
-        ASSERT_TRUE(PumpUntil([this] { return IsWindowVisible(TextEdit()) != FALSE; }, 5000));
-    }
-
-    std::pair<DWORD, DWORD> TextSelection() const
-    {
-        DWORD start = 0;
-        DWORD end = 0;
-        SendMessageW(TextEdit(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-        return {start, end};
-    }
-
-    // Expects exactly one "Record not found" since the last Reset, and forgets it.
-    void ExpectNotFound()
-    {
-        const std::vector<SeenMessageBox> seen = m_boxes.Seen();
-        ASSERT_EQ(1u, seen.size());
-        EXPECT_EQ(L"Record not found", seen[0].text);
-        EXPECT_EQ(L"Information", seen[0].caption);
-        EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONINFORMATION), seen[0].flags);
-        m_boxes.Reset();
-    }
-
-    // Find next, with the "Record not found" that is expected answered.
-    void FindNextMissing(HWND dialog)
-    {
-        m_boxes.Reset();
-        m_boxes.QueueAnswer(IDOK);
-        ClickFindNext(dialog);
-        ExpectNotFound();
-    }
-
-    static void Type(HWND dialog, int id, const wchar_t* text) { SetDlgItemTextW(dialog, id, text); }
-    static std::wstring Field(HWND dialog, int id)
-    {
-        wchar_t text[256] = {};
-        GetDlgItemTextW(dialog, id, text, 256);
-        return text;
-    }
-    static bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-    static bool FindNextEnabled(HWND dialog) { return IsWindowEnabled(GetDlgItem(dialog, IDC_FIND_NEXT)) != FALSE; }
-    static void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-    static void ClickFindNext(HWND dialog) { Click(dialog, IDC_FIND_NEXT); }
-    static bool IsShown(HWND dialog) { return IsWindow(dialog) && IsWindowVisible(dialog); }
-    static std::wstring Caption(HWND hwnd)
-    {
-        wchar_t text[256] = {};
-        GetWindowTextW(hwnd, text, 256);
-        return text;
-    }
-
-    void ExpectLayout(HWND dialog, SIZE size, const std::vector<TemplateControl>& controls)
-    {
-        RECT client = {0, 0, size.cx, size.cy};
-        MapDialogRect(dialog, &client);
-        RECT actual = {};
-        GetClientRect(dialog, &actual);
-        EXPECT_EQ(client.right, actual.right);
-        EXPECT_EQ(client.bottom, actual.bottom);
-        HWND child = GetWindow(dialog, GW_CHILD);
-        for (const TemplateControl& c : controls)
+        SCOPED_TRACE(testfiles::Narrow(c.text));
+        ASSERT_TRUE(child);
+        wchar_t className[32] = {};
+        GetClassNameW(child, className, 32);
+        EXPECT_EQ(0, lstrcmpiW(c.className, className)) << testfiles::Narrow(className);
+        EXPECT_EQ(static_cast<WORD>(c.id), static_cast<WORD>(GetDlgCtrlID(child)));
+        EXPECT_EQ(c.text, WindowText(child));
+        RECT expected = c.rect;
+        MapDialogRect(dialog, &expected);
+        RECT rect = {};
+        GetWindowRect(child, &rect);
+        MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&rect), 2);
+        EXPECT_EQ(expected.left, rect.left);
+        EXPECT_EQ(expected.top, rect.top);
+        EXPECT_EQ(expected.right, rect.right - rect.left);
+        EXPECT_EQ(expected.bottom, rect.bottom - rect.top);
+        const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE));
+        const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_EXSTYLE));
+        // The dialog manager may turn an edit's WS_BORDER into a sunken edge.
+        DWORD required = c.style;
+        if ((required & WS_BORDER) && (exStyle & WS_EX_CLIENTEDGE))
+            required &= ~WS_BORDER;
+        EXPECT_EQ(required, style & required) << std::hex << style;
+        if (c.typeBits)
         {
-            SCOPED_TRACE(testfiles::Narrow(c.text));
-            ASSERT_TRUE(child);
-            wchar_t className[32] = {};
-            GetClassNameW(child, className, 32);
-            EXPECT_EQ(0, lstrcmpiW(c.className, className)) << testfiles::Narrow(className);
-            EXPECT_EQ(static_cast<WORD>(c.id), static_cast<WORD>(GetDlgCtrlID(child)));
-            EXPECT_EQ(c.text, Caption(child));
-            RECT expected = c.rect;
-            MapDialogRect(dialog, &expected);
-            RECT rect = {};
-            GetWindowRect(child, &rect);
-            MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&rect), 2);
-            EXPECT_EQ(expected.left, rect.left);
-            EXPECT_EQ(expected.top, rect.top);
-            EXPECT_EQ(expected.right, rect.right - rect.left);
-            EXPECT_EQ(expected.bottom, rect.bottom - rect.top);
-            const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE));
-            const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_EXSTYLE));
-            // The dialog manager may turn an edit's WS_BORDER into a sunken edge.
-            DWORD required = c.style;
-            if ((required & WS_BORDER) && (exStyle & WS_EX_CLIENTEDGE))
-                required &= ~WS_BORDER;
-            EXPECT_EQ(required, style & required) << std::hex << style;
-            if (c.typeBits)
-            {
-                EXPECT_EQ(c.typeBits, style & BS_TYPEMASK);
-            }
-            child = GetWindow(child, GW_HWNDNEXT);
+            EXPECT_EQ(c.typeBits, style & BS_TYPEMASK);
         }
-        EXPECT_FALSE(child) << "more controls than the template has";
+        child = GetWindow(child, GW_HWNDNEXT);
     }
-
-    static void CALLBACK Drive(HWND, UINT, UINT_PTR timer, DWORD)
-    {
-        FindDialog* self = g_driver;
-        // A modal dialog is shown only once its queue is empty, which a due timer is not.
-        if (self && !self->m_ran && !IsWindowVisible(self->m_dialog))
-            return;
-        KillTimer(nullptr, timer);
-        if (!self || self->m_ran)
-            return;
-        self->m_ran = true;
-        self->m_script(self->m_dialog);
-        if (IsShown(self->m_dialog))
-            PostMessageW(self->m_dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    }
-
-    std::function<void(HWND)> m_script;
-    HWND m_dialog = nullptr;
-    bool m_ran = false;
-};
+    EXPECT_FALSE(child) << "more controls than the template has";
+}
 
 const DWORD kEdit = WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
+
+struct PatternCase : NamedCase
+{
+    const wchar_t* added; // a host added through the record dialog first, as row 7
+    const wchar_t* host;  // the pattern
+    int found;            // -1: "Record not found"
+};
+using FindPattern = CaseFixture<FindDialog, PatternCase>;
 } // namespace
 
 TEST_F(FindDialog, RecordTemplateHasItsControlsWhereTheLayoutPutsThem)
 {
     ASSERT_TRUE(WithSearch([this](HWND dialog) {
-        EXPECT_EQ(L"Find", Caption(dialog));
+        EXPECT_EQ(L"Find", WindowText(dialog));
         const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE));
         const DWORD needed = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER;
         EXPECT_EQ(needed, style & needed) << std::hex << style;
@@ -232,7 +100,7 @@ TEST_F(FindDialog, TextTemplateHasItsControlsWhereTheLayoutPutsThem)
 {
     ShowText();
     ASSERT_TRUE(WithSearch([this](HWND dialog) {
-        EXPECT_EQ(L"Dialog", Caption(dialog));
+        EXPECT_EQ(L"Dialog", WindowText(dialog));
         const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE));
         const DWORD needed = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
         EXPECT_EQ(needed, style & needed) << std::hex << style;
@@ -323,7 +191,7 @@ TEST_F(FindDialog, TrailingBlanksAreTrimmedFromThePatternsAndTheFields)
         Type(dialog, IDC_FIND_ADDRESS, L"10.0.0.14 \t ");
         ClickFindNext(dialog);
         EXPECT_EQ(4, FocusedRow());
-        EXPECT_EQ(L"10.0.0.14", Field(dialog, IDC_FIND_ADDRESS));
+        EXPECT_EQ(L"10.0.0.14", ItemText(dialog, IDC_FIND_ADDRESS));
 
         // Leading blanks stay: " by" is in "near by", " by " is not.
         Type(dialog, IDC_FIND_ADDRESS, L"");
@@ -333,7 +201,7 @@ TEST_F(FindDialog, TrailingBlanksAreTrimmedFromThePatternsAndTheFields)
         Click(dialog, IDC_FIND_UP);
         ClickFindNext(dialog);
         EXPECT_EQ(3, FocusedRow());
-        EXPECT_EQ(L" by", Field(dialog, IDC_FIND_COMMENT));
+        EXPECT_EQ(L" by", ItemText(dialog, IDC_FIND_COMMENT));
         Type(dialog, IDC_FIND_COMMENT, L"");
         EXPECT_FALSE(FindNextEnabled(dialog));
 
@@ -341,7 +209,7 @@ TEST_F(FindDialog, TrailingBlanksAreTrimmedFromThePatternsAndTheFields)
         Type(dialog, IDC_FIND_HOST, L"  \t ");
         EXPECT_TRUE(FindNextEnabled(dialog));
         FindNextMissing(dialog);
-        EXPECT_EQ(L"", Field(dialog, IDC_FIND_HOST));
+        EXPECT_EQ(L"", ItemText(dialog, IDC_FIND_HOST));
         EXPECT_EQ(3, FocusedRow());
     }));
 }
@@ -358,9 +226,9 @@ TEST_F(FindDialog, RecordPatternsAndDirectionStayForTheNextOpening)
         EXPECT_FALSE(IsShown(dialog));
     }));
     ASSERT_TRUE(WithSearch([this](HWND dialog) {
-        EXPECT_EQ(L"10.*", Field(dialog, IDC_FIND_ADDRESS));
-        EXPECT_EQ(L"hit", Field(dialog, IDC_FIND_HOST));
-        EXPECT_EQ(L"near", Field(dialog, IDC_FIND_COMMENT));
+        EXPECT_EQ(L"10.*", ItemText(dialog, IDC_FIND_ADDRESS));
+        EXPECT_EQ(L"hit", ItemText(dialog, IDC_FIND_HOST));
+        EXPECT_EQ(L"near", ItemText(dialog, IDC_FIND_COMMENT));
         EXPECT_TRUE(Checked(dialog, IDC_FIND_UP));
         EXPECT_FALSE(Checked(dialog, IDC_FIND_DOWN));
         EXPECT_TRUE(FindNextEnabled(dialog));
@@ -371,7 +239,7 @@ TEST_F(FindDialog, RecordPatternsAndDirectionStayForTheNextOpening)
         EXPECT_FALSE(IsShown(dialog));
     }));
     ASSERT_TRUE(WithSearch([this](HWND dialog) {
-        EXPECT_EQ(L"hit-", Field(dialog, IDC_FIND_HOST));
+        EXPECT_EQ(L"hit-", ItemText(dialog, IDC_FIND_HOST));
         EXPECT_TRUE(Checked(dialog, IDC_FIND_DOWN));
         EXPECT_FALSE(Checked(dialog, IDC_FIND_UP));
         ClickFindNext(dialog);
@@ -444,7 +312,7 @@ TEST_F(FindDialog, TextSearchIsCaseSensitiveAndKeepsTrailingBlanks)
         ClickFindNext(dialog);
         EXPECT_EQ((std::pair<DWORD, DWORD>{static_cast<DWORD>(second), static_cast<DWORD>(second + 6)}),
                   TextSelection());
-        EXPECT_EQ(L"other ", Field(dialog, IDC_FIND_TEXT));
+        EXPECT_EQ(L"other ", ItemText(dialog, IDC_FIND_TEXT));
         EXPECT_TRUE(IsShown(dialog));
 
         Type(dialog, IDC_FIND_TEXT, L"");
@@ -483,7 +351,7 @@ TEST_F(FindDialog, TextAndDirectionStayForTheNextOpeningAndEnterSearches)
         Click(dialog, IDCANCEL);
     }));
     ASSERT_TRUE(WithSearch([&](HWND dialog) {
-        EXPECT_EQ(L"hit", Field(dialog, IDC_FIND_TEXT));
+        EXPECT_EQ(L"hit", ItemText(dialog, IDC_FIND_TEXT));
         EXPECT_TRUE(Checked(dialog, IDC_FIND_UP));
         EXPECT_FALSE(Checked(dialog, IDC_FIND_DOWN));
         EXPECT_TRUE(FindNextEnabled(dialog));
@@ -500,17 +368,31 @@ TEST_F(FindDialog, TextAndDirectionStayForTheNextOpeningAndEnterSearches)
     EXPECT_EQ(0u, m_boxes.Count());
 }
 
-TEST_F(FindDialog, F3BeforeAnySearchOpensTheViewsDialog)
+TEST_P(FindPattern, IgnoresTheLetterCaseBeyondAscii)
 {
-    FocusRow(2);
-    SetFocus(Table());
-    std::wstring caption;
-    ASSERT_TRUE(InDialog([] { PressKey(VK_F3); }, [&caption](HWND dialog) { caption = Caption(dialog); }));
-    EXPECT_EQ(L"Find", caption);
-
-    ShowText();
-    SetFocus(TextEdit());
-    ASSERT_TRUE(InDialog([] { PressKey(VK_F3); }, [&caption](HWND dialog) { caption = Caption(dialog); }));
-    EXPECT_EQ(L"Dialog", caption);
-    EXPECT_EQ(0u, m_boxes.Count());
+    const PatternCase& c = GetParam();
+    if (c.added)
+        AddThroughTheDialog(c.added);
+    FocusRow(0);
+    ASSERT_TRUE(WithSearch([&](HWND dialog) {
+        Type(dialog, IDC_FIND_HOST, c.host);
+        if (c.found < 0)
+        {
+            FindNextMissing(dialog);
+            EXPECT_EQ(0, FocusedRow());
+            return;
+        }
+        // A miss is answered, so that it fails the test instead of hanging it.
+        m_boxes.QueueAnswer(IDOK);
+        ClickFindNext(dialog);
+        EXPECT_EQ(c.found, FocusedRow());
+        EXPECT_EQ(0u, m_boxes.Count());
+    }));
 }
+
+CASE_TABLE(Hosts, FindPattern, PatternCase{{"Ascii"}, nullptr, L"HIT-THREE", 3},
+           PatternCase{{"LatinAndGreek"}, L"ÄBC-Ω.example", L"äbc-ω*", 7},
+           PatternCase{{"UpperCasePatternLowerCaseHost"}, L"äbc-ω.example", L"ÄBC-Ω", 7},
+           PatternCase{{"Cyrillic"}, L"ПРИМЕР.example", L"пример", 7},
+           PatternCase{{"CyrillicOtherLetter"}, L"ПРИМЕР.example", L"примеп", -1});
+
