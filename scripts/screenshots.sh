@@ -17,7 +17,7 @@ mkdir -p "$out"
 env=$(mktemp -d)
 trap 'scripts/wine-env.sh stop "$env"' EXIT
 scripts/wine-env.sh start "$env"
-(cd "build/$arch/bin" && NORVIK_SCREENSHOTS=$(WINEPREFIX=$env/prefix /usr/lib/wine/wine64 winepath -w "$out" 2>/dev/null | tr -d '\r') \
+(cd "build/$arch/bin" && NORVIK_SCREENSHOTS=$(WINEPREFIX=$env/lane0/prefix /usr/lib/wine/wine64 winepath -w "$out" 2>/dev/null | tr -d '\r') \
     "$root/scripts/wine-run.sh" "$env" gui_wine_tests.exe --gtest_also_run_disabled_tests \
     --gtest_filter='Screenshots.DISABLED_*:*.DISABLED_Screenshot*')
 for bmp in "$out"/*.bmp; do

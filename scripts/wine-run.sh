@@ -1,5 +1,6 @@
 #!/bin/bash
-# Runs one Windows test program in the run's throwaway Wine environment (see wine-env.sh).
+# Runs one Windows test program in a free lane of the run's throwaway Wine environment
+# (see wine-env.sh), waiting for one when all are busy.
 #   wine-run.sh [--list-prefix=PREFIX] DIR PROGRAM [ARGS...]
 # CTest uses it as the test programs' emulator. Listing a program's test cases
 # (--gtest_list_tests) happens at build time, before any environment exists: it runs in
@@ -29,18 +30,38 @@ if [[ " $* " == *" --gtest_list_tests "* ]]; then
             "$wine" wineboot -i </dev/null >/dev/null 2>&1
         fi
     ) 9>"$list_prefix.lock"
-elif [ ! -f "$dir/env" ]; then
-    echo "wine-run.sh: no Wine environment in $dir; run the tests through ctest" >&2
-    exit 2
 else
-    # shellcheck disable=SC1091
-    . "$dir/env"
+    lanes=("$dir"/lane*/env)
+    if [ ! -f "${lanes[0]}" ]; then
+        echo "wine-run.sh: no Wine environment in $dir; run the tests through ctest" >&2
+        exit 2
+    fi
+    # The first free lane, held for the whole run of the program.
+    lock_fd=
+    until [ -n "$lock_fd" ]; do
+        for env in "${lanes[@]}"; do
+            exec {fd}>"${env%/env}/lock"
+            if flock -n "$fd"; then
+                lock_fd=$fd
+                break
+            fi
+            exec {fd}>&-
+        done
+        [ -n "$lock_fd" ] || sleep 0.05
+    done
+    # shellcheck disable=SC1090
+    . "$env"
 fi
 out=$(mktemp)
 err=$(mktemp)
 trap 'rm -f "$out" "$err"' EXIT
 status=0
-"$wine" "$@" </dev/null >"$out" 2>"$err" || status=$?
+if [ -n "${lock_fd:-}" ]; then
+    # Only this script holds the lane: a helper process Wine starts must not keep it locked.
+    "$wine" "$@" </dev/null >"$out" 2>"$err" {lock_fd}>&- || status=$?
+else
+    "$wine" "$@" </dev/null >"$out" 2>"$err" || status=$?
+fi
 # The C runtime writes CR LF; CTest's test listing wants plain lines.
 tr -d '\r' <"$out"
 tr -d '\r' <"$err" >&2
