@@ -2,6 +2,7 @@
 
 #include "hosts/AnsiCodec.h"
 #include "hosts/HostsDocument.h"
+#include "hosts/HostsFileFailure.h"
 #include "hosts/HostsFileSink.h"
 #include "ui/UniqueHandle.h"
 
@@ -32,6 +33,10 @@ public:
     void Shutdown();
 
     const std::wstring& GetPath() const { return m_strPath; }
+    // Why the last load or save failed; set before the failure is notified.
+    const CFileFailure& GetFailure() const { return m_failure; }
+    // The file as the last successful load read it or the last successful save wrote it.
+    const CFileStamp& GetStamp() const { return m_stamp; }
 
 private:
     static DWORD WINAPI ReaderThreadProc(LPVOID self);
@@ -55,6 +60,8 @@ private:
     std::atomic<uint32_t> m_bSaveText{0};
     std::atomic<bool> m_bShutDown{false};
     CAnsiCodec m_codec;
+    CFileFailure m_failure;
+    CFileStamp m_stamp;
     CKernelHandle m_hReaderThread;
     CKernelHandle m_hWriterThread;
 };

@@ -49,3 +49,16 @@ ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std:
     file.Reset();
     return codec.Decode(bytes, text) ? ReadResult::Ok : ReadResult::ConversionFailed;
 }
+
+CFileStamp ReadFileStamp(const std::wstring& path)
+{
+    CFileStamp stamp;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (path.empty() || !GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return stamp;
+    stamp.exists = true;
+    stamp.lastWrite = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    stamp.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return stamp;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hosts/AnsiCodec.h"
+#include "hosts/HostsFileFailure.h"
 
 #include <windows.h>
 
@@ -25,3 +26,6 @@ enum class ReadResult
 
 // Reads the whole file while nobody else may open it, and converts it to UTF-16.
 ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std::wstring& text);
+
+// The file's last-write time and size as they are now; not existing when it cannot be read.
+CFileStamp ReadFileStamp(const std::wstring& path);
