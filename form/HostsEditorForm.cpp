@@ -26,6 +26,8 @@ const wchar_t kError[] = L"Error";
 const wchar_t kConfirmation[] = L"Confirmation";
 const wchar_t kConfirmationBlank[] = L"Confirmation ";
 const uint64_t kLargeFile = 20480;
+// Posted by the load thread: the text view takes the focus once the load is through.
+const UINT WM_FOCUS_TEXT_VIEW = WM_APP + 1;
 
 const std::vector<CommandButton>& ToolbarButtons()
 {
@@ -350,6 +352,12 @@ bool CHostsEditorForm::OnMessage(UINT message, WPARAM /*wParam*/, LPARAM /*lPara
     {
         m_commandBar.Layout();
         m_layout.Apply();
+        result = 0;
+        return true;
+    }
+    if (message == WM_FOCUS_TEXT_VIEW)
+    {
+        FocusTextView();
         result = 0;
         return true;
     }
@@ -836,6 +844,8 @@ bool CHostsEditorForm::WriteDefaultHostsFile()
 
 void CHostsEditorForm::StartLoad()
 {
+    // The edit control keeps its selection while hidden; the caret goes back there after the load.
+    m_editText.GetSel(m_dwTextSelStart, m_dwTextSelEnd);
     RefreshFileState();
     m_wndTable.Populate(0);
     if (m_pProgressDialog)
@@ -935,7 +945,19 @@ void CHostsEditorForm::RunLoad()
     m_bLoading = false;
     PostIdleUpdate();
     if (m_nViewMode == VIEW_TEXT)
-        PostMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_editText.Hwnd()), TRUE);
+        PostMessageW(m_hwnd, WM_FOCUS_TEXT_VIEW, 0, 0);
+}
+
+// Only the focus, with the caret where it was: the dialog manager's way (WM_NEXTDLGCTL) would
+// select the whole text, and the next key would replace the file.
+void CHostsEditorForm::FocusTextView()
+{
+    if (m_nViewMode != VIEW_TEXT || m_bLoading)
+        return;
+    SetFocus(m_editText.Hwnd());
+    const DWORD length = static_cast<DWORD>(GetWindowTextLengthW(m_editText.Hwnd()));
+    m_editText.SetSel(std::min(m_dwTextSelStart, length), std::min(m_dwTextSelEnd, length));
+    SendMessageW(m_editText.Hwnd(), EM_SCROLLCARET, 0, 0);
 }
 
 void CHostsEditorForm::WaitForLoadThread()
@@ -996,10 +1018,13 @@ void CHostsEditorForm::OnLoadCancelled()
 
 bool CHostsEditorForm::Save()
 {
-    // A save while a load fills the model would write half a file, and after a failed load
-    // the model is empty: writing it would wipe the file.
-    if (!m_hwnd || m_bLoading || m_bSaving || m_bLoadFailed)
+    // A save while a load fills the model would write half a file.
+    if (!m_hwnd || m_bLoading || m_bSaving)
         return false;
+    // After a failed load the model is empty and there is nothing to write: writing it would
+    // wipe the file, and a host that saves before closing must still be able to close.
+    if (m_bLoadFailed)
+        return true;
     // Both ends in full: packed into 16 bits each they would move beyond 65535.
     m_editText.GetSel(m_dwTextSelStart, m_dwTextSelEnd);
     ResetEvent(m_hSaveGate.Get());
@@ -1102,7 +1127,9 @@ void CHostsEditorForm::Refresh()
                         kConfirmation, MB_YESNOCANCEL | MB_ICONQUESTION))
         {
         case IDYES:
-            Save();
+            // A refused or failed save keeps the edits: reloading now would lose them.
+            if (!Save())
+                return;
             break;
         case IDNO:
             Discard();
@@ -1134,4 +1161,11 @@ void CHostsEditorForm::Close()
     OnLoadCancelled();
     m_hostsFile.Shutdown();
     WaitForLoadThread();
+    // The model is empty now: so is what the page shows.
+    if (m_hwnd)
+    {
+        m_wndTable.Populate(0);
+        SetText(std::wstring());
+        UpdateData(true);
+    }
 }

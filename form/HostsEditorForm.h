@@ -50,6 +50,8 @@ public:
     // The host closes the page: wait for a save, stop loading, end the reader.
     void Close();
 
+    // The toolbar follows the state at once (a host's loop sends no idle updates).
+    void UpdateCommandStates();
     bool IsLoading() const { return m_bLoading; }
     bool IsProgressShown() const { return m_bProgressShown; }
     bool IsContentModified();
@@ -120,11 +122,11 @@ private:
     void OnViewAsTable();
     void OnViewAsText();
     bool ConfirmPendingChanges();
-    void UpdateCommandStates();
     void PostIdleUpdate();
     void RepopulateTable();
     bool WriteDefaultHostsFile();
     void WaitForLoadThread();
+    void FocusTextView();
     int Message(const wchar_t* text, const wchar_t* caption, UINT flags);
     bool NavigateTab(bool backward);
     HWND TabOutForward();

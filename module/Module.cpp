@@ -81,6 +81,8 @@ NORVIK_API void Deactivate()
     if (!g_form)
         return;
     g_form->Discard();
+    // A host's own loop sends no idle updates: Save and Discard go grey now.
+    g_form->UpdateCommandStates();
     if (CLoadProgressDialog* progress = g_form->GetProgressDialog())
         progress->Hide();
 }

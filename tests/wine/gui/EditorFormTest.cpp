@@ -155,6 +155,9 @@ TEST_F(EditorForm, DuringALoadOnlyAboutAndAfterAFailedLoadOnlyRefreshAboutAndSki
         ASSERT_TRUE(PumpUntil([this] { return m_boxes.Count() == 1; }));
         EXPECT_EQ(std::vector<UINT>{ID_ABOUT}, EnabledButtons());
         EXPECT_EQ(0, m_norvik.IsHostsChanged());
+        // No enabled tab stop: neither end of the page is one.
+        EXPECT_EQ(nullptr, m_norvik.GetFirstFormControl());
+        EXPECT_EQ(nullptr, m_norvik.GetLastFormControl());
     }
     const SeenMessageBox box = m_boxes.Seen().front();
     EXPECT_EQ(L"Error", box.caption);
@@ -165,6 +168,8 @@ TEST_F(EditorForm, DuringALoadOnlyAboutAndAfterAFailedLoadOnlyRefreshAboutAndSki
     EXPECT_EQ((std::vector<UINT>{ID_REFRESH, ID_SELECT_SKIN, ID_ABOUT}), EnabledButtons());
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(m_page, IDC_HOSTS_TABLE)));
     EXPECT_EQ(0, TableRows());
+    EXPECT_EQ(nullptr, m_norvik.GetFirstFormControl());
+    EXPECT_EQ(nullptr, m_norvik.GetLastFormControl());
 
     // Refresh retries, and the file is free now.
     ClickButton(m_toolbar, ID_REFRESH);
@@ -232,4 +237,18 @@ TEST_F(EditorForm, ASecondInitAfterActivateGivesAPageThatWorks)
     ASSERT_TRUE(IsWindow(m_page));
     EXPECT_EQ(2, TableRows());
     EXPECT_TRUE(IsButtonEnabled(m_toolbar, ID_ADD_RECORD));
+}
+
+TEST_F(EditorForm, AfterCloseThePageShowsTheEmptyModel)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kTwoEntries));
+    ASSERT_TRUE(Open());
+    ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
+    ASSERT_FALSE(TextViewText().empty());
+    m_norvik.CloseHostEditor();
+    PumpPending();
+    EXPECT_EQ(0, TableRows());
+    EXPECT_EQ(L"", TextViewText());
+    EXPECT_EQ(0, m_norvik.IsHostsChanged());
+    EXPECT_EQ(kTwoEntries, FileBytes());
 }

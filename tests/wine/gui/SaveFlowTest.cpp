@@ -1,3 +1,4 @@
+#include "CaseTable.h"
 #include "EditorPage.h"
 
 namespace
@@ -224,8 +225,12 @@ TEST_F(SaveFlow, DeactivateDiscardsAndRefreshAsksFirst)
     ASSERT_TRUE(Open());
     ToggleRow(1);
     EXPECT_EQ(1, m_norvik.IsHostsChanged());
+    ASSERT_TRUE(IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES));
     m_norvik.Deactivate();
     EXPECT_EQ(0, m_norvik.IsHostsChanged());
+    // At once, without a command or an idle pass from the host's loop.
+    EXPECT_FALSE(IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES));
+    EXPECT_FALSE(IsButtonEnabled(m_toolbar, ID_DISCARD_CHANGES));
     EXPECT_EQ((std::vector<bool>{true, false, true}), TickedRows());
     EXPECT_EQ(0u, m_boxes.Count());
 
@@ -282,8 +287,8 @@ TEST_F(SaveFlow, WithoutAHostsPathTheLoadFailsOnceAndRefreshStaysUsable)
               m_boxes.Seen()[0].text);
     EXPECT_EQ((std::vector<UINT>{ID_REFRESH, ID_SELECT_SKIN, ID_ABOUT}), EnabledButtons());
     EXPECT_EQ(0, m_norvik.IsHostsChanged());
-    // Nothing was loaded, so nothing is written.
-    EXPECT_EQ(0, m_norvik.SaveHosts());
+    // Nothing was loaded, so there is nothing to write: that is no failure for a host closing.
+    EXPECT_EQ(1, m_norvik.SaveHosts());
     EXPECT_EQ(1u, m_boxes.Count());
 
     m_boxes.QueueAnswer(IDOK);
@@ -316,3 +321,73 @@ TEST_F(SaveFlow, ClosingDuringALargeLoadReturnsAndLeavesTheFileAlone)
     EXPECT_EQ(file, FileBytes());
     EXPECT_EQ(0u, m_boxes.Count());
 }
+
+TEST_F(SaveFlow, AfterAFailedLoadSaveHostsSucceedsAndWritesNothing)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kFile));
+    {
+        const CFileHandle held = testfiles::HoldOpen(HostsPath(), GENERIC_READ, FILE_SHARE_READ);
+        m_boxes.QueueAnswer(IDOK);
+        ASSERT_TRUE(Open());
+    }
+    ASSERT_EQ(1u, m_boxes.Count());
+    ASSERT_TRUE(Backdate(HostsPath()));
+    const ULONGLONG before = WriteTime(HostsPath());
+    EXPECT_EQ(1, m_norvik.SaveHosts());
+    EXPECT_EQ(kFile, FileBytes());
+    EXPECT_EQ(before, WriteTime(HostsPath()));
+    EXPECT_EQ(1u, m_boxes.Count());
+}
+
+// Refresh, "save first?" Yes, and the save does not happen: the edits stay and nothing is
+// reloaded over them.
+struct RefusedSaveCase : NamedCase
+{
+    bool readOnly;        // the save asks about the attribute and is told No
+    bool heldElsewhere;   // the write fails
+    std::vector<std::wstring> texts;
+};
+class RefreshAfterRefusedSave : public SaveFlow, public ::testing::WithParamInterface<RefusedSaveCase>
+{
+};
+
+TEST_P(RefreshAfterRefusedSave, KeepsTheEdits)
+{
+    const RefusedSaveCase& c = GetParam();
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kFile));
+    if (c.readOnly)
+    {
+        ASSERT_TRUE(SetFileAttributesW(HostsPath().c_str(), FILE_ATTRIBUTE_READONLY));
+    }
+    ASSERT_TRUE(Open());
+    ToggleRow(1);
+    ASSERT_EQ(1, m_norvik.IsHostsChanged());
+    m_boxes.QueueAnswer(IDYES);
+    m_boxes.QueueAnswer(c.readOnly ? IDNO : IDOK);
+    {
+        const CFileHandle held =
+            c.heldElsewhere ? testfiles::HoldOpen(HostsPath(), GENERIC_READ, FILE_SHARE_READ) : CFileHandle();
+        SetFocus(Table());
+        PressKey(VK_F5);
+    }
+    std::vector<std::wstring> texts;
+    for (const SeenMessageBox& box : m_boxes.Seen())
+        texts.push_back(box.text);
+    EXPECT_EQ(c.texts, texts);
+    // A load would be running now (Refresh greyed, nothing reported as changed) or done.
+    EXPECT_TRUE(IsButtonEnabled(m_toolbar, ID_REFRESH));
+    EXPECT_EQ(1, m_norvik.IsHostsChanged());
+    EXPECT_EQ((std::vector<bool>{true, true, true}), TickedRows());
+    SetFileAttributesW(HostsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(kFile, FileBytes());
+}
+
+const wchar_t kRefreshPrompt[] =
+    L"Hosts file (and/or its \"read-only\" attribute) was changed. Save changes, before refreshing data?";
+CASE_TABLE(Saves, RefreshAfterRefusedSave,
+           RefusedSaveCase{{"ReadOnlyDeclined"}, true, false, {kRefreshPrompt, kReadOnlyQuestion}},
+           RefusedSaveCase{{"WriteFails"},
+                           false,
+                           true,
+                           {kRefreshPrompt,
+                            L"Can't write to hosts file! Probably, file is exclusively blocked by other application."}});

@@ -1,3 +1,4 @@
+#include "CaseTable.h"
 #include "EditorPage.h"
 
 namespace
@@ -102,3 +103,59 @@ TEST_F(TextView, CtrlASelectsEverythingAndASelectionPast65535SurvivesASave)
     EXPECT_EQ(70123u, end);
     EXPECT_EQ(TextEdit(), GetFocus());
 }
+
+// A load while the text view shows gives it the focus and leaves the caret where it was: with
+// the whole text selected, the next key would replace the file in the editor.
+struct ReloadCase : NamedCase
+{
+    enum Trigger
+    {
+        Refresh,
+        Revert,
+        SwitchAfterSave,
+    } trigger;
+};
+
+class TextAfterReload : public EditorPage, public ::testing::WithParamInterface<ReloadCase>
+{
+};
+
+TEST_P(TextAfterReload, KeepsTheCaretAndSelectsNothing)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), "# hosts\r\n127.0.0.1 localhost\r\n10.0.0.1 box\r\n"));
+    ASSERT_TRUE(Open());
+    ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
+    SendMessageW(TextEdit(), EM_SETSEL, 5, 5);
+    switch (GetParam().trigger)
+    {
+    case ReloadCase::Refresh:
+        SetFocus(TextEdit());
+        PressKey(VK_F5);
+        break;
+    case ReloadCase::Revert:
+        m_boxes.QueueAnswer(IDYES);
+        ClickButton(m_toolbar, ID_REVERT_TO_DEFAULT);
+        break;
+    case ReloadCase::SwitchAfterSave:
+        ClickButton(m_toolbar, ID_VIEW_AS_TABLE);
+        SelectOnly(1);
+        SetFocus(Table());
+        PressKey(VK_SPACE);
+        ASSERT_EQ(1, m_norvik.SaveHosts());
+        ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
+        break;
+    }
+    ASSERT_TRUE(WaitForLoad());
+    ASSERT_TRUE(PumpUntil([this] { return GetFocus() == TextEdit(); }));
+    const std::wstring loaded = TextViewText();
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(TextEdit(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(5u, start);
+    EXPECT_EQ(5u, end);
+    PressKey('X');
+    EXPECT_EQ(loaded.substr(0, 5) + L"x" + loaded.substr(5), TextViewText());
+}
+
+CASE_TABLE(Loads, TextAfterReload, ReloadCase{{"Refresh"}, ReloadCase::Refresh}, ReloadCase{{"Revert"}, ReloadCase::Revert},
+           ReloadCase{{"SwitchAfterSave"}, ReloadCase::SwitchAfterSave});
