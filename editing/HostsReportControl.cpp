@@ -1,5 +1,6 @@
 #include "editing/HostsReportControl.h"
 
+#include "editing/ColumnSizing.h"
 #include "ui/GdiObject.h"
 
 #include <commctrl.h>
@@ -11,15 +12,17 @@ namespace
 struct ColumnInfo
 {
     const wchar_t* caption;
-    int width;
+    int width; // of an auto-sized column, its share of the width the others leave
+    bool autoSize;
 };
 
 const ColumnInfo kColumns[] = {
-    {L"Enabled", 50},
-    {L"IP Address", 130},
-    {L"Host", 280},
-    {L"Comment", 180},
+    {L"Enabled", 50, false},
+    {L"IP Address", 130, false},
+    {L"Host", 280, true},
+    {L"Comment", 180, true},
 };
+const int kColumnCount = static_cast<int>(sizeof(kColumns) / sizeof(kColumns[0]));
 
 // The state image of a list view checkbox: 1 clear, 2 ticked.
 const UINT kUnticked = INDEXTOSTATEIMAGEMASK(1);
@@ -51,6 +54,7 @@ CHostsReportControl::~CHostsReportControl()
 bool CHostsReportControl::Create(HWND parent, int id, const RECT& rect, HWND insertAfter, const CHostsFile* model)
 {
     m_model = model;
+    m_fittedWidth = -1;
     // No label editing and no sorting: the list only shows the entries.
     m_hwnd = CreateWindowExW(0, WC_LISTVIEWW, L"",
                              WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA |
@@ -64,7 +68,7 @@ bool CHostsReportControl::Create(HWND parent, int id, const RECT& rect, HWND ins
     ListView_SetExtendedListViewStyle(m_hwnd, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     // The checkboxes come from the entries, asked for like the texts.
     ListView_SetCallbackMask(m_hwnd, LVIS_STATEIMAGEMASK);
-    for (int i = 0; i < static_cast<int>(sizeof(kColumns) / sizeof(kColumns[0])); ++i)
+    for (int i = 0; i < kColumnCount; ++i)
     {
         LVCOLUMNW column = {};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | LVCF_FMT;
@@ -75,7 +79,48 @@ bool CHostsReportControl::Create(HWND parent, int id, const RECT& rect, HWND ins
         ListView_InsertColumn(m_hwnd, i, &column);
     }
     SetWindowSubclass(m_hwnd, &SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    FitColumns();
     return true;
+}
+
+// Host and Comment take the width Enabled and IP Address leave, so the columns end at the
+// list's right edge, but never get narrower than their captions. Only a new width of the list
+// refits them: a column the user has dragged keeps its width until then.
+void CHostsReportControl::FitColumns()
+{
+    // A new column width can show or hide a scroll bar, which sizes the list again; the loop
+    // below looks at the width that leaves.
+    if (m_fitting)
+        return;
+    m_fitting = true;
+    // The header pads its captions by three edges on either side.
+    const int captionPadding = 6 * GetSystemMetrics(SM_CXEDGE);
+    for (int round = 0; round < 3; ++round)
+    {
+        RECT client = {};
+        GetClientRect(m_hwnd, &client);
+        const int width = client.right - client.left;
+        if (width == m_fittedWidth)
+            break;
+        int available = width;
+        std::vector<ColumnShare> shares;
+        for (int i = 0; i < kColumnCount; ++i)
+        {
+            if (kColumns[i].autoSize)
+                shares.push_back({kColumns[i].width, ListView_GetStringWidth(m_hwnd, kColumns[i].caption) +
+                                                         captionPadding});
+            else
+                available -= ListView_GetColumnWidth(m_hwnd, i);
+        }
+        const std::vector<int> widths = ShareWidth(available, shares);
+        for (int i = 0, share = 0; i < kColumnCount; ++i)
+        {
+            if (kColumns[i].autoSize)
+                ListView_SetColumnWidth(m_hwnd, i, widths[static_cast<size_t>(share++)]);
+        }
+        m_fittedWidth = width;
+    }
+    m_fitting = false;
 }
 
 void CHostsReportControl::Populate(int count)
@@ -145,6 +190,12 @@ bool CHostsReportControl::OnNotify(NMHDR* header, LRESULT& result)
     case LVN_GETDISPINFOW:
         FillCell(reinterpret_cast<NMLVDISPINFOW*>(header)->item);
         result = 0;
+        return true;
+    case LVN_ODFINDITEMW:
+    case LVN_ODFINDITEMA:
+        // Typed characters search the rows; the table offers no such search, and an
+        // unanswered search reads as "row 0", which would move the selection there.
+        result = -1;
         return true;
     case NM_CUSTOMDRAW:
     {
@@ -305,6 +356,12 @@ LRESULT CALLBACK CHostsReportControl::SubclassProc(HWND hwnd, UINT message, WPAR
         if (reinterpret_cast<CHostsReportControl*>(self)->OnMouse(message, lParam))
             return 0;
         break;
+    case WM_SIZE:
+    {
+        const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+        reinterpret_cast<CHostsReportControl*>(self)->FitColumns();
+        return result;
+    }
     case WM_NCDESTROY:
         RemoveWindowSubclass(hwnd, &SubclassProc, 0);
         break;

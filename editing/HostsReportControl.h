@@ -68,10 +68,13 @@ private:
                                          DWORD_PTR self);
     bool OnMouse(UINT message, LPARAM lParam);
     void FillCell(LVITEMW& item) const;
+    void FitColumns();
     void DrawColumnLines(HDC dc) const;
 
     HWND m_hwnd = nullptr;
     const CHostsFile* m_model = nullptr;
     ITableKeyHandler* m_pKeyHandler = nullptr;
     IClickHandler* m_pClickHandler = nullptr;
+    bool m_fitting = false;
+    int m_fittedWidth = -1; // the client width the columns were last fitted to
 };
