@@ -1,6 +1,7 @@
 #include "controls/TextProgressCtrl.h"
 
 #include "controls/ProgressBarMath.h"
+#include "ui/ExceptionBarrier.h"
 #include "ui/MemoryDc.h"
 
 #include <optional>
@@ -86,7 +87,7 @@ LRESULT CALLBACK CTextProgressCtrl::SubclassProc(HWND hWnd, UINT message, WPARAM
         self->Detach();
         return DefSubclassProc(hWnd, message, wParam, lParam);
     }
-    return self->WindowProc(message, wParam, lParam);
+    return CatchAtBoundary(LRESULT(0), [&] { return self->WindowProc(message, wParam, lParam); });
 }
 
 LRESULT CTextProgressCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)

@@ -1,6 +1,7 @@
 #include "editing/HostsReportControl.h"
 
 #include "editing/ColumnSizing.h"
+#include "ui/ExceptionBarrier.h"
 #include "ui/GdiObject.h"
 
 #include <commctrl.h>
@@ -353,13 +354,13 @@ LRESULT CALLBACK CHostsReportControl::SubclassProc(HWND hwnd, UINT message, WPAR
     {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        if (reinterpret_cast<CHostsReportControl*>(self)->OnMouse(message, lParam))
+        if (CatchAtBoundary(true, [&] { return reinterpret_cast<CHostsReportControl*>(self)->OnMouse(message, lParam); }))
             return 0;
         break;
     case WM_SIZE:
     {
         const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-        reinterpret_cast<CHostsReportControl*>(self)->FitColumns();
+        CatchAtBoundary([self] { reinterpret_cast<CHostsReportControl*>(self)->FitColumns(); });
         return result;
     }
     case WM_NCDESTROY:

@@ -3,6 +3,7 @@
 #include "about/HostsEditorAbout.h"
 #include "editing/EntrySearch.h"
 #include "editing/RecordDialog.h"
+#include "form/FailureText.h"
 #include "hosts/DefaultHostsFile.h"
 #include "hosts/FileTimeText.h"
 #include "hosts/HostsFileAccess.h"
@@ -11,6 +12,7 @@
 #include "paths/PathResolver.h"
 #include "settings/SkinFileDialog.h"
 #include "resources/resource.h"
+#include "ui/ExceptionBarrier.h"
 #include "ui/MessageBox.h"
 #include "ui/ModuleThread.h"
 
@@ -89,6 +91,7 @@ CHostsEditorForm::CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFoc
 
 CHostsEditorForm::~CHostsEditorForm()
 {
+    m_bTearingDown = true;
     m_bClosing = true;
     // The window goes first: its destruction stops the hosts file's threads.
     Destroy();
@@ -127,6 +130,7 @@ bool CHostsEditorForm::OnInitDialog()
     if (!m_wndTable.Create(m_hwnd, IDC_HOSTS_TABLE, viewRect, m_editText.Hwnd(), &m_hostsFile))
         return false;
 
+    FitModificationLine();
     m_layout.Attach(m_hwnd);
     m_layout.Add(m_editText.Hwnd(), {0, 0, 1, 1});
     m_layout.Add(m_wndTable.Hwnd(), {0, 0, 1, 1});
@@ -135,6 +139,21 @@ bool CHostsEditorForm::OnInitDialog()
     m_layout.Add(Item(IDC_LAST_MODIFIED), {1, 1, 1, 1});
     CKeyPreprocessor::Register(m_hwnd, this);
     return true;
+}
+
+// The template's widths fit the font it was drawn with; in another the label would wrap and
+// lose "modification:". Both keep their right edges, the label ends where the time begins.
+void CHostsEditorForm::FitModificationLine()
+{
+    const CWindow value(Item(IDC_LAST_MODIFIED));
+    const CWindow label(Item(IDC_LAST_MODIFIED_LABEL));
+    // The widest time the line shows, and the blank the template puts before it.
+    value.WidenLeftward(value.TextWidth(L" 00.00.0000 00:00:00") + 2);
+    const RECT valueRect = value.RectInParent();
+    const RECT labelRect = label.RectInParent();
+    const int width = std::max<int>(label.TextWidth(CWindow::GetText(label.Hwnd())) + 2, labelRect.right - labelRect.left);
+    SetWindowPos(label.Hwnd(), nullptr, valueRect.left - width, labelRect.top, width, labelRect.bottom - labelRect.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CHostsEditorForm::DoDataExchange(bool toControls)
@@ -367,7 +386,13 @@ bool CHostsEditorForm::OnMessage(UINT message, WPARAM /*wParam*/, LPARAM /*lPara
 void CHostsEditorForm::OnDestroy()
 {
     CKeyPreprocessor::Unregister(m_hwnd);
+    // The host destroyed the page before closing it, and may have freed the module already:
+    // then the last worker to end would unload the module under this thread, or tear the form
+    // down from a worker under the loader lock. Once that can happen the module stays loaded.
+    if (!m_bTearingDown && !m_bModelShutDown)
+        PinModule();
     m_hostsFile.Shutdown();
+    m_bModelShutDown = true;
 }
 
 // --- keys ---
@@ -870,7 +895,7 @@ void CHostsEditorForm::StartLoad()
 
 DWORD WINAPI CHostsEditorForm::LoadThreadProc(LPVOID self)
 {
-    static_cast<CHostsEditorForm*>(self)->RunLoad();
+    CatchAtBoundary([self] { static_cast<CHostsEditorForm*>(self)->RunLoad(); });
     ExitModuleThread();
     return 0;
 }
@@ -925,18 +950,16 @@ void CHostsEditorForm::RunLoad()
         return;
     }
 
+    if (!m_bLoadFailed && !ShowLoadedFile(size))
+        m_bLoadFailed = true;
     if (m_bLoadFailed)
     {
         if (m_pProgressDialog)
             m_pProgressDialog->Hide();
-        Message(L"Can't read hosts file! Probably, file is exclusively blocked by other application. ", kError,
-                MB_OK | MB_ICONERROR);
+        Message(LoadFailureText(m_failure).c_str(), kError, MB_OK | MB_ICONERROR);
     }
     else
     {
-        RepopulateTable();
-        SetText(m_hostsFile.GetText());
-        UpdateData(true);
         if (m_pProgressDialog)
             m_pProgressDialog->Hide();
         EnableViews(true);
@@ -991,14 +1014,42 @@ void CHostsEditorForm::OnProgress(int index, const std::wstring& text)
     }
 }
 
+// Both views get the loaded file; false, with the model emptied, when memory runs out.
+bool CHostsEditorForm::ShowLoadedFile(uint64_t size)
+{
+    try
+    {
+        RepopulateTable();
+        SetText(m_hostsFile.GetText());
+        UpdateData(true);
+        return true;
+    }
+    catch (const std::bad_alloc&)
+    {
+        // The table lets go of the entries before they go.
+        m_wndTable.Populate(0);
+        m_strText.clear();
+        m_strText.shrink_to_fit();
+        m_hostsFile.Clear();
+        m_failure = CFileFailure();
+        m_failure.kind = FileFailureKind::OutOfMemory;
+        m_failure.bytes = size;
+        return false;
+    }
+}
+
 void CHostsEditorForm::OnLoadFinished(bool ok)
 {
+    if (!ok)
+        m_failure = m_hostsFile.GetFailure();
     m_bLoadFailed = !ok;
     SetEvent(m_hLoadFinished.Get());
 }
 
 void CHostsEditorForm::OnSaveFinished(bool ok)
 {
+    if (!ok)
+        m_failure = m_hostsFile.GetFailure();
     m_bSaveFailed = !ok;
     SetEvent(m_hSaveFinished.Get());
 }
@@ -1040,6 +1091,15 @@ bool CHostsEditorForm::Save()
     }
     if (IsContentModified() || missing)
     {
+        // Another program's change since the load would be lost without a word.
+        const CFileStamp& loaded = m_hostsFile.GetStamp();
+        if (!missing && loaded.exists && ReadFileStamp(m_strHostsPath) != loaded &&
+            Message(L"Hosts file was changed by another program after it was loaded. Overwrite it with your changes?",
+                    kConfirmation, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        {
+            SetEvent(m_hSaveGate.Get());
+            return false;
+        }
         m_dwFileAttributes = ReadFileAttributesOrArchive(m_strHostsPath);
         if ((m_dwFileAttributes & FILE_ATTRIBUTE_READONLY) &&
             Message(L"Hosts file is \"read-only\". Ignore and save?", kConfirmation, MB_YESNO | MB_ICONQUESTION) !=
@@ -1070,8 +1130,7 @@ bool CHostsEditorForm::Save()
             WaitForSingleObject(m_hSaveFinished.Get(), INFINITE);
         SetFileAttributesW(m_strHostsPath.c_str(), m_dwFileAttributes);
         if (m_bSaveFailed)
-            Message(L"Can't write to hosts file! Probably, file is exclusively blocked by other application.", kError,
-                    MB_OK | MB_ICONERROR);
+            Message(SaveFailureText(m_failure).c_str(), kError, MB_OK | MB_ICONERROR);
         else
             m_bSavedSinceLoad = true;
         // The file's text is what was written now.
@@ -1160,6 +1219,7 @@ void CHostsEditorForm::Close()
     m_bClosing = true;
     OnLoadCancelled();
     m_hostsFile.Shutdown();
+    m_bModelShutDown = true;
     WaitForLoadThread();
     // The model is empty now: so is what the page shows.
     if (m_hwnd)

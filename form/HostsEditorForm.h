@@ -127,6 +127,8 @@ private:
     bool WriteDefaultHostsFile();
     void WaitForLoadThread();
     void FocusTextView();
+    bool ShowLoadedFile(uint64_t size);
+    void FitModificationLine();
     int Message(const wchar_t* text, const wchar_t* caption, UINT flags);
     bool NavigateTab(bool backward);
     HWND TabOutForward();
@@ -163,6 +165,10 @@ private:
     std::atomic<bool> m_bCancelClicked{false};
     // The form is going away: the load thread shows no more messages.
     std::atomic<bool> m_bClosing{false};
+    // The model's workers have been told to end (Close or the page's destruction).
+    bool m_bModelShutDown = false;
+    // The form itself is going (a new Init, or the module's unload).
+    bool m_bTearingDown = false;
     int m_nReadOnly = 0;
     int m_nReadOnlyOnDisk = 0;
     bool m_bSavedSinceLoad = false;
@@ -170,6 +176,8 @@ private:
     std::wstring m_strHostsPath;
     std::wstring m_strLastModified;
     CHostsFile m_hostsFile;
+    // Why the last load or save failed, taken from the model as it reported.
+    CFileFailure m_failure;
     int m_nViewMode = VIEW_TABLE;
     DWORD m_dwFileAttributes = FILE_ATTRIBUTE_ARCHIVE;
     DWORD m_dwTextSelStart = 0;

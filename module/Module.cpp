@@ -5,11 +5,11 @@
 #include "form/HostsEditorForm.h"
 #include "form/TabNavigation.h"
 #include "ui/ActivationContext.h"
+#include "ui/ExceptionBarrier.h"
 
 #include <commctrl.h>
 
 #include <memory>
-#include <new>
 
 namespace
 {
@@ -44,73 +44,87 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 
 NORVIK_API bool Init(IEditorHost* host, IEditorFocusHandler* focusHandler)
 {
-    CActivationScope scope;
-    g_form.reset();
-    // Every common control class the page and its dialogs use, the IP address and link included.
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
-                                                           ICC_INTERNET_CLASSES | ICC_LINK_CLASS};
-    InitCommonControlsEx(&controls);
-    g_form.reset(new (std::nothrow) CHostsEditorForm(g_module, host, focusHandler));
-    return g_form != nullptr;
+    return CatchAtBoundary(false, [&] {
+        CActivationScope scope;
+        g_form.reset();
+        // Every common control class the page and its dialogs use, the IP address and link included.
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
+                                                               ICC_INTERNET_CLASSES | ICC_LINK_CLASS};
+        InitCommonControlsEx(&controls);
+        g_form = std::make_unique<CHostsEditorForm>(g_module, host, focusHandler);
+        return true;
+    });
 }
 
 NORVIK_API HWND Activate(HWND parent, int left, int top, int right, int bottom)
 {
-    if (!g_form)
-        return nullptr;
-    CActivationScope scope;
-    // Each form gets its window on its first activation, a form made by a later Init included.
-    if (!g_form->Hwnd())
-    {
-        const RECT rect = {left, top, right, bottom};
-        if (!g_form->CreateIn(parent, rect))
+    return CatchAtBoundary(HWND(nullptr), [&]() -> HWND {
+        if (!g_form)
             return nullptr;
-    }
-    else if (CLoadProgressDialog* progress = g_form->GetProgressDialog())
-    {
-        if (g_form->IsLoading() && g_form->IsProgressShown())
-            progress->ShowCentered();
-        else
-            progress->Hide();
-    }
-    return g_form->Hwnd();
+        CActivationScope scope;
+        // Each form gets its window on its first activation, a form made by a later Init included.
+        if (!g_form->Hwnd())
+        {
+            const RECT rect = {left, top, right, bottom};
+            if (!g_form->CreateIn(parent, rect))
+                return nullptr;
+        }
+        else if (CLoadProgressDialog* progress = g_form->GetProgressDialog())
+        {
+            if (g_form->IsLoading() && g_form->IsProgressShown())
+                progress->ShowCentered();
+            else
+                progress->Hide();
+        }
+        return g_form->Hwnd();
+    });
 }
 
 NORVIK_API void Deactivate()
 {
-    if (!g_form)
-        return;
-    g_form->Discard();
-    // A host's own loop sends no idle updates: Save and Discard go grey now.
-    g_form->UpdateCommandStates();
-    if (CLoadProgressDialog* progress = g_form->GetProgressDialog())
-        progress->Hide();
+    CatchAtBoundary([] {
+        if (!g_form)
+            return;
+        g_form->Discard();
+        // A host's own loop sends no idle updates: Save and Discard go grey now.
+        g_form->UpdateCommandStates();
+        if (CLoadProgressDialog* progress = g_form->GetProgressDialog())
+            progress->Hide();
+    });
 }
 
 NORVIK_API void CloseHostEditor()
 {
-    if (g_form)
-        g_form->Close();
+    CatchAtBoundary([] {
+        if (g_form)
+            g_form->Close();
+    });
 }
 
 NORVIK_API int SaveHosts()
 {
-    return g_form && g_form->Save() ? 1 : 0;
+    return CatchAtBoundary(0, [] { return g_form && g_form->Save() ? 1 : 0; });
 }
 
 NORVIK_API int IsHostsChanged()
 {
-    if (!g_form || g_form->IsLoading())
-        return 0;
-    return g_form->IsContentModified() || g_form->IsReadOnlyModified() ? 1 : 0;
+    return CatchAtBoundary(0, [] {
+        if (!g_form || g_form->IsLoading())
+            return 0;
+        return g_form->IsContentModified() || g_form->IsReadOnlyModified() ? 1 : 0;
+    });
 }
 
 NORVIK_API HWND GetFirstFormControl()
 {
-    return g_form && g_form->Hwnd() ? CTabNavigation::FirstEnabledTabStop(g_form->Hwnd()) : nullptr;
+    return CatchAtBoundary(HWND(nullptr), [] {
+        return g_form && g_form->Hwnd() ? CTabNavigation::FirstEnabledTabStop(g_form->Hwnd()) : nullptr;
+    });
 }
 
 NORVIK_API HWND GetLastFormControl()
 {
-    return g_form && g_form->Hwnd() ? CTabNavigation::LastEnabledTabStop(g_form->Hwnd()) : nullptr;
+    return CatchAtBoundary(HWND(nullptr), [] {
+        return g_form && g_form->Hwnd() ? CTabNavigation::LastEnabledTabStop(g_form->Hwnd()) : nullptr;
+    });
 }

@@ -65,4 +65,7 @@ fi
 # The C runtime writes CR LF; CTest's test listing wants plain lines.
 tr -d '\r' <"$out"
 tr -d '\r' <"$err" >&2
+if [ "$status" -ne 0 ] && [ ! -s "$out" ] && [ ! -s "$err" ]; then
+    echo "wine-run.sh: $1 ended with status $status and printed nothing (${env:-listing prefix})" >&2
+fi
 exit "$status"

@@ -1,5 +1,7 @@
 #include "ui/CommandBar.h"
 
+#include "ui/ExceptionBarrier.h"
+
 #include <commctrl.h>
 
 namespace
@@ -128,7 +130,7 @@ LRESULT CALLBACK CCommandBar::SubclassProc(HWND hwnd, UINT message, WPARAM wPara
 {
     if (message == WM_IDLEUPDATECMDUI)
     {
-        reinterpret_cast<CCommandBar*>(data)->UpdateStates();
+        CatchAtBoundary([data] { reinterpret_cast<CCommandBar*>(data)->UpdateStates(); });
         return 0;
     }
     if (message == WM_NCDESTROY)

@@ -1,6 +1,7 @@
 #include "ui/Dialog.h"
 
 #include "ui/ActivationContext.h"
+#include "ui/ExceptionBarrier.h"
 
 #include <algorithm>
 
@@ -150,7 +151,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         return FALSE;
     // Everything the dialog creates while handling a message gets comctl32 version 6.
     CActivationScope scope;
-    return self->Dispatch(message, wParam, lParam);
+    return CatchAtBoundary(INT_PTR(FALSE), [&] { return self->Dispatch(message, wParam, lParam); });
 }
 
 INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)

@@ -1,5 +1,7 @@
 #include "ui/KeyPreprocessor.h"
 
+#include "ui/ExceptionBarrier.h"
+
 #include <vector>
 
 namespace
@@ -26,7 +28,8 @@ LRESULT CALLBACK GetMessageProc(int code, WPARAM wParam, LPARAM lParam)
             {
                 if (message.hwnd != registration.root && !IsChild(registration.root, message.hwnd))
                     continue;
-                if (registration.translator->PreTranslateMessage(message))
+                // A key that stopped in an exception has been handled as far as it went.
+                if (CatchAtBoundary(true, [&] { return registration.translator->PreTranslateMessage(message); }))
                     message.message = WM_NULL;
                 break;
             }

@@ -34,3 +34,11 @@ void ExitModuleThread()
     if (CodeLivesInDll())
         FreeLibraryAndExitThread(ModuleOfThisCode(), 0);
 }
+
+void PinModule()
+{
+    HMODULE module = nullptr;
+    if (CodeLivesInDll())
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                           reinterpret_cast<LPCWSTR>(&ModuleOfThisCode), &module);
+}

@@ -9,3 +9,5 @@ CKernelHandle StartModuleThread(LPTHREAD_START_ROUTINE procedure, void* argument
 // Gives the reference back as the thread's very last act (returns only when the code lives
 // in the executable itself, which holds no such reference).
 void ExitModuleThread();
+// Keeps this module loaded until the process ends, whatever references are given back.
+void PinModule();

@@ -23,6 +23,10 @@ public:
     RECT ClientRect() const;
     // The window's rectangle in its parent's client coordinates.
     RECT RectInParent() const;
+    // How wide `text` is in the window's font, in pixels.
+    int TextWidth(const std::wstring& text) const;
+    // At least `width` wide, growing to the left: the right edge stays where it is.
+    void WidenLeftward(int width) const;
 
     static std::wstring GetText(HWND hwnd);
 

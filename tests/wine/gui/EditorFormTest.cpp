@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
+
 #include <string>
 #include <vector>
 
@@ -251,4 +253,54 @@ TEST_F(EditorForm, AfterCloseThePageShowsTheEmptyModel)
     EXPECT_EQ(L"", TextViewText());
     EXPECT_EQ(0, m_norvik.IsHostsChanged());
     EXPECT_EQ(kTwoEntries, FileBytes());
+}
+
+namespace
+{
+std::wstring TextOf(HWND control)
+{
+    wchar_t text[128] = {};
+    GetWindowTextW(control, text, 128);
+    return text;
+}
+
+int TextWidthIn(HWND control)
+{
+    const std::wstring text = TextOf(control);
+    const HDC dc = GetDC(control);
+    const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    return size.cx;
+}
+} // namespace
+
+TEST_F(EditorForm, TheModificationLineShowsItsWholeLabelAndTimeAtTheBottomRight)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kTwoEntries));
+    ASSERT_TRUE(Open());
+    const HWND label = GetDlgItem(m_page, IDC_LAST_MODIFIED_LABEL);
+    const HWND value = GetDlgItem(m_page, IDC_LAST_MODIFIED);
+    ASSERT_EQ(L"Last modification:", TextOf(label));
+    RECT client = {};
+    GetClientRect(m_page, &client);
+    // Where the template puts the time against the right edge, in this font's rounding.
+    const int margin = client.right - RectInDialog(value).right;
+    EXPECT_LE(std::abs(margin), 2);
+    for (const int width : {900, 560, 700})
+    {
+        SCOPED_TRACE(width);
+        SetWindowPos(m_page, nullptr, 0, 0, width, 460, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        PumpPending();
+        const RECT labelRect = RectInDialog(label);
+        const RECT valueRect = RectInDialog(value);
+        GetClientRect(m_page, &client);
+        EXPECT_GE(labelRect.right - labelRect.left, TextWidthIn(label));
+        EXPECT_GE(valueRect.right - valueRect.left, TextWidthIn(value));
+        EXPECT_LE(labelRect.right, valueRect.left);
+        EXPECT_EQ(client.right - margin, valueRect.right);
+        EXPECT_EQ(labelRect.top, valueRect.top);
+    }
 }
