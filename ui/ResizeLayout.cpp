@@ -32,9 +32,11 @@ void CResizeLayout::Apply() const
         const int top = item.initial.top + static_cast<int>(std::lround(growY * item.anchor.top));
         const int right = item.initial.right + static_cast<int>(std::lround(growX * item.anchor.right));
         const int bottom = item.initial.bottom + static_cast<int>(std::lround(growY * item.anchor.bottom));
+        // Repainted where they land: bits copied from the old place can carry a neighbour's
+        // pixels when several controls move at once.
         if (positions)
             positions = DeferWindowPos(positions, item.control, nullptr, left, top, right - left, bottom - top,
-                                       SWP_NOZORDER | SWP_NOACTIVATE);
+                                       SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
     }
     if (positions)
         EndDeferWindowPos(positions);

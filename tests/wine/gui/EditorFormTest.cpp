@@ -277,6 +277,23 @@ int TextWidthIn(HWND control)
 }
 } // namespace
 
+// The screen's pixels of the modification line, from the label's left to the page's right.
+std::vector<COLORREF> LinePixels(HWND page)
+{
+    RECT label = {};
+    RECT client = {};
+    GetWindowRect(GetDlgItem(page, IDC_LAST_MODIFIED_LABEL), &label);
+    GetClientRect(page, &client);
+    MapWindowPoints(page, HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);
+    std::vector<COLORREF> pixels;
+    const HDC screen = GetDC(nullptr);
+    for (int y = label.top; y < label.bottom; ++y)
+        for (int x = label.left - 40; x < client.right; ++x)
+            pixels.push_back(GetPixel(screen, x, y));
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
 TEST_F(EditorForm, TheModificationLineShowsItsWholeLabelAndTimeAtTheBottomRight)
 {
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kTwoEntries));
@@ -303,4 +320,17 @@ TEST_F(EditorForm, TheModificationLineShowsItsWholeLabelAndTimeAtTheBottomRight)
         EXPECT_EQ(client.right - margin, valueRect.right);
         EXPECT_EQ(labelRect.top, valueRect.top);
     }
+
+    // Moved, it looks as it does on a page made at that width: no pixels left behind.
+    SetWindowPos(m_page, nullptr, 0, 0, 740, 460, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PumpPending();
+    const std::vector<COLORREF> moved = LinePixels(m_page);
+    ASSERT_TRUE(m_norvik.Init(&m_host, &m_host));
+    const RECT place = m_window.PageRect();
+    m_page = m_norvik.Activate(m_window.Hwnd(), place.left, place.top, place.left + 740, place.top + 460);
+    ASSERT_TRUE(m_page);
+    m_toolbar = FindToolbar(m_page);
+    ASSERT_TRUE(WaitForLoad());
+    PumpPending();
+    EXPECT_TRUE(moved == LinePixels(m_page)) << "the moved line differs from one drawn in place";
 }
