@@ -2,10 +2,13 @@
 
 #include "hosts/FileReplacer.h"
 #include "hosts/HostsFileAccess.h"
+#include "hosts/HostsLine.h"
 #include "hosts/LineSplitter.h"
 #include "ui/ModuleThread.h"
 
+#include <algorithm>
 #include <cwchar>
+#include <new>
 
 namespace
 {
@@ -19,6 +22,37 @@ std::wstring ProgressText(int index, int count)
 CKernelHandle NewEvent(bool manualReset, bool initiallySet)
 {
     return CKernelHandle(CreateEventW(nullptr, manualReset, initiallySet, nullptr));
+}
+
+CFileFailure Failure(FileFailureKind kind, uint64_t bytes = 0)
+{
+    CFileFailure failure;
+    failure.kind = kind;
+    failure.bytes = bytes;
+    return failure;
+}
+
+// A thread's first exception sets up the runtime's per-thread exception state on the heap;
+// with no memory left by then, the throw would end the process instead of reaching a catch.
+// So each worker throws one while there is memory.
+void PrepareToThrow()
+{
+    try
+    {
+        throw std::bad_alloc();
+    }
+    catch (const std::bad_alloc&)
+    {
+    }
+}
+
+CHostsDocument::RecordList CopyOf(const CHostsDocument::RecordList& records)
+{
+    CHostsDocument::RecordList copy;
+    copy.reserve(records.size());
+    for (const auto& record : records)
+        copy.push_back(std::make_unique<CHostsRecord>(*record));
+    return copy;
 }
 } // namespace
 
@@ -45,10 +79,13 @@ CHostsFile::~CHostsFile()
 
 void CHostsFile::Shutdown()
 {
-    m_bCancel = 1;
-    m_bShutDown = true;
-    if (m_hQuit)
-        SetEvent(m_hQuit.Get());
+    {
+        std::lock_guard<std::mutex> lock(m_requestLock);
+        m_bCancel = 1;
+        m_bShutDown = true;
+        if (m_hQuit)
+            SetEvent(m_hQuit.Get());
+    }
     // The thread handles, not the exited event: the event is already set before the reader
     // first runs, and a thread killed at process exit never sets it.
     if (m_hReaderThread)
@@ -56,34 +93,44 @@ void CHostsFile::Shutdown()
     if (m_hWriterThread)
         WaitForSingleObject(m_hWriterThread.Get(), INFINITE);
     // Only now: a save requested before the quit may still have been writing these records.
+    std::lock_guard<std::mutex> lock(m_requestLock);
     Clear();
 }
 
-bool CHostsFile::Post(const CKernelHandle& request, const CKernelHandle& worker)
+bool CHostsFile::Post(const CKernelHandle& request)
 {
-    if (m_bShutDown || !SetEvent(request.Get()))
-        return false;
-    if (!m_bShutDown)
-        return true;
-    // Shut down meanwhile: the request counts only if the worker took it before it ended.
-    WaitForSingleObject(worker.Get(), INFINITE);
-    return WaitForSingleObject(request.Get(), 0) != WAIT_OBJECT_0;
+    // The quit can only come after this request, and both workers look at their request
+    // before the quit: a request posted here is always answered by the worker.
+    return !m_bShutDown && SetEvent(request.Get());
 }
 
 void CHostsFile::RequestLoad(const std::wstring& path)
 {
-    Clear();
-    m_strPath = path;
-    m_bCancel = 0;
-    if (!Post(m_hLoadRequest, m_hReaderThread) && m_pSink)
+    {
+        std::lock_guard<std::mutex> lock(m_requestLock);
+        if (!m_bShutDown)
+        {
+            Clear();
+            m_strPath = path;
+            m_bCancel = 0;
+            if (Post(m_hLoadRequest))
+                return;
+        }
+    }
+    m_failure = Failure(FileFailureKind::Access);
+    if (m_pSink)
         m_pSink->OnLoadFinished(false);
 }
 
 bool CHostsFile::RequestSaveRecords()
 {
-    m_bSaveText = 0;
-    if (Post(m_hSaveRequest, m_hWriterThread))
-        return true;
+    {
+        std::lock_guard<std::mutex> lock(m_requestLock);
+        m_bSaveText = 0;
+        if (Post(m_hSaveRequest))
+            return true;
+    }
+    m_failure = Failure(FileFailureKind::Access);
     if (m_pSink)
         m_pSink->OnSaveFinished(false);
     return false;
@@ -91,10 +138,14 @@ bool CHostsFile::RequestSaveRecords()
 
 bool CHostsFile::RequestSaveText()
 {
-    m_bSaveText = 1;
-    if (Post(m_hSaveRequest, m_hWriterThread))
-        return true;
-    m_strTextToSave = m_strText;
+    {
+        std::lock_guard<std::mutex> lock(m_requestLock);
+        m_bSaveText = 1;
+        if (Post(m_hSaveRequest))
+            return true;
+    }
+    ResetTextToSave();
+    m_failure = Failure(FileFailureKind::Access);
     if (m_pSink)
         m_pSink->OnSaveFinished(false);
     return false;
@@ -102,6 +153,7 @@ bool CHostsFile::RequestSaveText()
 
 DWORD WINAPI CHostsFile::ReaderThreadProc(LPVOID self)
 {
+    PrepareToThrow();
     static_cast<CHostsFile*>(self)->ReadLoop();
     ExitModuleThread();
     return 0;
@@ -109,6 +161,7 @@ DWORD WINAPI CHostsFile::ReaderThreadProc(LPVOID self)
 
 DWORD WINAPI CHostsFile::WriterThreadProc(LPVOID self)
 {
+    PrepareToThrow();
     static_cast<CHostsFile*>(self)->WriteLoop();
     ExitModuleThread();
     return 0;
@@ -127,22 +180,53 @@ void CHostsFile::ReadLoop()
 void CHostsFile::EndCancelledLoad()
 {
     Clear();
+    m_stamp = CFileStamp();
     if (m_pSink)
         m_pSink->OnLoadCancelled();
 }
 
+void CHostsFile::EndFailedLoad(const CFileFailure& failure)
+{
+    Clear();
+    m_stamp = CFileStamp();
+    m_failure = failure;
+    if (m_pSink)
+        m_pSink->OnLoadFinished(false);
+}
+
 void CHostsFile::Load()
 {
-    if (m_bCancel)
-        return EndCancelledLoad();
-    std::wstring text;
-    // A file that cannot be opened or holds bytes the code page does not define fails alike.
-    if (ReadHostsText(m_strPath, m_codec, text) != ReadResult::Ok)
+    CFileStamp stamp;
+    CFileFailure failure;
+    bool cancelled = m_bCancel != 0;
+    if (!cancelled)
     {
-        if (m_pSink)
-            m_pSink->OnLoadFinished(false);
-        return;
+        // Out of memory anywhere in the load, a report included, fails this load only; the
+        // ending report comes after the memory is given back.
+        try
+        {
+            cancelled = !ReadAndParse(stamp, failure);
+        }
+        catch (const std::bad_alloc&)
+        {
+            failure = Failure(FileFailureKind::OutOfMemory, stamp.size);
+        }
     }
+    if (cancelled)
+        return EndCancelledLoad();
+    if (failure.kind != FileFailureKind::None)
+        return EndFailedLoad(failure);
+    m_stamp = stamp;
+    m_failure = CFileFailure();
+    if (m_pSink)
+        m_pSink->OnLoadFinished(true);
+}
+
+bool CHostsFile::ReadAndParse(CFileStamp& stamp, CFileFailure& failure)
+{
+    std::wstring text;
+    if (ReadHostsText(m_strPath, m_codec, text, stamp, failure) != ReadResult::Ok)
+        return true;
     const auto lines = CLineSplitter::Split<wchar_t>(text);
     const int count = static_cast<int>(lines.size());
     if (m_pSink)
@@ -162,12 +246,11 @@ void CHostsFile::Load()
     }
     // One more look after the last line, so that every load ends in exactly one notification.
     if (m_bCancel)
-        return EndCancelledLoad();
+        return false;
     if (m_pSink)
         m_pSink->OnProgress(count, progress);
     FinishLoad();
-    if (m_pSink)
-        m_pSink->OnLoadFinished(true);
+    return true;
 }
 
 void CHostsFile::WriteLoop()
@@ -176,30 +259,118 @@ void CHostsFile::WriteLoop()
     const HANDLE wake[] = {m_hSaveRequest.Get(), m_hQuit.Get()};
     while (WaitForMultipleObjects(2, wake, FALSE, INFINITE) == WAIT_OBJECT_0)
     {
-        const bool ok = m_bSaveText ? SaveText() : SaveRecords();
+        const bool ok = Save();
         if (m_pSink)
             m_pSink->OnSaveFinished(ok);
     }
 }
 
-bool CHostsFile::SaveText()
+bool CHostsFile::Save()
+{
+    const bool text = m_bSaveText != 0;
+    CFileFailure failure;
+    bool saved = false;
+    try
+    {
+        saved = text ? SaveText(failure) : SaveRecords(failure);
+    }
+    catch (const std::bad_alloc&)
+    {
+        failure = Failure(FileFailureKind::OutOfMemory);
+    }
+    if (saved)
+    {
+        m_stamp = ReadFileStamp(m_strPath);
+        m_failure = CFileFailure();
+        return true;
+    }
+    // Sized only now, with the memory of the attempt given back.
+    if (failure.kind == FileFailureKind::OutOfMemory)
+        failure.bytes = text ? m_strTextToSave.size() : RecordTextSize();
+    if (text)
+        ResetTextToSave();
+    m_failure = failure;
+    return false;
+}
+
+// Everything that needs memory is made before the file is replaced, and what changes after
+// cannot fail: a failed save leaves the file, the text and the snapshot as they were.
+bool CHostsFile::SaveText(CFileFailure& failure)
 {
     std::string bytes;
-    if (!m_codec.Encode(m_strTextToSave, bytes) || ReplaceFileContents(m_strPath, bytes) != WriteResult::Ok)
+    if (!Encode(m_strTextToSave, bytes, failure))
+        return false;
+    std::wstring text = m_strTextToSave;
+    RecordList snapshot = CopyOf(m_entries);
+    if (ReplaceFileContents(m_strPath, bytes) != WriteResult::Ok)
     {
-        m_strTextToSave = m_strText;
+        failure = Failure(FileFailureKind::Access);
         return false;
     }
-    m_strText = m_strTextToSave;
-    TakeSnapshot();
+    m_strText.swap(text);
+    m_snapshot.swap(snapshot);
     return true;
 }
 
-bool CHostsFile::SaveRecords()
+bool CHostsFile::SaveRecords(CFileFailure& failure)
 {
     std::string bytes;
-    if (!m_codec.Encode(FormatRecords(), bytes) || ReplaceFileContents(m_strPath, bytes) != WriteResult::Ok)
+    if (!Encode(FormatRecords(), bytes, failure))
         return false;
-    TakeSnapshot();
+    RecordList snapshot = CopyOf(m_entries);
+    if (ReplaceFileContents(m_strPath, bytes) != WriteResult::Ok)
+    {
+        failure = Failure(FileFailureKind::Access);
+        return false;
+    }
+    m_snapshot.swap(snapshot);
     return true;
+}
+
+bool CHostsFile::Encode(std::wstring_view text, std::string& bytes, CFileFailure& failure) const
+{
+    if (m_codec.Encode(text, bytes))
+        return true;
+    // Every character fits, yet it did not convert: too long for the conversion at once.
+    if (!FindUnrepresentable(m_codec, text, failure))
+        failure = Failure(FileFailureKind::OutOfMemory, text.size());
+    return false;
+}
+
+// What a record save would write, in characters, without holding all of it at once.
+uint64_t CHostsFile::RecordTextSize() const
+{
+    try
+    {
+        uint64_t size = 0;
+        std::wstring line;
+        for (const RecordList* list : {&m_entries, &m_otherLines})
+        {
+            for (const auto& record : *list)
+            {
+                line.clear();
+                CHostsLine::AppendFormatted(*record, line);
+                // Each "\n" goes out as CR LF.
+                size += line.size() + std::count(line.begin(), line.end(), L'\n');
+            }
+        }
+        return size;
+    }
+    catch (const std::bad_alloc&)
+    {
+        return 0; // not even room for one line: the size stays unknown
+    }
+}
+
+void CHostsFile::ResetTextToSave()
+{
+    try
+    {
+        m_strTextToSave = m_strText;
+    }
+    catch (const std::bad_alloc&)
+    {
+        // No room for the copy: at least no text that was never saved stays behind.
+        std::wstring().swap(m_strTextToSave);
+    }
 }

@@ -8,7 +8,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
+#include <string_view>
 
 // The hosts file model with its two long-lived workers: a reader that loads and parses the
 // file on request and a writer that writes it on request. The caller keeps its hands off the
@@ -44,11 +46,17 @@ private:
     void ReadLoop();
     void WriteLoop();
     void Load();
+    bool ReadAndParse(CFileStamp& stamp, CFileFailure& failure);
     void EndCancelledLoad();
-    bool SaveText();
-    bool SaveRecords();
-    // Wakes a worker; false when it has ended and will never answer.
-    bool Post(const CKernelHandle& request, const CKernelHandle& worker);
+    void EndFailedLoad(const CFileFailure& failure);
+    bool Save();
+    bool SaveText(CFileFailure& failure);
+    bool SaveRecords(CFileFailure& failure);
+    bool Encode(std::wstring_view text, std::string& bytes, CFileFailure& failure) const;
+    uint64_t RecordTextSize() const;
+    void ResetTextToSave();
+    // Wakes a worker; false when it has ended and will never answer. Only under m_requestLock.
+    bool Post(const CKernelHandle& request);
 
     std::wstring m_strPath;
     CKernelHandle m_hSaveRequest;
@@ -59,6 +67,9 @@ private:
     IHostsFileSink* m_pSink = nullptr;
     std::atomic<uint32_t> m_bSaveText{0};
     std::atomic<bool> m_bShutDown{false};
+    // Requests and Shutdown come from different threads (the load thread, the GUI thread):
+    // each sees the other's state whole, and only one of them empties the model at a time.
+    std::mutex m_requestLock;
     CAnsiCodec m_codec;
     CFileFailure m_failure;
     CFileStamp m_stamp;

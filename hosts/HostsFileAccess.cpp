@@ -3,6 +3,57 @@
 #include "ui/UniqueHandle.h"
 
 #include <climits>
+#include <new>
+
+namespace
+{
+uint64_t Join(DWORD high, DWORD low)
+{
+    return (static_cast<uint64_t>(high) << 32) | low;
+}
+
+// The 1-based line of the first line `bad` finds fault with, 0 when it finds none. Lines end
+// at LF, as the model splits them; a CR left at a line's end is harmless to every check.
+template <class Char, class Bad>
+int FirstBadLine(std::basic_string_view<Char> text, Bad bad)
+{
+    using View = std::basic_string_view<Char>;
+    int line = 1;
+    for (size_t start = 0;; ++line)
+    {
+        const size_t end = text.find(Char('\n'), start);
+        if (bad(text.substr(start, end == View::npos ? View::npos : end - start)))
+            return line;
+        if (end == View::npos)
+            return 0;
+        start = end + 1;
+    }
+}
+
+CFileFailure Failure(FileFailureKind kind, int line = 0)
+{
+    CFileFailure failure;
+    failure.kind = kind;
+    failure.line = line;
+    return failure;
+}
+
+// Bytes that did not convert: which line is at fault, and whether for a NUL or a byte the
+// code page lacks. A NUL would end the text view's text there and cut the next save short.
+ReadResult LocateBadByte(std::string_view bytes, const CAnsiCodec& codec, CFileFailure& failure)
+{
+    std::wstring scratch;
+    const int line = FirstBadLine(bytes, [&](std::string_view text) {
+        return text.find('\0') != std::string_view::npos || !codec.Decode(text, scratch);
+    });
+    std::string_view text = bytes;
+    for (int i = 1; i < line; ++i)
+        text.remove_prefix(text.find('\n') + 1);
+    const bool nul = line > 0 && text.substr(0, text.find('\n')).find('\0') != std::string_view::npos;
+    failure = Failure(nul ? FileFailureKind::NulByte : FileFailureKind::UndefinedByte, line);
+    return nul ? ReadResult::NulByte : ReadResult::ConversionFailed;
+}
+} // namespace
 
 DWORD ReadFileAttributesOrArchive(const std::wstring& path)
 {
@@ -25,29 +76,97 @@ bool ProbeHostsFile(const std::wstring& path, uint64_t& size)
 
 ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std::wstring& text)
 {
+    CFileStamp stamp;
+    CFileFailure failure;
+    return ReadHostsText(path, codec, text, stamp, failure);
+}
+
+ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std::wstring& text, CFileStamp& stamp,
+                         CFileFailure& failure)
+{
     text.clear();
+    stamp = CFileStamp();
+    failure = CFileFailure();
     CFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
                                  nullptr));
     if (!file)
-        return ReadResult::OpenFailed;
-    LARGE_INTEGER length;
-    if (!GetFileSizeEx(file.Get(), &length) || length.QuadPart > INT_MAX)
-        return ReadResult::ReadFailed;
-
-    std::string bytes(static_cast<size_t>(length.QuadPart), '\0');
-    size_t done = 0;
-    while (done < bytes.size())
     {
-        DWORD got = 0;
-        if (!ReadFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got, nullptr))
-            return ReadResult::ReadFailed;
-        if (got == 0)
-            break;
-        done += got;
+        failure = Failure(FileFailureKind::Access);
+        return ReadResult::OpenFailed;
     }
-    bytes.resize(done);
-    file.Reset();
-    return codec.Decode(bytes, text) ? ReadResult::Ok : ReadResult::ConversionFailed;
+    // From the handle the bytes come through: nothing can change the file in between.
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file.Get(), &info))
+    {
+        failure = Failure(FileFailureKind::Access);
+        return ReadResult::ReadFailed;
+    }
+    stamp.exists = true;
+    stamp.lastWrite = Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
+    stamp.size = Join(info.nFileSizeHigh, info.nFileSizeLow);
+
+    auto outOfMemory = [&] {
+        std::wstring().swap(text);
+        failure = Failure(FileFailureKind::OutOfMemory);
+        failure.bytes = stamp.size;
+        return ReadResult::OutOfMemory;
+    };
+    // The conversion takes at most INT_MAX bytes at once; no 32-bit process could hold more.
+    if (stamp.size > INT_MAX)
+        return outOfMemory();
+    try
+    {
+        std::string bytes(static_cast<size_t>(stamp.size), '\0');
+        size_t done = 0;
+        while (done < bytes.size())
+        {
+            DWORD got = 0;
+            if (!ReadFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got, nullptr))
+            {
+                failure = Failure(FileFailureKind::Access);
+                return ReadResult::ReadFailed;
+            }
+            if (got == 0)
+                break;
+            done += got;
+        }
+        bytes.resize(done);
+        file.Reset();
+        if (bytes.find('\0') == std::string::npos && codec.Decode(bytes, text))
+            return ReadResult::Ok;
+        std::wstring().swap(text);
+        return LocateBadByte(bytes, codec, failure);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return outOfMemory();
+    }
+}
+
+bool FindUnrepresentable(const CAnsiCodec& codec, std::wstring_view text, CFileFailure& failure)
+{
+    std::string scratch;
+    auto refused = [&](std::wstring_view part) { return !codec.Encode(part, scratch); };
+    const int line = FirstBadLine(text, refused);
+    if (line == 0)
+        return false;
+    for (int i = 1; i < line; ++i)
+        text.remove_prefix(text.find(L'\n') + 1);
+    text = text.substr(0, text.find(L'\n'));
+    failure = Failure(FileFailureKind::Unrepresentable, line);
+    // One character at a time; a surrogate pair is one character.
+    for (size_t i = 0; i < text.size();)
+    {
+        const size_t length =
+            IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() && IS_LOW_SURROGATE(text[i + 1]) ? 2 : 1;
+        if (refused(text.substr(i, length)))
+        {
+            failure.character.assign(text.substr(i, length));
+            break;
+        }
+        i += length;
+    }
+    return true;
 }
 
 CFileStamp ReadFileStamp(const std::wstring& path)
@@ -58,7 +177,7 @@ CFileStamp ReadFileStamp(const std::wstring& path)
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return stamp;
     stamp.exists = true;
-    stamp.lastWrite = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
-    stamp.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    stamp.lastWrite = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+    stamp.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
     return stamp;
 }

@@ -22,7 +22,8 @@ struct CFileFailure
     FileFailureKind kind = FileFailureKind::None;
     int line = 0;           // 1-based line of the offending byte or character; 0 when not known
     std::wstring character; // Unrepresentable: that character (two units for a surrogate pair)
-    uint64_t bytes = 0;     // OutOfMemory: the size of the file (load) or of the text (save)
+    uint64_t bytes = 0;     // OutOfMemory: the size of the file (load) or of the text (save), one byte
+                            // per character as a single-byte code page writes it; 0 when not known
 };
 
 struct CFileStamp

@@ -5,6 +5,7 @@
 #include "ui/UniqueHandle.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 #include <vector>
 
@@ -45,6 +46,9 @@ settings_codec::DecodeStatus ReadSettingsFile(HANDLE file, settings_codec::Setti
     LARGE_INTEGER fileSize = {};
     if (GetFileSizeEx(file, &fileSize) && static_cast<uint64_t>(fileSize.QuadPart) < required)
         return DecodeStatus::Truncated;
+    // 2 GiB and more never fit a 32-bit process (nor its size_t); no build takes such a count.
+    if (required > INT32_MAX)
+        return DecodeStatus::BadCount;
     try
     {
         bytes.resize(static_cast<size_t>(required));

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -123,6 +124,28 @@ inline bool WriteBytes(const std::wstring& path, std::string_view bytes)
     DWORD written = 0;
     return WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();
+}
+
+// Makes the file `size` bytes long by setting its end: zeros the disk does not store.
+inline bool SetLength(const std::wstring& path, uint64_t size)
+{
+    CFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(size);
+    return file && SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get());
+}
+
+inline bool SetLastWrite(const std::wstring& path, const FILETIME& utc)
+{
+    CFileHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
+    return file && SetFileTime(file.Get(), nullptr, nullptr, &utc);
+}
+
+inline bool SetLastWrite(const std::wstring& path, uint64_t utc)
+{
+    const FILETIME time = {static_cast<DWORD>(utc), static_cast<DWORD>(utc >> 32)};
+    return SetLastWrite(path, time);
 }
 
 // The whole file, or nothing when it cannot be opened. Shares everything so that it also

@@ -37,9 +37,7 @@ bool Backdate(const std::wstring& path)
 {
     const SYSTEMTIME old = {2001, 1, 1, 1, 12, 0, 0, 0};
     FILETIME time = {};
-    const CFileHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                       nullptr, OPEN_EXISTING, 0, nullptr));
-    return file && SystemTimeToFileTime(&old, &time) && SetFileTime(file.Get(), nullptr, nullptr, &time);
+    return SystemTimeToFileTime(&old, &time) && testfiles::SetLastWrite(path, time);
 }
 
 } // namespace
@@ -391,3 +389,55 @@ CASE_TABLE(Saves, RefreshAfterRefusedSave,
                            true,
                            {kRefreshPrompt,
                             L"Can't write to hosts file! Probably, file is exclusively blocked by other application."}});
+
+// Another program wrote the file after the load: the save asks before it overwrites that.
+struct ChangedElsewhereCase : NamedCase
+{
+    const char* otherBytes; // what the other program wrote; null: nobody did
+    bool sameTime;          // the other write kept the file's time (only its size tells)
+    int answer;             // to the question, when it comes
+    int saved;              // what SaveHosts reports
+};
+class ChangedElsewhere : public SaveFlow, public ::testing::WithParamInterface<ChangedElsewhereCase>
+{
+};
+
+TEST_P(ChangedElsewhere, IsOverwrittenOnlyAfterYes)
+{
+    const ChangedElsewhereCase& c = GetParam();
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kFile));
+    ASSERT_TRUE(Backdate(HostsPath()));
+    ASSERT_TRUE(Open());
+    ToggleRow(1);
+    std::string expected = "# header\r\n127.0.0.1 localhost\r\n# 10.0.0.1 box # off\r\n\r\n10.0.0.2 two";
+    expected.replace(expected.find("# 10.0.0.1"), 2, "");
+    if (c.otherBytes)
+    {
+        ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), c.otherBytes));
+        if (c.sameTime)
+        {
+            ASSERT_TRUE(Backdate(HostsPath()));
+        }
+        m_boxes.QueueAnswer(c.answer);
+    }
+    const std::string before = FileBytes();
+    EXPECT_EQ(c.saved, m_norvik.SaveHosts());
+    std::vector<std::wstring> texts;
+    for (const SeenMessageBox& box : m_boxes.Seen())
+    {
+        texts.push_back(box.text);
+        EXPECT_EQ(L"Confirmation", box.caption);
+        EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONQUESTION), box.flags);
+    }
+    EXPECT_EQ(c.otherBytes ? std::vector<std::wstring>{L"Hosts file was changed by another program after it was "
+                                                       L"loaded. Overwrite it with your changes?"}
+                           : std::vector<std::wstring>{},
+              texts);
+    EXPECT_EQ(c.saved ? expected : before, FileBytes());
+    EXPECT_EQ(c.saved ? 0 : 1, m_norvik.IsHostsChanged());
+}
+
+CASE_TABLE(Files, ChangedElsewhere, ChangedElsewhereCase{{"NobodyElse"}, nullptr, false, 0, 1},
+           ChangedElsewhereCase{{"NewerNo"}, "10.9.9.9 installer\r\n", false, IDNO, 0},
+           ChangedElsewhereCase{{"NewerYes"}, "10.9.9.9 installer\r\n", false, IDYES, 1},
+           ChangedElsewhereCase{{"SameTimeOtherSize"}, "10.9.9.9 installer\r\n", true, IDNO, 0});

@@ -30,6 +30,15 @@ std::string SettingsBytes(char flag0, char flag1, const std::wstring& path, cons
     return bytes + extra;
 }
 
+// The header of a file whose path has `units` UTF-16 units.
+std::string Header(uint32_t units)
+{
+    std::string bytes = {1, 0, 0, 0};
+    for (int shift = 0; shift < 32; shift += 8)
+        bytes.push_back(static_cast<char>(units >> shift));
+    return bytes;
+}
+
 // The editor over a hosts file of its own, with a settings folder the test chooses.
 class Settings : public EditorPage
 {
@@ -76,6 +85,7 @@ struct FileCase
     std::vector<std::wstring> applied; // skins handed to the host at start
     bool resetEnabled;
     std::optional<std::string> after; // the file once Init has run
+    uint64_t length = 0;              // the file made this long with zeros after `before`
 };
 } // namespace
 
@@ -90,6 +100,12 @@ TEST_F(Settings, StartReadsTheFileAndReplacesABadOneWithDefaults)
         {"path shorter than its count", SettingsBytes(1, 0, skin).substr(0, 12), kOldVersion, {}, false, kDefaults},
         {"count that cannot be allocated", std::string("\1\0\0\0\xff\xff\xff\xff", 8), kBadFile, {}, false,
          kDefaults},
+        // A path of 2 GiB and more fits no 32-bit process, however long the file.
+        {"smallest count of 2 GiB, file that long", Header(0x3FFFFFFC), kBadFile, {}, false, kDefaults,
+         8 + 2 * uint64_t(0x3FFFFFFC)},
+        {"largest count below 4 GiB, file that long", Header(0x7FFFFFFE), kBadFile, {}, false, kDefaults,
+         8 + 2 * uint64_t(0x7FFFFFFE)},
+        {"count of 2 GiB, file short", Header(0x3FFFFFFC) + "ab", kOldVersion, {}, false, kDefaults},
         {"skin on", SettingsBytes(1, 0, skin), nullptr, {skin}, true, SettingsBytes(1, 0, skin)},
         {"on with an empty path: the default look", SettingsBytes(1, 0, L""), nullptr, {L""}, false,
          SettingsBytes(1, 0, L"")},
@@ -104,6 +120,10 @@ TEST_F(Settings, StartReadsTheFileAndReplacesABadOneWithDefaults)
         if (c.before)
         {
             ASSERT_TRUE(testfiles::WriteBytes(SettingsPath(), *c.before));
+        }
+        if (c.length)
+        {
+            ASSERT_TRUE(testfiles::SetLength(SettingsPath(), c.length));
         }
         m_boxes.Reset();
         m_boxes.QueueAnswer(IDOK);

@@ -10,13 +10,6 @@
 
 namespace
 {
-bool SetLastWriteUtc(const std::wstring& path, const FILETIME& utc)
-{
-    CFileHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, 0, nullptr));
-    return file && SetFileTime(file.Get(), nullptr, nullptr, &utc);
-}
-
 struct LocalTimeCase : NamedCase
 {
     SYSTEMTIME local;
@@ -47,7 +40,7 @@ TEST_P(FileTimeTextLocal, ShowsLastWriteInLocalTime)
     ASSERT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &c.local, &utc));
     FILETIME fileTime;
     ASSERT_TRUE(SystemTimeToFileTime(&utc, &fileTime));
-    ASSERT_TRUE(SetLastWriteUtc(file.path, fileTime));
+    ASSERT_TRUE(testfiles::SetLastWrite(file.path, fileTime));
 
     EXPECT_EQ(c.expected, FormatFileTime(file.path));
 }
@@ -71,7 +64,7 @@ TEST(FileTimeText, ZoneWithoutDaylightSavingStillConverted)
     const SYSTEMTIME utc = Time(2007, 3, 5, 12, 0, 0);
     FILETIME fileTime;
     ASSERT_TRUE(SystemTimeToFileTime(&utc, &fileTime));
-    ASSERT_TRUE(SetLastWriteUtc(file.path, fileTime));
+    ASSERT_TRUE(testfiles::SetLastWrite(file.path, fileTime));
 
     // Local = UTC - bias, worked out here by plain arithmetic.
     ULARGE_INTEGER ticks;

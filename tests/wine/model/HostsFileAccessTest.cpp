@@ -1,6 +1,7 @@
 #include "hosts/HostsFileAccess.h"
 
 #include "CaseTable.h"
+#include "FailurePrinting.h"
 #include "HostsOnDisk.h"
 #include "TestFiles.h"
 
@@ -203,6 +204,68 @@ CASE_TABLE(Texts, ReadTextConversion,
            DecodeCase{{"Utf8StrayContinuation"}, CP_UTF8, "a\x80z", ReadResult::ConversionFailed, L""},
            DecodeCase{{"Utf8Surrogate"}, CP_UTF8, "a\xED\xA0\x80", ReadResult::ConversionFailed, L""});
 
+// --- ReadHostsText: what failed and where ---
+
+struct FailureCase : NamedCase
+{
+    UINT codePage;
+    std::string bytes;
+    ReadResult result;
+    FileFailureKind kind;
+    int line;
+};
+
+using ReadTextFailure = CaseTest<FailureCase>;
+
+TEST_P(ReadTextFailure, NamesKindAndLineAndStampsTheFileRead)
+{
+    const FailureCase& c = GetParam();
+    const CHostsOnDisk file(c.bytes);
+
+    std::wstring text = L"left over";
+    CFileStamp stamp;
+    CFileFailure failure;
+    failure.kind = FileFailureKind::Access;
+    failure.line = 99;
+    EXPECT_EQ(c.result, ReadHostsText(file.path, CAnsiCodec(c.codePage), text, stamp, failure));
+    EXPECT_EQ(c.kind, failure.kind);
+    EXPECT_EQ(c.line, failure.line);
+    EXPECT_EQ(0u, failure.bytes);
+    if (c.result != ReadResult::Ok)
+    {
+        EXPECT_EQ(L"", text);
+    }
+    EXPECT_TRUE(stamp.exists);
+    EXPECT_EQ(c.bytes.size(), stamp.size);
+    EXPECT_TRUE(ReadFileStamp(file.path) == stamp);
+}
+
+// Lines end at CR LF and at a lone LF; a lone CR is part of the line. The first fault counts.
+CASE_TABLE(Texts, ReadTextFailure,
+           FailureCase{{"Ok"}, 1252, "a\r\nb", ReadResult::Ok, FileFailureKind::None, 0},
+           FailureCase{{"ShiftJisBadTrailOnThirdLine"}, 932, "a\r\nb\r\n# \x81\x20x\r\nc",
+                       ReadResult::ConversionFailed, FileFailureKind::UndefinedByte, 3},
+           FailureCase{{"ShiftJisLeadByteAtEnd"}, 932, "a\nb\x82", ReadResult::ConversionFailed,
+                       FileFailureKind::UndefinedByte, 2},
+           FailureCase{{"ShiftJisLeadByteBeforeBreak"}, 932, "a\x82\r\nb", ReadResult::ConversionFailed,
+                       FileFailureKind::UndefinedByte, 1},
+           FailureCase{{"Utf8StrayByteAfterLoneCr"}, CP_UTF8, "a\rb\x80\r\nc", ReadResult::ConversionFailed,
+                       FileFailureKind::UndefinedByte, 1},
+           FailureCase{{"Utf8AfterEmptyLines"}, CP_UTF8, "a\n\r\n\nb\x80", ReadResult::ConversionFailed,
+                       FileFailureKind::UndefinedByte, 4},
+           FailureCase{{"Utf16"}, 1252, std::string("\xFF\xFE#\0 \0", 6), ReadResult::NulByte,
+                       FileFailureKind::NulByte, 1},
+           FailureCase{{"NulOnThirdLine"}, 1252, std::string("a\r\nb\r\nc\0", 8), ReadResult::NulByte,
+                       FileFailureKind::NulByte, 3},
+           FailureCase{{"NulAfterFinalBreak"}, 1252, std::string("a\r\n\0", 4), ReadResult::NulByte,
+                       FileFailureKind::NulByte, 2},
+           FailureCase{{"NulBeforeUndefinedOnOneLine"}, 932, std::string("x\0\x81\x20", 4), ReadResult::NulByte,
+                       FileFailureKind::NulByte, 1},
+           FailureCase{{"UndefinedLineBeforeNulLine"}, 932, std::string("\x81\x20\r\n\0", 5),
+                       ReadResult::ConversionFailed, FileFailureKind::UndefinedByte, 1},
+           FailureCase{{"NulLineBeforeUndefinedLine"}, CP_UTF8, std::string("\0\n\x80", 3), ReadResult::NulByte,
+                       FileFailureKind::NulByte, 1});
+
 // --- ReadHostsText: sharing ---
 
 struct HolderCase : NamedCase
@@ -224,6 +287,12 @@ TEST_P(ReadTextWhileHeld, FailsUntilOtherHandleCloses)
     ASSERT_TRUE(other);
     std::wstring text;
     EXPECT_EQ(ReadResult::OpenFailed, ReadHostsText(file.path, CAnsiCodec(1252), text));
+    CFileStamp stamp;
+    stamp.exists = true;
+    CFileFailure failure;
+    EXPECT_EQ(ReadResult::OpenFailed, ReadHostsText(file.path, CAnsiCodec(1252), text, stamp, failure));
+    EXPECT_EQ(FileFailureKind::Access, failure.kind);
+    EXPECT_FALSE(stamp.exists);
 
     other.Reset();
     EXPECT_EQ(ReadResult::Ok, ReadHostsText(file.path, CAnsiCodec(1252), text));

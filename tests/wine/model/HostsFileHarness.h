@@ -5,6 +5,7 @@
 
 #include "hosts/HostsFile.h"
 
+#include "FailurePrinting.h"
 #include "HostsOnDisk.h"
 #include "TestFiles.h"
 
@@ -95,6 +96,12 @@ public:
         m_cancelAt = {kind, value};
     }
     void CancelNowhere() { m_cancelAt = kNever; }
+    // Room for this many reports, so that recording them needs no memory.
+    void Reserve(size_t count)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_events.reserve(count);
+    }
     void HoldAt(Kind kind, int value) { m_holdAt = {kind, value}; }
     bool WaitHeld() { return Signalled(m_hHeld.Get()); }
     void Release() { SetEvent(m_hRelease.Get()); }
@@ -192,6 +199,58 @@ struct CWatchedModel
     CHostsFile model;
 };
 
+// --- memory ---
+
+// Reserves the free address space of a 32-bit process in blocks of 1 MiB and more, as a
+// process near its end finds it: whatever needs a new block of that size fails, while small
+// allocations may still come from what the heap holds. Given back when it goes. Nothing on a
+// 64-bit build: reserving its address space takes Wine gigabytes of real memory.
+class CAddressSpaceHog
+{
+public:
+    static constexpr bool kPossible = sizeof(void*) == 4;
+
+    CAddressSpaceHog()
+    {
+        m_blocks.reserve(4096);
+        for (size_t size = size_t(1) << 30; kPossible && size >= (size_t(1) << 20); size /= 2)
+        {
+            while (m_blocks.size() < m_blocks.capacity())
+            {
+                void* block = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS);
+                if (!block)
+                    break;
+                m_blocks.push_back(block);
+            }
+        }
+    }
+    ~CAddressSpaceHog()
+    {
+        for (void* block : m_blocks)
+            VirtualFree(block, 0, MEM_RELEASE);
+    }
+    CAddressSpaceHog(const CAddressSpaceHog&) = delete;
+    CAddressSpaceHog& operator=(const CAddressSpaceHog&) = delete;
+
+    // A 1 MiB block no longer comes.
+    static bool Exhausted()
+    {
+        void* block = VirtualAlloc(nullptr, size_t(1) << 20, MEM_RESERVE, PAGE_NOACCESS);
+        if (block)
+            VirtualFree(block, 0, MEM_RELEASE);
+        return block == nullptr;
+    }
+
+private:
+    std::vector<void*> m_blocks;
+};
+
+inline const char* NoHogReason()
+{
+    return "runs out of address space only in the 32-bit build: reserving the 64-bit one takes "
+           "Wine gigabytes of real memory";
+}
+
 // --- files ---
 
 // Every tenth line a comment, the others entries; with a final line break.
@@ -263,11 +322,16 @@ public:
                 started.insert(id);
         return started;
     }
-    // Handles on the threads started since, to see them end.
-    std::vector<CThread> OpenStarted() const
+    // Handles on the threads started since, to see them end; at least `count` of them unless
+    // they never come. Wine tells where a new thread starts only once it has begun to run.
+    std::vector<CThread> OpenStarted(size_t count = 0) const
     {
+        std::set<DWORD> started = Started();
+        for (const DWORD since = GetTickCount(); started.size() < count && GetTickCount() - since < kWait;
+             started = Started())
+            Sleep(1);
         std::vector<CThread> threads;
-        for (DWORD id : Started())
+        for (DWORD id : started)
             threads.push_back({id, CKernelHandle(OpenThread(SYNCHRONIZE, FALSE, id))});
         return threads;
     }

@@ -2,6 +2,7 @@
 
 #include "CaseTable.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,7 +51,7 @@ struct CModelWithWorkers
     CWatchedModel watched;
     CHostsFile& model = watched.model;
     CRecordingSink& sink = watched.sink;
-    const std::vector<CThread> workers = watch.OpenStarted();
+    const std::vector<CThread> workers = watch.OpenStarted(2);
 };
 
 // --- shutdown ---
@@ -230,6 +231,64 @@ TEST(HostsFileWithoutSink, ServesRequestsSilently)
     model.RequestLoad(file.path);
     EXPECT_FALSE(model.RequestSaveRecords());
 }
+
+// The load thread asks for a load just as the editor closes on the GUI thread. Both calls
+// empty the model; they must not do it at the same time, and the request is answered once:
+// by the reader, or at once as refused.
+struct RaceCase : NamedCase
+{
+    // The load is asked for as the workers end, just when Shutdown goes on to empty the model;
+    // otherwise both calls start together.
+    bool asWorkersEnd;
+};
+using HostsFileShutdownRace = CaseTest<RaceCase>;
+
+TEST_P(HostsFileShutdownRace, LoadRequestMeetingShutdownIsAnsweredOnce)
+{
+    const bool asWorkersEnd = GetParam().asWorkersEnd;
+    const CHostsOnDisk file(Lines(3000));
+    CKernelHandle go(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(go);
+    struct Racer
+    {
+        std::vector<HANDLE> waitFor;
+        std::function<void()> call;
+        static DWORD WINAPI Run(LPVOID self)
+        {
+            auto* racer = static_cast<Racer*>(self);
+            WaitForMultipleObjects(static_cast<DWORD>(racer->waitFor.size()), racer->waitFor.data(), TRUE, INFINITE);
+            racer->call();
+            return 0;
+        }
+    };
+    const int rounds = 100;
+    int round = 0;
+    for (; round < rounds && !HasFailure(); ++round)
+    {
+        CModelWithWorkers m;
+        ASSERT_EQ(2u, m.workers.size());
+        // Records and text for both calls to free.
+        ASSERT_EQ(LoadFinished(true), m.watched.Load(file.path).back()) << "round " << round;
+        ResetEvent(go.Get());
+        Racer load{{go.Get()}, [&] { m.model.RequestLoad(file.path); }};
+        if (asWorkersEnd)
+            load.waitFor = {m.workers[0].handle.Get(), m.workers[1].handle.Get()};
+        Racer close{{go.Get()}, [&] { m.model.Shutdown(); }};
+        CKernelHandle threads[] = {CKernelHandle(CreateThread(nullptr, 0, &Racer::Run, &load, 0, nullptr)),
+                                   CKernelHandle(CreateThread(nullptr, 0, &Racer::Run, &close, 0, nullptr))};
+        SetEvent(go.Get());
+        for (const CKernelHandle& thread : threads)
+            ASSERT_TRUE(thread && Signalled(thread.Get())) << "round " << round;
+        // Shutdown has returned: the reader has ended and sent whatever it was going to send.
+        const std::vector<Event> events = m.sink.Take();
+        ASSERT_EQ(1, CountLoadEnds(events)) << "round " << round << ": " << ::testing::PrintToString(events);
+        EXPECT_EQ(0, m.model.GetEntryCount()) << "round " << round;
+        EXPECT_EQ(L"", m.model.GetText()) << "round " << round;
+    }
+    EXPECT_EQ(rounds, round);
+}
+
+CASE_TABLE(Moments, HostsFileShutdownRace, RaceCase{{"Together"}, false}, RaceCase{{"AsWorkersEnd"}, true});
 
 // --- many models in a row ---
 

@@ -1,4 +1,5 @@
 #include "HostsFileHarness.h"
+#include "hosts/HostsFileAccess.h"
 
 #include "CaseTable.h"
 
@@ -153,6 +154,7 @@ struct FailureCase : NamedCase
 {
     Op op;
     Cause cause;
+    FileFailureKind kind; // what the model says went wrong
 };
 using HostsFileFailure = CaseTest<FailureCase>;
 
@@ -168,6 +170,7 @@ TEST_P(HostsFileFailure, FileKeptAndThreadGoesOn)
     CWatchedModel watched;
     CHostsFile& model = watched.model;
     ASSERT_EQ(LoadFinished(true), watched.Load(file.path).back());
+    const CFileStamp loaded = model.GetStamp();
     auto run = [&](const std::wstring& host) {
         switch (c.op)
         {
@@ -193,6 +196,13 @@ TEST_P(HostsFileFailure, FileKeptAndThreadGoesOn)
     EXPECT_EQ(std::vector<Event>{load ? LoadFinished(false) : SaveFinished(false)},
               run(c.cause == Cause::Unencodable ? L"new\x0416" : L"new"));
     holder.Reset();
+    // Why, and where: the entry's line in the text being saved.
+    const bool unencodable = c.cause == Cause::Unencodable;
+    EXPECT_EQ(c.kind, model.GetFailure().kind);
+    EXPECT_EQ(unencodable ? 2 : 0, model.GetFailure().line);
+    EXPECT_EQ(unencodable ? L"\x0416" : L"", model.GetFailure().character);
+    // A failed load has read nothing; a failed save has written nothing.
+    EXPECT_EQ(load ? CFileStamp() : loaded, model.GetStamp());
     EXPECT_EQ(old, testfiles::ReadBytes(file.path));
     EXPECT_EQ(std::vector<std::wstring>{L"hosts"}, testfiles::ListNames(file.folder.Path()));
     EXPECT_EQ(load ? L"" : TextOf(old), model.GetText());
@@ -203,6 +213,9 @@ TEST_P(HostsFileFailure, FileKeptAndThreadGoesOn)
     if (c.op == Op::SaveRecords)
     {
         EXPECT_TRUE(model.IsModified());
+        // The snapshot is still the file's.
+        model.RevertEntries();
+        EXPECT_EQ(L"old.example", model.GetEntry(0)->m_strHost);
     }
     if (c.op == Op::SaveText)
     {
@@ -211,14 +224,18 @@ TEST_P(HostsFileFailure, FileKeptAndThreadGoesOn)
 
     EXPECT_EQ(load ? LoadFinished(true) : SaveFinished(true), run(L"new").back());
     EXPECT_EQ(load ? old : "# old\r\n127.0.0.1 new", testfiles::ReadBytes(file.path));
+    EXPECT_EQ(FileFailureKind::None, model.GetFailure().kind);
+    EXPECT_EQ(ReadFileStamp(file.path), model.GetStamp());
 }
 
 // No load case for a conversion failure: under Wine, code page 1252 maps all 256 bytes.
-CASE_TABLE(Causes, HostsFileFailure, FailureCase{{"LoadHeldOpen"}, Op::Load, Cause::HeldOpen},
-           FailureCase{{"SaveRecordsHeldOpen"}, Op::SaveRecords, Cause::HeldOpen},
-           FailureCase{{"SaveTextHeldOpen"}, Op::SaveText, Cause::HeldOpen},
-           FailureCase{{"SaveRecordsUnencodable"}, Op::SaveRecords, Cause::Unencodable},
-           FailureCase{{"SaveTextUnencodable"}, Op::SaveText, Cause::Unencodable});
+CASE_TABLE(Causes, HostsFileFailure,
+           FailureCase{{"LoadHeldOpen"}, Op::Load, Cause::HeldOpen, FileFailureKind::Access},
+           FailureCase{{"SaveRecordsHeldOpen"}, Op::SaveRecords, Cause::HeldOpen, FileFailureKind::Access},
+           FailureCase{{"SaveTextHeldOpen"}, Op::SaveText, Cause::HeldOpen, FileFailureKind::Access},
+           FailureCase{{"SaveRecordsUnencodable"}, Op::SaveRecords, Cause::Unencodable,
+                       FileFailureKind::Unrepresentable},
+           FailureCase{{"SaveTextUnencodable"}, Op::SaveText, Cause::Unencodable, FileFailureKind::Unrepresentable});
 
 TEST(HostsFileSave, RecordSaveOnFullDiskKeepsOldFile)
 {

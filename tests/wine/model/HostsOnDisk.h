@@ -2,6 +2,7 @@
 
 #include "TestFiles.h"
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -21,3 +22,9 @@ struct CHostsOnDisk
     testfiles::CTempFolder folder;
     const std::wstring path = folder / L"hosts";
 };
+
+// A file of `size` bytes that starts with `head` and holds zeros after it.
+inline bool WriteLongFile(const std::wstring& path, const std::string& head, uint64_t size)
+{
+    return testfiles::WriteBytes(path, head) && testfiles::SetLength(path, size);
+}
