@@ -102,6 +102,15 @@ CHostsEditorForm::~CHostsEditorForm()
 
 bool CHostsEditorForm::CreateIn(HWND parent, const RECT& rect)
 {
+    // The host destroyed the last page, which ended the workers: this page gets new ones,
+    // once the old page's load thread has finished with them.
+    if (m_bModelShutDown)
+    {
+        WaitForLoadThread();
+        m_hostsFile.Restart();
+        m_bModelShutDown = false;
+        m_bClosing = false;
+    }
     if (!Create(m_module, parent))
         return false;
     MoveWindow(m_hwnd, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
@@ -391,6 +400,8 @@ void CHostsEditorForm::OnDestroy()
     // down from a worker under the loader lock. Once that can happen the module stays loaded.
     if (!m_bTearingDown && !m_bModelShutDown)
         PinModule();
+    // A load still running ends silently: there is no page left to report to.
+    m_bClosing = true;
     m_hostsFile.Shutdown();
     m_bModelShutDown = true;
 }

@@ -62,6 +62,11 @@ CHostsFile::CHostsFile()
     , m_hQuit(NewEvent(true, false))
     , m_hReaderExited(NewEvent(true, true))
 {
+    StartWorkers();
+}
+
+void CHostsFile::StartWorkers()
+{
     if (m_hSaveRequest && m_hLoadRequest && m_hQuit && m_hReaderExited)
     {
         m_hReaderThread = StartModuleThread(&ReaderThreadProc, this);
@@ -70,6 +75,25 @@ CHostsFile::CHostsFile()
     // Without both workers a request would never be answered: fail every one at once.
     if (!m_hReaderThread || !m_hWriterThread)
         Shutdown();
+}
+
+bool CHostsFile::Restart()
+{
+    if (!m_bShutDown)
+        return true;
+    // Shutdown has joined both workers: nothing else looks at this state now.
+    m_hReaderThread.Reset();
+    m_hWriterThread.Reset();
+    // A request refused by the shut-down model may have been left set.
+    for (const CKernelHandle* event : {&m_hLoadRequest, &m_hSaveRequest, &m_hQuit})
+        if (*event)
+            ResetEvent(event->Get());
+    m_failure = CFileFailure();
+    m_stamp = CFileStamp();
+    m_bCancel = 0;
+    m_bShutDown = false;
+    StartWorkers();
+    return !m_bShutDown;
 }
 
 CHostsFile::~CHostsFile()

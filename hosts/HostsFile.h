@@ -33,6 +33,9 @@ public:
     void Cancel() { m_bCancel = 1; }
     // Ends both workers and waits for them; later requests fail at once.
     void Shutdown();
+    // After Shutdown, on the thread that called it: new workers, as a new model has. False
+    // when they could not start (every request then fails at once, as after Shutdown).
+    bool Restart();
 
     const std::wstring& GetPath() const { return m_strPath; }
     // Why the last load or save failed; set before the failure is notified.
@@ -43,6 +46,7 @@ public:
 private:
     static DWORD WINAPI ReaderThreadProc(LPVOID self);
     static DWORD WINAPI WriterThreadProc(LPVOID self);
+    void StartWorkers();
     void ReadLoop();
     void WriteLoop();
     void Load();

@@ -441,3 +441,32 @@ CASE_TABLE(Files, ChangedElsewhere, ChangedElsewhereCase{{"NobodyElse"}, nullptr
            ChangedElsewhereCase{{"NewerNo"}, "10.9.9.9 installer\r\n", false, IDNO, 0},
            ChangedElsewhereCase{{"NewerYes"}, "10.9.9.9 installer\r\n", false, IDYES, 1},
            ChangedElsewhereCase{{"SameTimeOtherSize"}, "10.9.9.9 installer\r\n", true, IDNO, 0});
+
+// The host destroys the page without closing the editor, then activates it again: the new
+// page loads, edits and saves like the first one.
+struct RebuiltPageCase : NamedCase
+{
+    bool duringLoad; // destroyed while its first load ran
+};
+class RebuiltPage : public SaveFlow, public ::testing::WithParamInterface<RebuiltPageCase>
+{
+};
+
+TEST_P(RebuiltPage, LoadsAndSavesLikeTheFirst)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), GetParam().duringLoad ? ManyEntries(100000) : kFile));
+    ASSERT_TRUE(Open(!GetParam().duringLoad));
+    DestroyWindow(m_page);
+    PumpPending();
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kFile));
+    ASSERT_TRUE(ActivatePage());
+    for (const SeenMessageBox& box : m_boxes.Seen())
+        ADD_FAILURE() << testfiles::Narrow(box.text);
+    EXPECT_EQ(3, TableRows());
+    ToggleRow(1);
+    EXPECT_EQ(1, m_norvik.SaveHosts());
+    EXPECT_EQ("# header\r\n127.0.0.1 localhost\r\n10.0.0.1 box # off\r\n\r\n10.0.0.2 two", FileBytes());
+    EXPECT_EQ(0u, m_boxes.Count());
+}
+
+CASE_TABLE(Moments, RebuiltPage, RebuiltPageCase{{"AfterItsLoad"}, false}, RebuiltPageCase{{"DuringItsLoad"}, true});
