@@ -1,3 +1,5 @@
+#include "AddressSpaceHog.h"
+#include "CaseTable.h"
 #include "EditorPage.h"
 
 #include <gtest/gtest.h>
@@ -5,6 +7,7 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <memory>
 
 #include <string>
 #include <vector>
@@ -334,3 +337,61 @@ TEST_F(EditorForm, TheModificationLineShowsItsWholeLabelAndTimeAtTheBottomRight)
     PumpPending();
     EXPECT_TRUE(moved == LinePixels(m_page)) << "the moved line differs from one drawn in place";
 }
+
+// A load that fails says why; the page stays usable, a save writes nothing over the file, and
+// the next load of a good file works.
+struct LoadFailureCase : NamedCase
+{
+    std::string bytes;
+    const wchar_t* text; // null: out of memory, with the file's size in the text
+};
+class LoadFailure : public EditorPage, public ::testing::WithParamInterface<LoadFailureCase>
+{
+};
+
+TEST_P(LoadFailure, SaysWhyAndKeepsTheFile)
+{
+    const LoadFailureCase& c = GetParam();
+    const bool outOfMemory = !c.text;
+    if (outOfMemory && !CAddressSpaceHog::kPossible)
+        GTEST_SKIP() << NoHogReason();
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), c.bytes));
+    ASSERT_TRUE(m_norvik.Init(&m_host, &m_host));
+    // The address space runs out after the page is made, before the reader is asked.
+    std::unique_ptr<CAddressSpaceHog> hog;
+    const CWindowSpy spy = WhenProgressShows([&](HWND) {
+        if (outOfMemory && !hog)
+            hog = std::make_unique<CAddressSpaceHog>();
+    });
+    ASSERT_TRUE(ActivatePage(false));
+    ASSERT_TRUE(PumpUntil([this] { return m_boxes.Count() == 1; }));
+    hog.reset();
+    const SeenMessageBox box = m_boxes.Seen().front();
+    const std::wstring megabytes = std::to_wstring((c.bytes.size() + (1u << 19)) >> 20);
+    EXPECT_EQ(outOfMemory ? L"Not enough memory to load the hosts file (" + megabytes + L" MB)." : c.text, box.text);
+    EXPECT_EQ(L"Error", box.caption);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), box.flags);
+    CMessageBoxWatcher::Answer(box, IDOK);
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_EQ(0, TableRows());
+    EXPECT_EQ(1, m_norvik.SaveHosts());
+    EXPECT_EQ(c.bytes, FileBytes());
+
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), "127.0.0.1 good\r\n"));
+    ClickButton(m_toolbar, ID_REFRESH);
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_EQ(1, TableRows());
+    EXPECT_EQ(1u, m_boxes.Count());
+}
+
+// Above the size that shows the progress dialog, so that the test can step in before the read.
+const std::string kPadding = "\r\n" + std::string(30000, '#');
+CASE_TABLE(Files, LoadFailure,
+           LoadFailureCase{{"NulByte"},
+                           std::string("127.0.0.1 a\r\n\0\r\n127.0.0.1 b", 27) + kPadding,
+                           L"Can't read hosts file! Line 2 holds a NUL byte: the file is not 8-bit text (it may have "
+                           L"been saved as Unicode)."},
+           LoadFailureCase{{"Utf16File"}, std::string("\xFF\xFE" "1\0" "2\0", 6) + kPadding,
+                           L"Can't read hosts file! Line 1 holds a NUL byte: the file is not 8-bit text (it may have "
+                           L"been saved as Unicode)."},
+           LoadFailureCase{{"OutOfMemory"}, ManyEntries(200000), nullptr});

@@ -470,3 +470,25 @@ TEST_P(RebuiltPage, LoadsAndSavesLikeTheFirst)
 }
 
 CASE_TABLE(Moments, RebuiltPage, RebuiltPageCase{{"AfterItsLoad"}, false}, RebuiltPageCase{{"DuringItsLoad"}, true});
+
+TEST_F(SaveFlow, ACharacterTheCodePageLacksIsNamedWithItsLineAndNothingIsWritten)
+{
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "the character is chosen for code page 1252";
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kFile));
+    ASSERT_TRUE(Open());
+    ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
+    SendMessageW(TextEdit(), EM_SETSEL, 0, 0);
+    SendMessageW(TextEdit(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"# ok\r\n# \x0416\r\n"));
+    m_boxes.QueueAnswer(IDOK);
+    EXPECT_EQ(0, m_norvik.SaveHosts());
+    ASSERT_EQ(1u, m_boxes.Count());
+    const SeenMessageBox box = m_boxes.Seen().front();
+    EXPECT_EQ(L"Can't write to hosts file! Line 2 holds the character \"\x0416\" (U+0416), which the system's ANSI "
+              L"code page cannot hold.",
+              box.text);
+    EXPECT_EQ(L"Error", box.caption);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), box.flags);
+    EXPECT_EQ(kFile, FileBytes());
+    EXPECT_EQ(1, m_norvik.IsHostsChanged());
+}
