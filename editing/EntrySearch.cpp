@@ -131,10 +131,11 @@ int FindEntry(const CHostsDocument& model, int start, int direction, const std::
     const std::wstring commentPattern = useComment ? Anywhere(comment) : std::wstring();
     const FoldTable fold;
     const int step = direction == 1 ? 1 : -1;
+    CHostsRecord entry(L"", false);
+    const CHostsRecord* record = &entry;
     for (int index = start; index >= 0 && index < count; index += step)
     {
-        const CHostsRecord* record = model.GetEntry(index);
-        if (!record || !record->IsEntry())
+        if (!model.ReadEntry(index, entry) || !record->IsEntry())
             continue;
         if (useAddress && !Match<false>(addressPattern, record->m_strAddress, fold))
             continue;

@@ -218,7 +218,9 @@ bool CHostsReportControl::OnNotify(NMHDR* header, LRESULT& result)
 
 void CHostsReportControl::FillCell(LVITEMW& item) const
 {
-    const CHostsRecord* entry = m_model ? m_model->GetEntry(item.iItem) : nullptr;
+    // Read again for every cell: the table asks only for the rows it shows.
+    CHostsRecord& read = m_cell;
+    const CHostsRecord* entry = m_model && m_model->ReadEntry(item.iItem, read) ? &read : nullptr;
     if (item.mask & LVIF_STATE)
     {
         item.state = entry && entry->IsEntry() ? (entry->m_bDisabled ? kUnticked : kTicked) : kUnticked;

@@ -77,4 +77,6 @@ private:
     IClickHandler* m_pClickHandler = nullptr;
     bool m_fitting = false;
     int m_fittedWidth = -1; // the client width the columns were last fitted to
+    // The row being shown, read into strings that keep their room from row to row.
+    mutable CHostsRecord m_cell{L"", false};
 };

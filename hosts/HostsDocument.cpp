@@ -2,18 +2,99 @@
 
 #include "hosts/HostsLine.h"
 
+#include <algorithm>
+
 namespace
 {
-void ClearLastLine(CHostsDocument::RecordList& list)
+// Pieces of about this many characters go to a writer at a time.
+const size_t kPieceSize = 64 * 1024;
+
+template <class List>
+void ClearLastLine(List& list)
 {
-    if (!list.empty())
-        list.back()->m_bLastLine = 0;
+    if (list.empty())
+        return;
+    list.back().lastLine = 0;
+    if (list.back().own)
+        list.back().own->m_bLastLine = 0;
 }
 } // namespace
 
-CHostsRecord* CHostsDocument::GetEntry(int index) const
+CHostsDocument::CHostsDocument() : m_lines(std::make_shared<std::wstring>())
 {
-    return static_cast<size_t>(static_cast<unsigned>(index)) < m_entries.size() ? m_entries[index].get() : nullptr;
+    m_text = m_lines;
+}
+
+void CHostsDocument::Read(const CStoredRecord& stored, CHostsRecord& record) const
+{
+    if (stored.own)
+    {
+        record = *stored.own;
+        return;
+    }
+    const std::wstring_view line(m_lines->data() + stored.start, stored.length);
+    CLineFields fields;
+    CHostsLine::ParseFields(line, fields);
+    record.m_nSequence = stored.sequence;
+    record.m_nKind = fields.entry ? RECORD_ENTRY : RECORD_VERBATIM;
+    record.m_bDisabled = fields.disabled ? 1 : 0;
+    record.m_bLastLine = stored.lastLine;
+    record.m_strMoreHosts.clear();
+    if (fields.entry)
+    {
+        record.m_strLine.clear();
+        record.m_strAddress.assign(fields.Address());
+        record.m_strHost.assign(fields.host);
+        record.m_strComment.assign(fields.comment);
+        CHostsLine::AppendNames(fields.names, record.m_strMoreHosts);
+    }
+    else
+    {
+        record.m_strLine.assign(line);
+        record.m_strAddress.clear();
+        record.m_strHost.clear();
+        record.m_strComment.clear();
+    }
+}
+
+void CHostsDocument::FormatTo(const CStoredRecord& stored, std::wstring& out) const
+{
+    if (stored.own)
+        return CHostsLine::AppendFormatted(*stored.own, out);
+    const std::wstring_view line(m_lines->data() + stored.start, stored.length);
+    CLineFields fields;
+    CHostsLine::ParseFields(line, fields);
+    CHostsLine::AppendFormatted(line, fields, stored.lastLine != 0, out);
+}
+
+CHostsRecord* CHostsDocument::GetEntry(int index)
+{
+    if (static_cast<size_t>(static_cast<unsigned>(index)) >= m_entries.size())
+        return nullptr;
+    CStoredRecord& stored = m_entries[index];
+    if (!stored.own)
+    {
+        auto own = std::make_unique<CHostsRecord>(L"", false);
+        Read(stored, *own);
+        stored.own = std::move(own);
+    }
+    return stored.own.get();
+}
+
+bool CHostsDocument::ReadEntry(int index, CHostsRecord& record) const
+{
+    if (static_cast<size_t>(static_cast<unsigned>(index)) >= m_entries.size())
+        return false;
+    Read(m_entries[index], record);
+    return true;
+}
+
+bool CHostsDocument::ReadOtherLine(size_t index, CHostsRecord& record) const
+{
+    if (index >= m_otherLines.size())
+        return false;
+    Read(m_otherLines[index], record);
+    return true;
 }
 
 int CHostsDocument::AddEntry(const CHostsRecord& record)
@@ -33,112 +114,237 @@ bool CHostsDocument::RemoveEntry(int index)
     return true;
 }
 
+// Two lines of the loaded text are the same value exactly when they are the same line: every
+// line has a sequence number of its own.
+bool CHostsDocument::SameValue(const CStoredRecord& a, const CStoredRecord& b) const
+{
+    if (!a.own && !b.own)
+        return a.start == b.start && a.length == b.length && a.sequence == b.sequence && a.lastLine == b.lastLine;
+    CHostsRecord left(L"", false);
+    CHostsRecord right(L"", false);
+    Read(a, left);
+    Read(b, right);
+    return left == right;
+}
+
 bool CHostsDocument::IsModified() const
 {
     if (m_entries.size() != m_snapshot.size())
         return true;
     for (size_t i = 0; i < m_entries.size(); ++i)
     {
-        if (*m_entries[i] != *m_snapshot[i])
+        if (!SameValue(m_entries[i], m_snapshot[i]))
             return true;
     }
     return false;
 }
 
-void CHostsDocument::CopyRecords(const RecordList& from, RecordList& to)
+// Lines of the loaded text are shared by both lists; only records of their own are copied.
+void CHostsDocument::CopyList(const RecordList& from, RecordList& to)
 {
-    to.clear();
-    to.reserve(from.size());
-    for (const auto& record : from)
-        to.push_back(std::make_unique<CHostsRecord>(*record));
+    RecordList copy;
+    copy.reserve(from.size());
+    for (const CStoredRecord& stored : from)
+    {
+        CStoredRecord& added = copy.emplace_back();
+        added.start = stored.start;
+        added.length = stored.length;
+        added.sequence = stored.sequence;
+        added.entry = stored.entry;
+        added.disabled = stored.disabled;
+        added.lastLine = stored.lastLine;
+        if (stored.own)
+            added.own = std::make_unique<CHostsRecord>(*stored.own);
+    }
+    to.swap(copy);
 }
 
 void CHostsDocument::RevertEntries()
 {
-    CopyRecords(m_snapshot, m_entries);
+    CopyList(m_snapshot, m_entries);
 }
 
 void CHostsDocument::TakeSnapshot()
 {
-    CopyRecords(m_entries, m_snapshot);
+    CopyList(m_entries, m_snapshot);
 }
 
 void CHostsDocument::Clear()
 {
-    m_entries.clear();
-    m_otherLines.clear();
-    m_snapshot.clear();
-    m_strText.clear();
+    RecordList().swap(m_entries);
+    RecordList().swap(m_otherLines);
+    RecordList().swap(m_snapshot);
+    m_lines = std::make_shared<std::wstring>();
+    m_text = m_lines;
+    m_parsePos = 0;
+    m_linesLeft = 0;
 }
 
-int CHostsDocument::Append(RecordList& list, std::unique_ptr<CHostsRecord> record)
+int CHostsDocument::Append(RecordList& list, CStoredRecord stored)
 {
-    record->m_nSequence = m_nNextSequence++;
-    list.push_back(std::move(record));
+    stored.sequence = m_nNextSequence++;
+    if (stored.own)
+        stored.own->m_nSequence = stored.sequence;
+    list.push_back(std::move(stored));
     return static_cast<int>(list.size() - 1);
 }
 
 int CHostsDocument::AppendEntry(std::unique_ptr<CHostsRecord> record)
 {
-    return Append(m_entries, std::move(record));
+    CStoredRecord stored;
+    stored.entry = 1;
+    stored.lastLine = record->m_bLastLine ? 1 : 0;
+    stored.own = std::move(record);
+    return Append(m_entries, std::move(stored));
 }
 
 int CHostsDocument::AppendOtherLine(std::unique_ptr<CHostsRecord> record)
 {
-    return Append(m_otherLines, std::move(record));
+    CStoredRecord stored;
+    stored.lastLine = record->m_bLastLine ? 1 : 0;
+    stored.own = std::move(record);
+    return Append(m_otherLines, std::move(stored));
+}
+
+void CHostsDocument::ParseLine(uint32_t start, uint32_t length)
+{
+    CLineFields fields;
+    CHostsLine::ParseFields(std::wstring_view(m_lines->data() + start, length), fields);
+    CStoredRecord stored;
+    stored.start = start;
+    stored.length = length;
+    stored.entry = fields.entry ? 1 : 0;
+    stored.disabled = fields.disabled ? 1 : 0;
+    Append(fields.entry ? m_entries : m_otherLines, std::move(stored));
 }
 
 void CHostsDocument::AppendLine(std::wstring_view line)
 {
-    m_strText.append(line);
-    m_strText += L"\r\n";
-    auto record = std::make_unique<CHostsRecord>(CHostsLine::Parse(line));
-    if (record->IsEntry())
-        AppendEntry(std::move(record));
-    else
-        AppendOtherLine(std::move(record));
+    const size_t start = m_lines->size();
+    m_lines->append(line);
+    m_lines->append(L"\r\n");
+    ParseLine(static_cast<uint32_t>(start), static_cast<uint32_t>(line.size()));
+}
+
+int CHostsDocument::BeginLoad(std::wstring text)
+{
+    // Lines end at CR LF and at a lone LF and are joined by CR LF: a text whose every LF
+    // follows a CR is that already, and is kept as it is instead of copied.
+    size_t count = 0;
+    bool joined = true;
+    for (size_t lf = text.find(L'\n'); lf != std::wstring::npos; lf = text.find(L'\n', lf + 1))
+    {
+        ++count;
+        if (lf == 0 || text[lf - 1] != L'\r')
+            joined = false;
+    }
+    if (!text.empty() && text.back() != L'\n')
+        ++count;
+    if (!joined)
+    {
+        std::wstring rejoined;
+        rejoined.reserve(text.size() + count * 2);
+        size_t start = 0;
+        while (start < text.size())
+        {
+            size_t end = text.find(L'\n', start);
+            if (end == std::wstring::npos)
+                end = text.size();
+            size_t length = end - start;
+            if (length > 0 && end < text.size() && text[end - 1] == L'\r')
+                --length;
+            rejoined.append(text, start, length).append(L"\r\n");
+            start = end + 1;
+        }
+        text.swap(rejoined);
+    }
+    else if (!text.empty() && text.back() != L'\n')
+    {
+        text.append(L"\r\n");
+    }
+    *m_lines = std::move(text);
+    m_parsePos = 0;
+    m_linesLeft = static_cast<int>(count);
+    m_entries.reserve(count);
+    return m_linesLeft;
+}
+
+bool CHostsDocument::ParseLines(int count)
+{
+    const std::wstring& text = *m_lines;
+    for (; count > 0 && m_linesLeft > 0; --count, --m_linesLeft)
+    {
+        // Every line ends in CR LF here.
+        const size_t lf = text.find(L'\n', m_parsePos);
+        ParseLine(static_cast<uint32_t>(m_parsePos), static_cast<uint32_t>(lf - 1 - m_parsePos));
+        m_parsePos = lf + 1;
+    }
+    return m_linesLeft > 0;
 }
 
 void CHostsDocument::FinishLoad()
 {
-    if (m_strText.size() >= 2)
-        m_strText.resize(m_strText.size() - 2);
-    CHostsRecord* last = nullptr;
+    if (m_lines->size() >= 2)
+        m_lines->resize(m_lines->size() - 2);
+    // Room left over from growing or from guessing is given back; a little is not worth a copy.
+    auto trim = [](auto& container) {
+        if (container.capacity() - container.size() > container.size() / 4)
+            container.shrink_to_fit();
+    };
+    trim(*m_lines);
+    trim(m_entries);
+    CStoredRecord* last = nullptr;
     if (!m_entries.empty())
-        last = m_entries.back().get();
-    if (!m_otherLines.empty() && (!last || m_otherLines.back()->m_nSequence > last->m_nSequence))
-        last = m_otherLines.back().get();
+        last = &m_entries.back();
+    if (!m_otherLines.empty() && (!last || m_otherLines.back().sequence > last->sequence))
+        last = &m_otherLines.back();
     if (last)
-        last->m_bLastLine = 1;
+    {
+        last->lastLine = 1;
+        if (last->own)
+            last->own->m_bLastLine = 1;
+    }
     TakeSnapshot();
+}
+
+bool CHostsDocument::FormatRecords(const std::function<bool(std::wstring_view)>& write) const
+{
+    std::wstring piece;
+    piece.reserve(kPieceSize + 1024);
+    // Text-mode output: every "\n" goes to the file as CR LF.
+    auto add = [&](const CStoredRecord& stored) {
+        const size_t from = piece.size();
+        FormatTo(stored, piece);
+        for (size_t lf = piece.find(L'\n', from); lf != std::wstring::npos; lf = piece.find(L'\n', lf + 2))
+            piece.insert(lf, 1, L'\r');
+        if (piece.size() < kPieceSize)
+            return true;
+        const bool go = write(piece);
+        piece.clear();
+        return go;
+    };
+    size_t other = 0;
+    for (const CStoredRecord& entry : m_entries)
+    {
+        while (other < m_otherLines.size() && m_otherLines[other].sequence < entry.sequence)
+            if (!add(m_otherLines[other++]))
+                return false;
+        if (!add(entry))
+            return false;
+    }
+    while (other < m_otherLines.size())
+        if (!add(m_otherLines[other++]))
+            return false;
+    return piece.empty() || write(piece);
 }
 
 std::wstring CHostsDocument::FormatRecords() const
 {
     std::wstring out;
-    // The last loaded text is close to what comes out; growing 6 MB step by step costs more.
-    out.reserve(m_strText.size() + 4 * (m_entries.size() + m_otherLines.size()) + 16);
-    std::wstring line;
-    auto write = [&](const CHostsRecord& record) {
-        line.clear();
-        CHostsLine::AppendFormatted(record, line);
-        // Text-mode output: every "\n" goes to the file as CR LF.
-        size_t from = 0;
-        for (size_t lf = line.find(L'\n'); lf != std::wstring::npos; lf = line.find(L'\n', from))
-        {
-            out.append(line, from, lf - from).append(L"\r\n");
-            from = lf + 1;
-        }
-        out.append(line, from, std::wstring::npos);
-    };
-    size_t other = 0;
-    for (const auto& entry : m_entries)
-    {
-        while (other < m_otherLines.size() && m_otherLines[other]->m_nSequence < entry->m_nSequence)
-            write(*m_otherLines[other++]);
-        write(*entry);
-    }
-    while (other < m_otherLines.size())
-        write(*m_otherLines[other++]);
+    out.reserve(m_lines->size() + 16);
+    FormatRecords([&out](std::wstring_view piece) {
+        out.append(piece);
+        return true;
+    });
     return out;
 }

@@ -3,29 +3,33 @@
 #include "hosts/HostsRecord.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// The hosts file's content held twice: as text and as one record per line.
-// The lists own their records; GetEntry hands out pointers that stay valid until the
-// entry leaves the list (RemoveEntry, RevertEntries, Clear, the next load).
+// The hosts file's content as text and as one record per line. The text is held once: a
+// line nobody has asked to change stays a place in the loaded text and is parsed again when
+// read. GetEntry gives the entry a record of its own, so that the caller may change it; the
+// pointer stays valid until the entry leaves the list (RemoveEntry, RevertEntries, Clear,
+// the next load).
 class CHostsDocument
 {
 public:
-    using RecordList = std::vector<std::unique_ptr<CHostsRecord>>;
-
-    CHostsDocument() = default;
+    CHostsDocument();
     CHostsDocument(const CHostsDocument&) = delete;
     CHostsDocument& operator=(const CHostsDocument&) = delete;
 
-    std::wstring GetText() const { return m_strText; }
+    std::wstring GetText() const { return *m_text; }
     void SetTextToSave(std::wstring text) { m_strTextToSave = std::move(text); }
     const std::wstring& GetTextToSave() const { return m_strTextToSave; }
 
     int GetEntryCount() const { return static_cast<int>(m_entries.size()); }
-    CHostsRecord* GetEntry(int index) const;
+    // For a change: the entry's own record, or null when the index is not below the count.
+    CHostsRecord* GetEntry(int index);
+    // For a look: the entry's values into `record` (its strings reused); false when there is none.
+    bool ReadEntry(int index, CHostsRecord& record) const;
     // Appends a copy as the file's new last line; returns its index.
     int AddEntry(const CHostsRecord& record);
     bool RemoveEntry(int index);
@@ -37,17 +41,47 @@ public:
     int AppendEntry(std::unique_ptr<CHostsRecord> record);
     int AppendOtherLine(std::unique_ptr<CHostsRecord> record);
 
-    // Loading: every line of the file in order, then FinishLoad once.
+    // Loading, line by line: every line of the file in order, then FinishLoad once.
     void AppendLine(std::wstring_view line);
     void FinishLoad();
+    // Loading a whole text at once: takes the file's text as decoded and returns its line
+    // count; then ParseLines until every line is parsed, then FinishLoad.
+    int BeginLoad(std::wstring text);
+    // Parses up to `count` more lines of the text BeginLoad took; false once none are left.
+    bool ParseLines(int count);
 
     // The file as a record save writes it: lines merged by sequence number, each "\n" as CR LF.
     std::wstring FormatRecords() const;
+    // The same in pieces of whole lines, each handed to `write` as soon as it is made; stops
+    // when `write` returns false.
+    bool FormatRecords(const std::function<bool(std::wstring_view)>& write) const;
 
     size_t GetOtherLineCount() const { return m_otherLines.size(); }
+    // A verbatim line's values, for a look.
+    bool ReadOtherLine(size_t index, CHostsRecord& record) const;
 
 protected:
-    std::wstring m_strText;
+    // One line as stored: where it stands in the loaded text, or a record of its own.
+    struct CStoredRecord
+    {
+        uint32_t start = 0;
+        uint32_t length = 0;
+        int32_t sequence = -1;
+        uint8_t entry = 0;
+        uint8_t disabled = 0;
+        uint8_t lastLine = 0;
+        std::unique_ptr<CHostsRecord> own;
+    };
+    using RecordList = std::vector<CStoredRecord>;
+
+    void Read(const CStoredRecord& stored, CHostsRecord& record) const;
+    void FormatTo(const CStoredRecord& stored, std::wstring& out) const;
+    bool SameValue(const CStoredRecord& a, const CStoredRecord& b) const;
+    static void CopyList(const RecordList& from, RecordList& to);
+    void SetText(std::wstring text);
+
+    // What GetText gives: the loaded text, or the text of the last text save.
+    std::shared_ptr<const std::wstring> m_text;
     std::wstring m_strTextToSave;
     RecordList m_entries;
     RecordList m_otherLines;
@@ -55,6 +89,12 @@ protected:
     int32_t m_nNextSequence = 0;
 
 private:
-    int Append(RecordList& list, std::unique_ptr<CHostsRecord> record);
-    static void CopyRecords(const RecordList& from, RecordList& to);
+    int Append(RecordList& list, CStoredRecord stored);
+    void ParseLine(uint32_t start, uint32_t length);
+
+    // The text the stored lines point into; shared with m_text until a text save.
+    std::shared_ptr<std::wstring> m_lines;
+    // Loading: where the next line to parse starts, and the lines left.
+    size_t m_parsePos = 0;
+    int m_linesLeft = 0;
 };

@@ -46,14 +46,6 @@ void PrepareToThrow()
     }
 }
 
-CHostsDocument::RecordList CopyOf(const CHostsDocument::RecordList& records)
-{
-    CHostsDocument::RecordList copy;
-    copy.reserve(records.size());
-    for (const auto& record : records)
-        copy.push_back(std::make_unique<CHostsRecord>(*record));
-    return copy;
-}
 } // namespace
 
 CHostsFile::CHostsFile()
@@ -251,22 +243,20 @@ bool CHostsFile::ReadAndParse(CFileStamp& stamp, CFileFailure& failure)
     std::wstring text;
     if (ReadHostsText(m_strPath, m_codec, text, stamp, failure) != ReadResult::Ok)
         return true;
-    const auto lines = CLineSplitter::Split<wchar_t>(text);
-    const int count = static_cast<int>(lines.size());
+    const int count = BeginLoad(std::move(text));
     if (m_pSink)
         m_pSink->OnLineCount(count);
 
-    m_strText.reserve(text.size() + lines.size() + 2);
     std::wstring progress;
-    for (int i = 0; i < count && !m_bCancel; ++i)
+    for (int i = 0; i < count && !m_bCancel; i += 100)
     {
-        if (i > 0 && i % 100 == 0)
+        if (i > 0)
         {
             progress = ProgressText(i, count);
             if (m_pSink)
                 m_pSink->OnProgress(i, progress);
         }
-        AppendLine(lines[i]);
+        ParseLines(100);
     }
     // One more look after the last line, so that every load ends in exactly one notification.
     if (m_bCancel)
@@ -324,14 +314,15 @@ bool CHostsFile::SaveText(CFileFailure& failure)
     std::string bytes;
     if (!Encode(m_strTextToSave, bytes, failure))
         return false;
-    std::wstring text = m_strTextToSave;
-    RecordList snapshot = CopyOf(m_entries);
+    auto text = std::make_shared<const std::wstring>(m_strTextToSave);
+    RecordList snapshot;
+    CopyList(m_entries, snapshot);
     if (ReplaceFileContents(m_strPath, bytes) != WriteResult::Ok)
     {
         failure = Failure(FileFailureKind::Access);
         return false;
     }
-    m_strText.swap(text);
+    m_text = std::move(text);
     m_snapshot.swap(snapshot);
     return true;
 }
@@ -339,9 +330,10 @@ bool CHostsFile::SaveText(CFileFailure& failure)
 bool CHostsFile::SaveRecords(CFileFailure& failure)
 {
     std::string bytes;
-    if (!Encode(FormatRecords(), bytes, failure))
+    if (!EncodeRecords(bytes, failure))
         return false;
-    RecordList snapshot = CopyOf(m_entries);
+    RecordList snapshot;
+    CopyList(m_entries, snapshot);
     if (ReplaceFileContents(m_strPath, bytes) != WriteResult::Ok)
     {
         failure = Failure(FileFailureKind::Access);
@@ -361,6 +353,24 @@ bool CHostsFile::Encode(std::wstring_view text, std::string& bytes, CFileFailure
     return false;
 }
 
+// Line by line into the file's bytes, never the whole text at once.
+bool CHostsFile::EncodeRecords(std::string& bytes, CFileFailure& failure) const
+{
+    bytes.reserve(m_text->size() + 16);
+    std::string piece;
+    const bool encoded = FormatRecords([&](std::wstring_view text) {
+        if (!m_codec.Encode(text, piece))
+            return false;
+        bytes += piece;
+        return true;
+    });
+    if (encoded)
+        return true;
+    std::string().swap(bytes);
+    // Rare: the whole text once more, to say which character on which line.
+    return Encode(FormatRecords(), bytes, failure);
+}
+
 // What a record save would write, in characters, without holding all of it at once.
 uint64_t CHostsFile::RecordTextSize() const
 {
@@ -370,10 +380,10 @@ uint64_t CHostsFile::RecordTextSize() const
         std::wstring line;
         for (const RecordList* list : {&m_entries, &m_otherLines})
         {
-            for (const auto& record : *list)
+            for (const CStoredRecord& record : *list)
             {
                 line.clear();
-                CHostsLine::AppendFormatted(*record, line);
+                FormatTo(record, line);
                 // Each "\n" goes out as CR LF.
                 size += line.size() + std::count(line.begin(), line.end(), L'\n');
             }
@@ -390,7 +400,7 @@ void CHostsFile::ResetTextToSave()
 {
     try
     {
-        m_strTextToSave = m_strText;
+        m_strTextToSave = *m_text;
     }
     catch (const std::bad_alloc&)
     {

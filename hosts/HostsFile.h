@@ -57,6 +57,7 @@ private:
     bool SaveText(CFileFailure& failure);
     bool SaveRecords(CFileFailure& failure);
     bool Encode(std::wstring_view text, std::string& bytes, CFileFailure& failure) const;
+    bool EncodeRecords(std::string& bytes, CFileFailure& failure) const;
     uint64_t RecordTextSize() const;
     void ResetTextToSave();
     // Wakes a worker; false when it has ended and will never answer. Only under m_requestLock.

@@ -2,33 +2,10 @@
 
 namespace
 {
-// Names between the first host name and the comment, joined by single blanks.
-std::wstring CollectMoreHosts(std::wstring_view text)
+// Step 1 into a buffer of 15 characters; false when the line is not an entry.
+bool ScanAddress(std::wstring_view line, wchar_t* stored, size_t& length, bool& disabled, size_t& next)
 {
-    std::wstring names;
-    size_t i = 0;
-    while (i < text.size())
-    {
-        while (i < text.size() && CHostsLine::IsBlank(text[i]))
-            ++i;
-        const size_t start = i;
-        while (i < text.size() && !CHostsLine::IsBlank(text[i]))
-            ++i;
-        if (i > start)
-        {
-            if (!names.empty())
-                names += L' ';
-            names.append(text.substr(start, i - start));
-        }
-    }
-    return names;
-}
-} // namespace
-
-bool CHostsLine::ParseAddress(std::wstring_view line, std::wstring& address, bool& disabled, size_t& next)
-{
-    wchar_t stored[16];
-    size_t length = 0;
+    length = 0;
     int digitsInGroup = 0;
     int dots = 0;
     disabled = false;
@@ -58,7 +35,6 @@ bool CHostsLine::ParseAddress(std::wstring_view line, std::wstring& address, boo
                 continue;
             if (dots != 3)
                 return false;
-            address.assign(stored, length);
             next = i + 1;
             return true;
         }
@@ -70,47 +46,131 @@ bool CHostsLine::ParseAddress(std::wstring_view line, std::wstring& address, boo
     return false;
 }
 
-size_t CHostsLine::ParseHostName(std::wstring_view line, size_t from, std::wstring& host)
+size_t ScanHostName(std::wstring_view line, size_t from, std::wstring_view& host)
 {
     size_t i = from;
-    while (i < line.size() && IsBlank(line[i]))
+    while (i < line.size() && CHostsLine::IsBlank(line[i]))
         ++i;
     const size_t start = i;
-    while (i < line.size() && !IsBlank(line[i]))
+    while (i < line.size() && !CHostsLine::IsBlank(line[i]))
         ++i;
-    host.assign(line.substr(start, i - start));
+    host = line.substr(start, i - start);
     return i < line.size() ? i + 1 : line.size();
 }
 
-size_t CHostsLine::ParseComment(std::wstring_view line, size_t from, std::wstring& comment)
+size_t ScanComment(std::wstring_view line, size_t from, std::wstring_view& comment)
 {
-    comment.clear();
+    comment = std::wstring_view();
     const size_t hash = from < line.size() ? line.find(L'#', from) : std::wstring_view::npos;
     if (hash == std::wstring_view::npos)
         return hash;
     size_t i = hash + 1;
     while (i < line.size() && (line[i] == L' ' || line[i] == L'\t'))
         ++i;
-    comment.assign(line.substr(i));
+    comment = line.substr(i);
+    return hash;
+}
+} // namespace
+
+void CHostsLine::ParseFields(std::wstring_view line, CLineFields& fields)
+{
+    size_t next = 0;
+    fields.entry = ScanAddress(line, fields.address, fields.addressLength, fields.disabled, next);
+    fields.host = fields.names = fields.comment = std::wstring_view();
+    if (!fields.entry)
+        return;
+    const size_t afterHost = ScanHostName(line, next, fields.host);
+    const size_t hash = ScanComment(line, afterHost, fields.comment);
+    const size_t namesEnd = hash == std::wstring_view::npos ? line.size() : hash;
+    if (afterHost < namesEnd)
+        fields.names = line.substr(afterHost, namesEnd - afterHost);
+}
+
+void CHostsLine::AppendNames(std::wstring_view text, std::wstring& out)
+{
+    bool first = true;
+    size_t i = 0;
+    while (i < text.size())
+    {
+        while (i < text.size() && IsBlank(text[i]))
+            ++i;
+        const size_t start = i;
+        while (i < text.size() && !IsBlank(text[i]))
+            ++i;
+        if (i > start)
+        {
+            if (!first)
+                out += L' ';
+            out.append(text.substr(start, i - start));
+            first = false;
+        }
+    }
+}
+
+bool CHostsLine::ParseAddress(std::wstring_view line, std::wstring& address, bool& disabled, size_t& next)
+{
+    wchar_t stored[16];
+    size_t length = 0;
+    if (!ScanAddress(line, stored, length, disabled, next))
+        return false;
+    address.assign(stored, length);
+    return true;
+}
+
+size_t CHostsLine::ParseHostName(std::wstring_view line, size_t from, std::wstring& host)
+{
+    std::wstring_view name;
+    const size_t end = ScanHostName(line, from, name);
+    host.assign(name);
+    return end;
+}
+
+size_t CHostsLine::ParseComment(std::wstring_view line, size_t from, std::wstring& comment)
+{
+    std::wstring_view text;
+    const size_t hash = ScanComment(line, from, text);
+    comment.assign(text);
     return hash;
 }
 
 CHostsRecord CHostsLine::Parse(std::wstring_view line)
 {
-    std::wstring address;
-    bool disabled = false;
-    size_t next = 0;
-    if (!ParseAddress(line, address, disabled, next))
-        return CHostsRecord(std::wstring(line), disabled);
+    CLineFields fields;
+    ParseFields(line, fields);
+    if (!fields.entry)
+        return CHostsRecord(std::wstring(line), fields.disabled);
+    std::wstring moreHosts;
+    AppendNames(fields.names, moreHosts);
+    return CHostsRecord(std::wstring(fields.Address()), std::wstring(fields.host), std::wstring(fields.comment),
+                        fields.disabled, std::move(moreHosts));
+}
 
-    std::wstring host;
-    std::wstring comment;
-    const size_t afterHost = ParseHostName(line, next, host);
-    const size_t hash = ParseComment(line, afterHost, comment);
-    const size_t namesEnd = hash == std::wstring_view::npos ? line.size() : hash;
-    std::wstring moreHosts = afterHost < namesEnd ? CollectMoreHosts(line.substr(afterHost, namesEnd - afterHost))
-                                                  : std::wstring();
-    return CHostsRecord(std::move(address), std::move(host), std::move(comment), disabled, std::move(moreHosts));
+void CHostsLine::AppendFormatted(std::wstring_view line, const CLineFields& fields, bool lastLine, std::wstring& out)
+{
+    if (fields.entry)
+    {
+        if (fields.disabled)
+            out += L"# ";
+        out += fields.Address();
+        out += L' ';
+        out += fields.host;
+        const size_t before = out.size();
+        out += L' ';
+        AppendNames(fields.names, out);
+        if (out.size() == before + 1)
+            out.resize(before);
+        if (!fields.comment.empty())
+        {
+            out += L" # ";
+            out += fields.comment;
+        }
+    }
+    else
+    {
+        out += line;
+    }
+    if (!lastLine)
+        out += L'\n';
 }
 
 void CHostsLine::AppendFormatted(const CHostsRecord& record, std::wstring& out)

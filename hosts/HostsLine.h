@@ -6,10 +6,32 @@
 #include <string>
 #include <string_view>
 
+// The parts of one line as a record would hold them, pointing into the line instead of
+// copying it. The address is kept apart: '#', CR and LF inside it are not part of it.
+struct CLineFields
+{
+    bool entry = false;
+    bool disabled = false;
+    wchar_t address[16] = {};
+    size_t addressLength = 0;
+    std::wstring_view host;
+    std::wstring_view names; // between the host name and the comment: further names, any blanks
+    std::wstring_view comment;
+
+    std::wstring_view Address() const { return std::wstring_view(address, addressLength); }
+};
+
 // The grammar of one hosts line, both ways: text to record and record to text.
 class CHostsLine
 {
 public:
+    // The whole grammar in one pass, without allocating.
+    static void ParseFields(std::wstring_view line, CLineFields& fields);
+    // Further names as a record holds them: joined by single blanks.
+    static void AppendNames(std::wstring_view names, std::wstring& out);
+    // As AppendFormatted does for the record Parse would make of `line`.
+    static void AppendFormatted(std::wstring_view line, const CLineFields& fields, bool lastLine, std::wstring& out);
+
     // Step 1: a dotted IPv4 address, '#' anywhere before or inside it disabling the entry.
     // On success `next` is the index after the blank that ended the address.
     static bool ParseAddress(std::wstring_view line, std::wstring& address, bool& disabled, size_t& next);

@@ -69,6 +69,20 @@ void CheckFile(const std::wstring& text)
     for (int i = 0; i < original.GetEntryCount(); ++i)
         Check(SameEntry(*original.GetEntry(i), *reread.GetEntry(i)));
     Check(reread.FormatRecords() == expected);
+
+    // The reader's way, the whole text at once, gives the same document.
+    CHostsDocument whole;
+    const int count = whole.BeginLoad(text);
+    Check(count == static_cast<int>(lines.size()));
+    while (whole.ParseLines(7))
+    {
+    }
+    whole.FinishLoad();
+    Check(whole.GetText() == joined);
+    Check(whole.GetEntryCount() == original.GetEntryCount());
+    Check(whole.GetOtherLineCount() == original.GetOtherLineCount());
+    Check(whole.FormatRecords() == rewritten);
+    Check(!whole.IsModified());
 }
 } // namespace
 

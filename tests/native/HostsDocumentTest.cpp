@@ -17,18 +17,23 @@ namespace
 class InspectedDocument : public CHostsDocument
 {
 public:
-    const CHostsRecord& OtherLine(size_t index) const { return *m_otherLines.at(index); }
+    CHostsRecord OtherLine(size_t index) const
+    {
+        CHostsRecord record(L"", false);
+        EXPECT_TRUE(ReadOtherLine(index, record));
+        return record;
+    }
 
     // Every record of both lists, in file order.
-    std::vector<const CHostsRecord*> AllRecords() const
+    std::vector<CHostsRecord> AllRecords() const
     {
-        std::vector<const CHostsRecord*> all;
-        for (const auto& r : m_entries)
-            all.push_back(r.get());
-        for (const auto& r : m_otherLines)
-            all.push_back(r.get());
+        std::vector<CHostsRecord> all;
+        for (int i = 0; i < GetEntryCount(); ++i)
+            ReadEntry(i, all.emplace_back(L"", false));
+        for (size_t i = 0; i < GetOtherLineCount(); ++i)
+            ReadOtherLine(i, all.emplace_back(L"", false));
         std::sort(all.begin(), all.end(),
-                  [](const CHostsRecord* a, const CHostsRecord* b) { return a->m_nSequence < b->m_nSequence; });
+                  [](const CHostsRecord& a, const CHostsRecord& b) { return a.m_nSequence < b.m_nSequence; });
         return all;
     }
 };
@@ -38,6 +43,17 @@ void Load(CHostsDocument& doc, std::wstring_view fileText)
 {
     for (std::wstring_view line : CLineSplitter::Split(fileText))
         doc.AppendLine(line);
+    doc.FinishLoad();
+}
+
+// The reader's way: the whole text at once, parsed a few lines at a time.
+void LoadWhole(CHostsDocument& doc, std::wstring_view fileText)
+{
+    const int count = doc.BeginLoad(std::wstring(fileText));
+    EXPECT_EQ(static_cast<int>(CLineSplitter::Split(fileText).size()), count);
+    while (doc.ParseLines(2))
+    {
+    }
     doc.FinishLoad();
 }
 
@@ -105,10 +121,14 @@ TEST(HostsDocument, LoadAndRewrite)
         {kMixedFile, std::wstring(kMixedFile, std::size(kMixedFile) - 3), kMixedRewritten, 3, 5},
     };
     for (const Case& c : cases)
+    for (const bool whole : {false, true})
     {
-        SCOPED_TRACE(::testing::PrintToString(c.file));
+        SCOPED_TRACE(::testing::PrintToString(c.file) + (whole ? " as one text" : " line by line"));
         CHostsDocument doc;
-        Load(doc, c.file);
+        if (whole)
+            LoadWhole(doc, c.file);
+        else
+            Load(doc, c.file);
         EXPECT_EQ(doc.GetText(), c.text);
         EXPECT_EQ(doc.FormatRecords(), c.rewritten);
         EXPECT_EQ(doc.GetEntryCount(), c.entries);
@@ -131,12 +151,12 @@ TEST(HostsDocument, LoadNumbersLinesAndMarksOnlyTheLastOne)
         SCOPED_TRACE(::testing::PrintToString(file));
         InspectedDocument doc;
         Load(doc, file);
-        const std::vector<const CHostsRecord*> all = doc.AllRecords();
+        const std::vector<CHostsRecord> all = doc.AllRecords();
         ASSERT_EQ(all.size(), CLineSplitter::Split(std::wstring_view(file)).size());
         for (size_t i = 0; i < all.size(); ++i)
         {
-            EXPECT_EQ(all[i]->m_nSequence, static_cast<int>(i));
-            EXPECT_EQ(all[i]->m_bLastLine, i + 1 == all.size() ? 1 : 0) << "line " << i;
+            EXPECT_EQ(all[i].m_nSequence, static_cast<int>(i));
+            EXPECT_EQ(all[i].m_bLastLine, i + 1 == all.size() ? 1 : 0) << "line " << i;
         }
     }
 }
