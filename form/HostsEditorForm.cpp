@@ -175,7 +175,7 @@ void CHostsEditorForm::DoDataExchange(bool toControls)
         // be megabytes, which an edit control takes seconds to lay out.
         if (m_bTextToShow && m_nViewMode == VIEW_TEXT)
         {
-            m_editText.SetText(m_strText);
+            m_editText.SetText(Text());
             m_bTextToShow = false;
             m_bTextUnread = false;
         }
@@ -186,7 +186,7 @@ void CHostsEditorForm::DoDataExchange(bool toControls)
     {
         if (m_bTextUnread)
         {
-            m_strText = m_editText.GetText();
+            m_pText = std::make_shared<const std::wstring>(m_editText.GetText());
             m_bTextUnread = false;
             m_bTextCompared = false;
         }
@@ -276,9 +276,15 @@ void CHostsEditorForm::OnTextChanged()
         UpdateCommandStates();
 }
 
-void CHostsEditorForm::SetText(std::wstring text)
+const std::wstring& CHostsEditorForm::Text() const
 {
-    m_strText = std::move(text);
+    static const std::wstring empty;
+    return m_pText ? *m_pText : empty;
+}
+
+void CHostsEditorForm::SetText(std::shared_ptr<const std::wstring> text)
+{
+    m_pText = std::move(text);
     m_bTextToShow = true;
     m_bTextCompared = false;
 }
@@ -537,15 +543,15 @@ void CHostsEditorForm::SearchText()
     size_t found = std::wstring::npos;
     if (m_bTextSearchDown)
     {
-        if (static_cast<unsigned long long>(start) <= m_strText.size())
-            found = m_strText.find(m_strFindText, static_cast<size_t>(start));
+        if (static_cast<unsigned long long>(start) <= Text().size())
+            found = Text().find(m_strFindText, static_cast<size_t>(start));
     }
     else if (start + 1 > 0)
     {
         // The last occurrence lying wholly within the first start + 1 characters.
-        const size_t room = std::min(static_cast<size_t>(start + 1), m_strText.size());
+        const size_t room = std::min(static_cast<size_t>(start + 1), Text().size());
         if (m_strFindText.size() <= room)
-            found = m_strText.rfind(m_strFindText, room - m_strFindText.size());
+            found = Text().rfind(m_strFindText, room - m_strFindText.size());
     }
     if (found == std::wstring::npos)
     {
@@ -769,7 +775,8 @@ bool CHostsEditorForm::IsContentModified()
         // Compared again only after the text or the file's text changed, not on every idle pass.
         if (!m_bTextCompared)
         {
-            m_bTextModified = m_strText != m_hostsFile.GetText();
+            const std::shared_ptr<const std::wstring> file = m_hostsFile.GetSharedText();
+            m_bTextModified = m_pText != file && Text() != *file;
             m_bTextCompared = true;
         }
         return m_bTextModified;
@@ -1031,7 +1038,7 @@ bool CHostsEditorForm::ShowLoadedFile(uint64_t size)
     try
     {
         RepopulateTable();
-        SetText(m_hostsFile.GetText());
+        SetText(m_hostsFile.GetSharedText());
         UpdateData(true);
         return true;
     }
@@ -1039,8 +1046,7 @@ bool CHostsEditorForm::ShowLoadedFile(uint64_t size)
     {
         // The table lets go of the entries before they go.
         m_wndTable.Populate(0);
-        m_strText.clear();
-        m_strText.shrink_to_fit();
+        m_pText.reset();
         m_hostsFile.Clear();
         m_failure = CFileFailure();
         m_failure.kind = FileFailureKind::OutOfMemory;
@@ -1134,7 +1140,7 @@ bool CHostsEditorForm::Save()
         {
             requested = true;
             UpdateData(false);
-            m_hostsFile.SetTextToSave(m_strText);
+            m_hostsFile.SetTextToSave(m_pText ? m_pText : std::make_shared<const std::wstring>());
             m_hostsFile.RequestSaveText();
         }
         if (requested)
@@ -1176,7 +1182,7 @@ void CHostsEditorForm::Discard()
     {
         m_hostsFile.RevertEntries();
         RepopulateTable();
-        SetText(m_hostsFile.GetText());
+        SetText(m_hostsFile.GetSharedText());
         UpdateData(true);
     }
     if (IsReadOnlyModified())
@@ -1236,7 +1242,7 @@ void CHostsEditorForm::Close()
     if (m_hwnd)
     {
         m_wndTable.Populate(0);
-        SetText(std::wstring());
+        SetText(nullptr);
         UpdateData(true);
     }
 }

@@ -135,7 +135,9 @@ private:
     HWND TabOutBackward();
     void OnTextChanged();
     // The text view's text, shown at the next exchange to the controls.
-    void SetText(std::wstring text);
+    // The text view's text; shared with the model until the view changes it.
+    void SetText(std::shared_ptr<const std::wstring> text);
+    const std::wstring& Text() const;
     HWND DialogOwner() const;
     // A modal dialog of the form's own; the focus goes back to the view afterwards.
     INT_PTR RunModal(CDialog& dialog);
@@ -172,7 +174,7 @@ private:
     int m_nReadOnly = 0;
     int m_nReadOnlyOnDisk = 0;
     bool m_bSavedSinceLoad = false;
-    std::wstring m_strText;
+    std::shared_ptr<const std::wstring> m_pText; // null: empty
     std::wstring m_strHostsPath;
     std::wstring m_strLastModified;
     CHostsFile m_hostsFile;

@@ -23,6 +23,7 @@ void ClearLastLine(List& list)
 CHostsDocument::CHostsDocument() : m_lines(std::make_shared<std::wstring>())
 {
     m_text = m_lines;
+    m_textToSave = m_text;
 }
 
 void CHostsDocument::Read(const CStoredRecord& stored, CHostsRecord& record) const

@@ -22,8 +22,11 @@ public:
     CHostsDocument& operator=(const CHostsDocument&) = delete;
 
     std::wstring GetText() const { return *m_text; }
-    void SetTextToSave(std::wstring text) { m_strTextToSave = std::move(text); }
-    const std::wstring& GetTextToSave() const { return m_strTextToSave; }
+    // The same text without a copy; it stays as it is while the caller holds it.
+    std::shared_ptr<const std::wstring> GetSharedText() const { return m_text; }
+    void SetTextToSave(std::wstring text) { m_textToSave = std::make_shared<const std::wstring>(std::move(text)); }
+    void SetTextToSave(std::shared_ptr<const std::wstring> text) { m_textToSave = std::move(text); }
+    const std::wstring& GetTextToSave() const { return *m_textToSave; }
 
     int GetEntryCount() const { return static_cast<int>(m_entries.size()); }
     // For a change: the entry's own record, or null when the index is not below the count.
@@ -82,7 +85,8 @@ protected:
 
     // What GetText gives: the loaded text, or the text of the last text save.
     std::shared_ptr<const std::wstring> m_text;
-    std::wstring m_strTextToSave;
+    // Text handed in for a text save; never null.
+    std::shared_ptr<const std::wstring> m_textToSave;
     RecordList m_entries;
     RecordList m_otherLines;
     RecordList m_snapshot;

@@ -300,7 +300,7 @@ bool CHostsFile::Save()
     }
     // Sized only now, with the memory of the attempt given back.
     if (failure.kind == FileFailureKind::OutOfMemory)
-        failure.bytes = text ? m_strTextToSave.size() : RecordTextSize();
+        failure.bytes = text ? m_textToSave->size() : RecordTextSize();
     if (text)
         ResetTextToSave();
     m_failure = failure;
@@ -312,9 +312,8 @@ bool CHostsFile::Save()
 bool CHostsFile::SaveText(CFileFailure& failure)
 {
     std::string bytes;
-    if (!Encode(m_strTextToSave, bytes, failure))
+    if (!Encode(*m_textToSave, bytes, failure))
         return false;
-    auto text = std::make_shared<const std::wstring>(m_strTextToSave);
     RecordList snapshot;
     CopyList(m_entries, snapshot);
     if (ReplaceFileContents(m_strPath, bytes) != WriteResult::Ok)
@@ -322,7 +321,7 @@ bool CHostsFile::SaveText(CFileFailure& failure)
         failure = Failure(FileFailureKind::Access);
         return false;
     }
-    m_text = std::move(text);
+    m_text = m_textToSave;
     m_snapshot.swap(snapshot);
     return true;
 }
@@ -398,13 +397,5 @@ uint64_t CHostsFile::RecordTextSize() const
 
 void CHostsFile::ResetTextToSave()
 {
-    try
-    {
-        m_strTextToSave = *m_text;
-    }
-    catch (const std::bad_alloc&)
-    {
-        // No room for the copy: at least no text that was never saved stays behind.
-        std::wstring().swap(m_strTextToSave);
-    }
+    m_textToSave = m_text;
 }
