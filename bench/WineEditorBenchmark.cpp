@@ -1,22 +1,39 @@
-// The editor as a user meets it, on the real norvik.dll with a 200,000-line hosts file: time
-// from Activate to the table filled and the toolbar enabled, time of SaveHosts after one
-// toggled entry, and the process's peak working set. Run under Wine (or Windows).
+// The editor as a user meets it, on the real norvik.dll with a blocklist hosts file of the
+// size asked for: time from Activate to the table filled and Refresh enabled, time of
+// SaveHosts after one toggled entry, and the process's memory. Run under Wine (or Windows),
+// one process per size so that the peaks belong to that size:
+//   editor_wine_bench.exe [LINES [RUNS [RESERVE_MB]]]     (200000, 5 and 0 by default)
+// RESERVE_MB of address space is reserved up front, as a host with big data of its own has:
+// with enough of it a 32-bit load runs out of memory.
+// A load that fails (out of memory) shows the page's message box: it is printed and answered,
+// and what the process does afterwards is the result. Every wait has a limit; a wait that
+// runs out ends the process with exit code 4 and says what it waited for.
 #include "SampleHostsFile.h"
 
-#include "hosts/FileReplacer.h"
 #include "module/NorvikModule.h"
 #include "resources/resource.h"
+#include "ui/UniqueHandle.h"
 
 #include <commctrl.h>
 #include <psapi.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
 #include <vector>
 
 namespace
 {
+const int kGaveUp = 4;
+const int kCrashed = 5;
+
 class CBenchHost : public IEditorHost, public IEditorFocusHandler
 {
 public:
@@ -28,6 +45,13 @@ public:
     std::wstring folder;
 };
 
+struct WindowTraits
+{
+    using Type = HWND;
+    static Type Empty() { return nullptr; }
+    static void Close(Type hwnd) { ::DestroyWindow(hwnd); }
+};
+using CWindowHandle = CUniqueHandle<WindowTraits>;
 
 double Now()
 {
@@ -38,15 +62,196 @@ double Now()
     return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// Pumps this thread's messages as a host's loop does, until `done` or a minute passes.
-template <class Done>
-bool Pump(Done done)
+double Median(std::vector<double> values)
 {
-    const ULONGLONG end = GetTickCount64() + 60000;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+const double kMegabyte = 1024.0 * 1024.0;
+
+struct Memory
+{
+    double peak = 0;    // MB, peak working set of the process so far
+    double current = 0; // MB, working set now
+};
+
+Memory ReadMemory()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    Memory memory;
+    if (GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters)))
+    {
+        memory.peak = static_cast<double>(counters.PeakWorkingSetSize) / kMegabyte;
+        memory.current = static_cast<double>(counters.WorkingSetSize) / kMegabyte;
+    }
+    return memory;
+}
+
+// The page's message boxes come from its load thread or, during a save, from this thread's
+// modal loop: neither returns to the benchmark while the box is up, so another thread looks
+// for them.
+struct SeenBox
+{
+    std::wstring caption;
+    std::wstring text;
+};
+
+std::wstring WindowText(HWND hwnd)
+{
+    wchar_t text[2048] = {};
+    DWORD_PTR copied = 0;
+    // The box's thread may be busy: never wait for it without a limit.
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                             &copied))
+        return std::wstring();
+    return std::wstring(text, std::min<DWORD_PTR>(copied, 2047));
+}
+
+BOOL CALLBACK CollectBox(HWND hwnd, LPARAM boxes)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(hwnd, &process);
+    wchar_t className[16] = {};
+    GetClassNameW(hwnd, className, 16);
+    // A message box is a dialog with its text in the static 0xFFFF.
+    if (process == GetCurrentProcessId() && std::wstring(className) == L"#32770" && IsWindowVisible(hwnd) &&
+        GetDlgItem(hwnd, 0xFFFF))
+        reinterpret_cast<std::vector<HWND>*>(boxes)->push_back(hwnd);
+    return TRUE;
+}
+
+// Ends the process when what the benchmark waits for does not happen in time, and reads and
+// answers message boxes: OK where there is one, otherwise Cancel or No.
+class CWatchdog
+{
+public:
+    CWatchdog() : m_thread([this] { Run(); }) {}
+    ~CWatchdog()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+    CWatchdog(const CWatchdog&) = delete;
+    CWatchdog& operator=(const CWatchdog&) = delete;
+
+    void Expect(const char* what, std::chrono::seconds limit)
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_what = what;
+        m_limit = limit;
+        m_deadline = std::chrono::steady_clock::now() + limit;
+    }
+    void Met() { Expect(nullptr, std::chrono::seconds(0)); }
+
+    std::vector<SeenBox> Boxes() const
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_boxes;
+    }
+
+private:
+    void Run()
+    {
+        std::unique_lock<std::mutex> lock(m_lock);
+        while (!m_stop)
+        {
+            m_changed.wait_for(lock, std::chrono::milliseconds(100));
+            if (m_stop)
+                break;
+            lock.unlock();
+            AnswerBoxes();
+            lock.lock();
+            if (m_what && std::chrono::steady_clock::now() > m_deadline)
+            {
+                std::printf("gave up after %lld s waiting for %s\n", static_cast<long long>(m_limit.count()),
+                            m_what);
+                std::printf("peak working set: %.1f MB\n", ReadMemory().peak);
+                std::printf("result: outcome=gave-up\n");
+                std::fflush(stdout);
+                TerminateProcess(GetCurrentProcess(), kGaveUp);
+            }
+        }
+    }
+
+    void AnswerBoxes()
+    {
+        std::vector<HWND> boxes;
+        EnumWindows(&CollectBox, reinterpret_cast<LPARAM>(&boxes));
+        for (HWND box : boxes)
+        {
+            if (m_answered.insert(box).second)
+            {
+                SeenBox seen{WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))};
+                std::lock_guard<std::mutex> lock(m_lock);
+                m_boxes.push_back(seen);
+            }
+            const int answer = GetDlgItem(box, IDOK) ? IDOK : GetDlgItem(box, IDCANCEL) ? IDCANCEL : IDNO;
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+        }
+    }
+
+    mutable std::mutex m_lock;
+    std::condition_variable m_changed;
+    bool m_stop = false;
+    const char* m_what = nullptr;
+    std::chrono::seconds m_limit{0};
+    std::chrono::steady_clock::time_point m_deadline;
+    std::vector<SeenBox> m_boxes;
+    std::set<HWND> m_answered; // the watchdog thread's own
+    std::thread m_thread;      // last: starts when the rest is ready
+};
+
+// Reserved, never committed: takes address space, not memory. Given back when it goes.
+class CReservedSpace
+{
+public:
+    explicit CReservedSpace(int megabytes)
+    {
+        for (int left = megabytes; left > 0; --left)
+        {
+            void* reserved = VirtualAlloc(nullptr, size_t(1) << 20, MEM_RESERVE, PAGE_NOACCESS);
+            if (!reserved)
+                break;
+            m_blocks.push_back(reserved);
+        }
+    }
+    ~CReservedSpace()
+    {
+        for (void* block : m_blocks)
+            VirtualFree(block, 0, MEM_RELEASE);
+    }
+    CReservedSpace(const CReservedSpace&) = delete;
+    CReservedSpace& operator=(const CReservedSpace&) = delete;
+    int Megabytes() const { return static_cast<int>(m_blocks.size()); }
+
+private:
+    std::vector<void*> m_blocks;
+};
+
+// A crash would otherwise bring up Wine's crash dialog and wait for a click.
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception)
+{
+    std::printf("crashed: exception 0x%08lx at %p\n", static_cast<unsigned long>(exception->ExceptionRecord->ExceptionCode),
+                exception->ExceptionRecord->ExceptionAddress);
+    std::printf("peak working set: %.1f MB\n", ReadMemory().peak);
+    std::printf("result: outcome=crashed\n");
+    std::fflush(stdout);
+    TerminateProcess(GetCurrentProcess(), kCrashed);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+// Pumps this thread's messages as a host's loop does, until `done`; the watchdog sets the limit.
+template <class Done>
+void Pump(Done done)
+{
     while (!done())
     {
-        if (GetTickCount64() > end)
-            return false;
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
         {
@@ -55,42 +260,106 @@ bool Pump(Done done)
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
-    return true;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 bool SetDataBasePath(const std::wstring& folder)
 {
-    HKEY key = nullptr;
+    CRegKey key;
     if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters", 0, nullptr, 0,
-                        KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+                        KEY_SET_VALUE, nullptr, key.Put(), nullptr) != ERROR_SUCCESS)
         return false;
-    const bool ok = RegSetValueExW(key, L"DataBasePath", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                                   static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return ok;
+    return RegSetValueExW(key.Get(), L"DataBasePath", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                          static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+// Written a block at a time: the whole file held here would count in the peak working set.
+bool WriteSampleFile(const std::wstring& path, int lines, uint64_t& size)
+{
+    CFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    CSampleHostsLines sample(lines);
+    std::string block;
+    size = 0;
+    while (!sample.Done())
+    {
+        block.clear();
+        sample.AppendTo(block, 1 << 20);
+        DWORD written = 0;
+        if (!WriteFile(file.Get(), block.data(), static_cast<DWORD>(block.size()), &written, nullptr) ||
+            written != block.size())
+            return false;
+        size += written;
+    }
+    return true;
+}
+
+bool IsEnabled(HWND toolbar, UINT command)
+{
+    return SendMessageW(toolbar, TB_ISBUTTONENABLED, command, 0) != 0;
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+// Prints the message boxes seen so far; true when there were any.
+bool PrintBoxes(const char* what, const CWatchdog& watchdog)
+{
+    const std::vector<SeenBox> boxes = watchdog.Boxes();
+    for (const SeenBox& box : boxes)
+        std::printf("%s: %s (message box \"%s\")\n", what, Narrow(box.text).c_str(), Narrow(box.caption).c_str());
+    return !boxes.empty();
+}
+
+std::string Field(const char* name, double value, int decimals)
+{
+    char text[64];
+    std::snprintf(text, sizeof(text), " %s=%.*f", name, decimals, value);
+    return text;
+}
+
+int ParseCount(int argc, char** argv, int index, int fallback, int least)
+{
+    if (argc <= index)
+        return fallback;
+    char* end = nullptr;
+    const long value = std::strtol(argv[index], &end, 10);
+    return *end == '\0' && value >= least && value <= 100000000 ? static_cast<int>(value) : -1;
 }
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
-    const int runs = 5;
+    const int lines = ParseCount(argc, argv, 1, 200000, 1);
+    const int runs = ParseCount(argc, argv, 2, 5, 1);
+    const int reserve = ParseCount(argc, argv, 3, 0, 0);
+    if (lines < 0 || runs < 0 || reserve < 0 || argc > 4)
+    {
+        std::fprintf(stderr, "usage: editor_wine_bench.exe [LINES [RUNS [RESERVE_MB]]]\n");
+        return 2;
+    }
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    SetUnhandledExceptionFilter(&ReportCrash);
+    // About a minute for a small file, five for 3,000,000 lines on a busy machine.
+    const auto limit = std::chrono::seconds(60 + static_cast<long long>(lines) * 80 / 1000000);
+
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     const std::wstring folder = std::wstring(temp) + L"norvik-editor-bench";
     CreateDirectoryW(folder.c_str(), nullptr);
-    const std::string bytes = MakeSampleHostsFile(200000);
     const std::wstring path = folder + L"\\hosts";
-    if (!SetDataBasePath(folder) || ReplaceFileContents(path, bytes) != WriteResult::Ok)
+    uint64_t size = 0;
+    if (!SetDataBasePath(folder) || !WriteSampleFile(path, lines, size))
     {
         std::fprintf(stderr, "cannot prepare the hosts file (this changes the prefix's DataBasePath: use a throwaway prefix)\n");
         return 1;
     }
+    const double fileMegabytes = static_cast<double>(size) / kMegabyte;
+    std::printf("hosts file: %d lines, %.1f MB (%llu bytes); %d runs; %d-bit process\n", lines, fileMegabytes,
+                static_cast<unsigned long long>(size), runs, static_cast<int>(sizeof(void*) * 8));
+    std::fflush(stdout);
 
     CNorvikModule norvik;
     if (!norvik.Load())
@@ -98,55 +367,128 @@ int main()
         std::fprintf(stderr, "norvik.dll not found\n");
         return 1;
     }
-    const auto init = norvik.Init;
-    const auto activate = norvik.Activate;
-    const auto close = norvik.CloseHostEditor;
-    const auto save = norvik.SaveHosts;
-
-    const HWND window = CreateWindowExW(WS_EX_CONTROLPARENT, L"STATIC", L"bench", WS_POPUP | WS_VISIBLE, 0, 0, 900,
-                                        700, nullptr, nullptr, nullptr, nullptr);
+    const CWindowHandle window(CreateWindowExW(WS_EX_CONTROLPARENT, L"STATIC", L"bench", WS_POPUP | WS_VISIBLE, 0, 0,
+                                               900, 700, nullptr, nullptr, nullptr, nullptr));
     CBenchHost host;
     host.folder = folder + L"\\";
+    const CReservedSpace reserved(reserve);
+    if (reserve)
+        std::printf("address space reserved up front: %d MB of %d asked\n", reserved.Megabytes(), reserve);
+    CWatchdog watchdog;
+    const Memory before = ReadMemory();
+
     std::vector<double> loads;
     std::vector<double> saves;
+    Memory afterLoad;
+    Memory afterSave;
     int rows = 0;
-    for (int run = 0; run < runs; ++run)
+    std::string outcome = "ok";
+    for (int run = 0; run < runs && outcome == "ok"; ++run)
     {
-        if (!init(&host, &host))
+        watchdog.Expect("Init to return", limit);
+        if (!norvik.Init(&host, &host))
+        {
+            std::printf("Init failed\n");
             return 1;
+        }
+        watchdog.Expect("the table filled and Refresh enabled after Activate", limit);
         const double start = Now();
-        const HWND page = activate(window, 0, 0, 880, 680);
+        const HWND page = norvik.Activate(window.Get(), 0, 0, 880, 680);
         const HWND toolbar = FindWindowExW(page, nullptr, TOOLBARCLASSNAMEW, nullptr);
         const HWND table = GetDlgItem(page, IDC_HOSTS_TABLE);
-        if (!Pump([&] { return SendMessageW(toolbar, TB_ISBUTTONENABLED, ID_REFRESH, 0) != 0; }))
+        if (!page || !toolbar || !table)
+        {
+            std::printf("Activate gave no page with a toolbar and a table\n");
             return 1;
-        loads.push_back(Now() - start);
+        }
+        // Refresh comes back when the load has ended, also when it failed and its box was answered.
+        Pump([&] { return IsEnabled(toolbar, ID_REFRESH); });
+        const double loaded = Now() - start;
+        watchdog.Met();
+        if (run == 0)
+            afterLoad = ReadMemory();
+        if (PrintBoxes("load failed", watchdog))
+        {
+            std::printf("the failed load ended after %.0f ms\n", loaded * 1000);
+            outcome = "load-failed";
+            break;
+        }
+        loads.push_back(loaded);
         rows = static_cast<int>(SendMessageW(table, LVM_GETITEMCOUNT, 0, 0));
+        if (rows == 0)
+        {
+            std::printf("the table is empty after the load\n");
+            return 1;
+        }
 
         // One entry flipped with Space, as a user does it.
+        watchdog.Expect("Save changes enabled after Space on the first entry", limit);
         LVITEMW item = {};
         item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
         SendMessageW(table, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
         SetFocus(table);
         PostMessageW(table, WM_KEYDOWN, VK_SPACE, 0);
-        Pump([&] { return SendMessageW(toolbar, TB_ISBUTTONENABLED, ID_SAVE_CHANGES, 0) != 0; });
+        Pump([&] { return IsEnabled(toolbar, ID_SAVE_CHANGES); });
+        watchdog.Expect("SaveHosts to return", limit);
         const double saveStart = Now();
-        if (!save())
-            return 1;
-        saves.push_back(Now() - saveStart);
-        close();
+        const int saved = norvik.SaveHosts();
+        const double saveTime = Now() - saveStart;
+        watchdog.Met();
+        if (run == 0)
+            afterSave = ReadMemory();
+        if (PrintBoxes("save failed", watchdog) || !saved)
+        {
+            std::printf("SaveHosts returned %d after %.0f ms\n", saved, saveTime * 1000);
+            outcome = "save-failed";
+        }
+        else
+        {
+            saves.push_back(saveTime);
+        }
+        watchdog.Expect("CloseHostEditor to return", limit);
+        norvik.CloseHostEditor();
+        watchdog.Met();
     }
-    init(nullptr, nullptr);
+    if (outcome == "load-failed")
+    {
+        watchdog.Expect("CloseHostEditor to return after the failed load", limit);
+        norvik.CloseHostEditor();
+        watchdog.Met();
+    }
+    watchdog.Expect("Init(nullptr, nullptr) to return", limit);
+    norvik.Init(nullptr, nullptr);
+    watchdog.Met();
+    const Memory closed = ReadMemory();
 
-    PROCESS_MEMORY_COUNTERS memory = {};
-    memory.cb = sizeof(memory);
-    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
-    std::printf("hosts file: %zu bytes, %d table rows\n", bytes.size(), rows);
-    std::printf("Activate to table filled and toolbar enabled: median %.0f ms (first %.0f ms) of %d\n",
-                Median(loads) * 1000, loads.front() * 1000, runs);
-    std::printf("SaveHosts after one toggle: median %.0f ms (first %.0f ms) of %d\n", Median(saves) * 1000,
-                saves.front() * 1000, runs);
-    std::printf("peak working set: %.1f MB\n", static_cast<double>(memory.PeakWorkingSetSize) / (1024 * 1024));
-    DestroyWindow(window);
+    std::string result = "result: lines=" + std::to_string(lines) + Field("file_mb", fileMegabytes, 1) +
+                         " outcome=" + outcome;
+    if (rows)
+        std::printf("table rows: %d\n", rows);
+    if (!loads.empty())
+    {
+        std::printf("Activate to table filled and Refresh enabled: median %.0f ms (first %.0f ms) of %zu\n",
+                    Median(loads) * 1000, loads.front() * 1000, loads.size());
+        result += Field("load_ms", Median(loads) * 1000, 0) + Field("load_first_ms", loads.front() * 1000, 0);
+    }
+    if (!saves.empty())
+    {
+        std::printf("SaveHosts after one toggle: median %.0f ms (first %.0f ms) of %zu\n", Median(saves) * 1000,
+                    saves.front() * 1000, saves.size());
+        result += Field("save_ms", Median(saves) * 1000, 0) + Field("save_first_ms", saves.front() * 1000, 0);
+    }
+    std::printf("working set before the first Activate: %.1f MB\n", before.current);
+    std::printf("peak working set after the first load: %.1f MB\n", afterLoad.peak);
+    result += Field("peak_load_mb", afterLoad.peak, 1);
+    if (afterSave.peak > 0)
+    {
+        std::printf("peak working set after the first save: %.1f MB\n", afterSave.peak);
+        result += Field("peak_save_mb", afterSave.peak, 1);
+    }
+    std::printf("working set after CloseHostEditor and Init(nullptr, nullptr): %.1f MB\n", closed.current);
+    result += Field("ws_closed_mb", closed.current, 1) + Field("ws_before_mb", before.current, 1);
+    if (outcome != "ok")
+        std::printf("the host process survived the failed %s: the box was answered and the page closed\n",
+                    outcome == "load-failed" ? "load" : "save");
+    std::printf("%s\n", result.c_str());
     return 0;
 }
