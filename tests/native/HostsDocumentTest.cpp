@@ -393,9 +393,14 @@ TEST(HostsDocument, IsModifiedFollowsEveryEntryField)
         const std::wstring original = doc.FormatRecords();
         EXPECT_FALSE(doc.IsModified());
 
+        const CHostsRecord loaded = *doc.GetEntry(0);
         change.apply(*doc.GetEntry(0));
         EXPECT_TRUE(doc.IsModified());
         EXPECT_NE(doc.FormatRecords(), original);
+        // Edited back to its loaded value, the entry is unchanged.
+        *doc.GetEntry(0) = loaded;
+        EXPECT_FALSE(doc.IsModified());
+        change.apply(*doc.GetEntry(0));
 
         doc.RevertEntries();
         EXPECT_FALSE(doc.IsModified());
