@@ -22,6 +22,11 @@ CAnsiCodec::CAnsiCodec() : m_codePage(UserAnsiCodePage())
 bool CAnsiCodec::Decode(std::string_view bytes, std::wstring& text) const
 {
     text.clear();
+    return DecodeAppend(bytes, text);
+}
+
+bool CAnsiCodec::DecodeAppend(std::string_view bytes, std::wstring& text) const
+{
     if (bytes.empty())
         return true;
     if (bytes.size() > INT_MAX)
@@ -30,9 +35,13 @@ bool CAnsiCodec::Decode(std::string_view bytes, std::wstring& text) const
     const int needed = MultiByteToWideChar(m_codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
     if (needed <= 0)
         return false;
-    text.resize(needed);
-    return MultiByteToWideChar(m_codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, text.data(), needed) ==
-           needed;
+    const size_t start = text.size();
+    text.resize(start + static_cast<size_t>(needed));
+    if (MultiByteToWideChar(m_codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, text.data() + start, needed) ==
+        needed)
+        return true;
+    text.resize(start);
+    return false;
 }
 
 bool CAnsiCodec::Encode(std::wstring_view text, std::string& bytes) const

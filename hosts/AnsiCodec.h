@@ -16,6 +16,8 @@ public:
 
     UINT GetCodePage() const { return m_codePage; }
     bool Decode(std::string_view bytes, std::wstring& text) const;
+    // Decodes onto the end of `text`; on failure `text` is as it was.
+    bool DecodeAppend(std::string_view bytes, std::wstring& text) const;
     bool Encode(std::wstring_view text, std::string& bytes) const;
 
 private:

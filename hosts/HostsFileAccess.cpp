@@ -2,6 +2,7 @@
 
 #include "ui/UniqueHandle.h"
 
+#include <algorithm>
 #include <climits>
 #include <new>
 
@@ -82,7 +83,7 @@ ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std:
 }
 
 ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std::wstring& text, CFileStamp& stamp,
-                         CFileFailure& failure)
+                         CFileFailure& failure, size_t chunkSize)
 {
     text.clear();
     stamp = CFileStamp();
@@ -116,26 +117,45 @@ ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std:
         return outOfMemory();
     try
     {
-        std::string bytes(static_cast<size_t>(stamp.size), '\0');
-        size_t done = 0;
-        while (done < bytes.size())
+        // A piece at a time, each ending after a line break, so that a character never spans
+        // two pieces: the file's bytes and its text are never held whole at the same time.
+        text.reserve(static_cast<size_t>(stamp.size)); // a byte gives at most one UTF-16 unit
+        std::string piece;
+        int linesBefore = 0;
+        for (bool end = false; !end;)
         {
+            const size_t carried = piece.size();
+            piece.resize(carried + chunkSize);
             DWORD got = 0;
-            if (!ReadFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got, nullptr))
+            if (!ReadFile(file.Get(), piece.data() + carried, static_cast<DWORD>(chunkSize), &got, nullptr))
             {
+                std::wstring().swap(text);
                 failure = Failure(FileFailureKind::Access);
                 return ReadResult::ReadFailed;
             }
-            if (got == 0)
-                break;
-            done += got;
+            piece.resize(carried + got);
+            end = got == 0;
+            size_t length = piece.size();
+            if (!end)
+            {
+                const size_t lf = piece.rfind('\n');
+                if (lf == std::string::npos)
+                    continue; // a line longer than a piece: read on
+                length = lf + 1;
+            }
+            const std::string_view part(piece.data(), length);
+            if (part.find('\0') != std::string_view::npos || !codec.DecodeAppend(part, text))
+            {
+                std::wstring().swap(text);
+                const ReadResult result = LocateBadByte(part, codec, failure);
+                if (failure.line > 0)
+                    failure.line += linesBefore;
+                return result;
+            }
+            linesBefore += static_cast<int>(std::count(part.begin(), part.end(), '\n'));
+            piece.erase(0, length);
         }
-        bytes.resize(done);
-        file.Reset();
-        if (bytes.find('\0') == std::string::npos && codec.Decode(bytes, text))
-            return ReadResult::Ok;
-        std::wstring().swap(text);
-        return LocateBadByte(bytes, codec, failure);
+        return ReadResult::Ok;
     }
     catch (const std::bad_alloc&)
     {

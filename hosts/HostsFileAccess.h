@@ -31,8 +31,9 @@ enum class ReadResult
 ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std::wstring& text);
 // The same, and also the last-write time and size of the handle it read through, and why and
 // where it failed. The stamp stays "not existing" when the file could not be opened.
+// The file is read and converted `chunkSize` bytes at a time (more for a longer line).
 ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std::wstring& text, CFileStamp& stamp,
-                         CFileFailure& failure);
+                         CFileFailure& failure, size_t chunkSize = size_t(1) << 20);
 
 // Fills `failure` with the first character of `text` the code page cannot hold and its line;
 // false when it can hold them all.

@@ -164,6 +164,8 @@ CASE_TABLE(Files, Probe, ProbeCase{{"MissingFileCreatedEmpty"}, Nowhere(Place::M
 
 // --- ReadHostsText: conversion ---
 
+const size_t kChunkSizes[] = {size_t(1) << 20, 1, 2, 3};
+
 struct DecodeCase : NamedCase
 {
     UINT codePage;
@@ -179,11 +181,18 @@ TEST_P(ReadTextConversion, ConvertsWithCodePage)
     const DecodeCase& c = GetParam();
     const CHostsOnDisk file(c.bytes);
 
-    std::wstring text = L"left over";
-    EXPECT_EQ(c.result, ReadHostsText(file.path, CAnsiCodec(c.codePage), text));
-    if (c.result == ReadResult::Ok)
+    // Whole, and in pieces so small that every line and character meets a piece's end.
+    for (const size_t chunk : kChunkSizes)
     {
-        EXPECT_EQ(c.text, text);
+        SCOPED_TRACE("pieces of " + std::to_string(chunk));
+        std::wstring text = L"left over";
+        CFileStamp stamp;
+        CFileFailure failure;
+        EXPECT_EQ(c.result, ReadHostsText(file.path, CAnsiCodec(c.codePage), text, stamp, failure, chunk));
+        if (c.result == ReadResult::Ok)
+        {
+            EXPECT_EQ(c.text, text);
+        }
     }
     // Reading leaves the file as it was.
     EXPECT_EQ(c.bytes, testfiles::ReadBytes(file.path));
@@ -198,6 +207,8 @@ CASE_TABLE(Texts, ReadTextConversion,
            DecodeCase{{"Utf8MarkIn1252"}, 1252, "\xEF\xBB\xBFx", ReadResult::Ok, L"\xEF\xBB\xBFx"},
            DecodeCase{{"Utf8MarkInUtf8"}, CP_UTF8, "\xEF\xBB\xBFx", ReadResult::Ok, L"\xFEFFx"},
            DecodeCase{{"ShiftJis"}, 932, "# \x82\xA0\r\n", ReadResult::Ok, L"# \x3042\r\n"},
+           DecodeCase{{"Utf8OnEveryLine"}, CP_UTF8, "\xE2\x82\xAC\r\n\xC3\xA9\n\xE2\x82\xAC", ReadResult::Ok,
+                      L"\x20AC\r\n\xE9\n\x20AC"},
            DecodeCase{{"ShiftJisLeadByteWithBadTrail"}, 932, "# \x81\x20x", ReadResult::ConversionFailed, L""},
            DecodeCase{{"ShiftJisLeadByteAtEnd"}, 932, "127.0.0.1 a\x82", ReadResult::ConversionFailed, L""},
            DecodeCase{{"Utf8Overlong"}, CP_UTF8, "a\xC0\x80", ReadResult::ConversionFailed, L""},
@@ -222,22 +233,26 @@ TEST_P(ReadTextFailure, NamesKindAndLineAndStampsTheFileRead)
     const FailureCase& c = GetParam();
     const CHostsOnDisk file(c.bytes);
 
-    std::wstring text = L"left over";
-    CFileStamp stamp;
-    CFileFailure failure;
-    failure.kind = FileFailureKind::Access;
-    failure.line = 99;
-    EXPECT_EQ(c.result, ReadHostsText(file.path, CAnsiCodec(c.codePage), text, stamp, failure));
-    EXPECT_EQ(c.kind, failure.kind);
-    EXPECT_EQ(c.line, failure.line);
-    EXPECT_EQ(0u, failure.bytes);
-    if (c.result != ReadResult::Ok)
+    for (const size_t chunk : kChunkSizes)
     {
-        EXPECT_EQ(L"", text);
+        SCOPED_TRACE("pieces of " + std::to_string(chunk));
+        std::wstring text = L"left over";
+        CFileStamp stamp;
+        CFileFailure failure;
+        failure.kind = FileFailureKind::Access;
+        failure.line = 99;
+        EXPECT_EQ(c.result, ReadHostsText(file.path, CAnsiCodec(c.codePage), text, stamp, failure, chunk));
+        EXPECT_EQ(c.kind, failure.kind);
+        EXPECT_EQ(c.line, failure.line);
+        EXPECT_EQ(0u, failure.bytes);
+        if (c.result != ReadResult::Ok)
+        {
+            EXPECT_EQ(L"", text);
+        }
+        EXPECT_TRUE(stamp.exists);
+        EXPECT_EQ(c.bytes.size(), stamp.size);
+        EXPECT_TRUE(ReadFileStamp(file.path) == stamp);
     }
-    EXPECT_TRUE(stamp.exists);
-    EXPECT_EQ(c.bytes.size(), stamp.size);
-    EXPECT_TRUE(ReadFileStamp(file.path) == stamp);
 }
 
 // Lines end at CR LF and at a lone LF; a lone CR is part of the line. The first fault counts.
@@ -251,6 +266,8 @@ CASE_TABLE(Texts, ReadTextFailure,
                        FileFailureKind::UndefinedByte, 1},
            FailureCase{{"Utf8StrayByteAfterLoneCr"}, CP_UTF8, "a\rb\x80\r\nc", ReadResult::ConversionFailed,
                        FileFailureKind::UndefinedByte, 1},
+           FailureCase{{"Utf8GoodLinesBeforeBad"}, CP_UTF8, "\xC3\xA9\r\n\xE2\x82\xAC\r\na\x80",
+                       ReadResult::ConversionFailed, FileFailureKind::UndefinedByte, 3},
            FailureCase{{"Utf8AfterEmptyLines"}, CP_UTF8, "a\n\r\n\nb\x80", ReadResult::ConversionFailed,
                        FileFailureKind::UndefinedByte, 4},
            FailureCase{{"Utf16"}, 1252, std::string("\xFF\xFE#\0 \0", 6), ReadResult::NulByte,
