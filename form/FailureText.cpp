@@ -1,11 +1,13 @@
 #include "form/FailureText.h"
 
+#include "resources/Texts.h"
+
 #include <cwchar>
 
 namespace
 {
-const wchar_t kCannotRead[] = L"Can't read hosts file! ";
-const wchar_t kCannotWrite[] = L"Can't write to hosts file! ";
+using texts::kCannotRead;
+using texts::kCannotWrite;
 
 std::wstring LineText(int line)
 {
@@ -43,7 +45,7 @@ std::wstring LoadFailureText(const CFileFailure& failure)
     case FileFailureKind::OutOfMemory:
         return L"Not enough memory to load the hosts file (" + MegabytesText(failure.bytes) + L").";
     default:
-        return std::wstring(kCannotRead) + L"Probably, file is exclusively blocked by other application. ";
+        return std::wstring(kCannotRead) + texts::kReadBlocked;
     }
 }
 
@@ -57,6 +59,6 @@ std::wstring SaveFailureText(const CFileFailure& failure)
     case FileFailureKind::OutOfMemory:
         return L"Not enough memory to save the hosts file (" + MegabytesText(failure.bytes) + L").";
     default:
-        return std::wstring(kCannotWrite) + L"Probably, file is exclusively blocked by other application.";
+        return std::wstring(kCannotWrite) + texts::kWriteBlocked;
     }
 }

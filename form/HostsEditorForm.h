@@ -114,6 +114,9 @@ protected:
     void OnDestroy() override;
 
 private:
+    // Posted by the load thread: the text view takes the focus once the load is through.
+    static constexpr UINT WM_FOCUS_TEXT_VIEW = WM_APP + 1;
+
     static DWORD WINAPI LoadThreadProc(LPVOID self);
     void RunLoad();
     void RefreshFileState();
@@ -129,7 +132,6 @@ private:
     void FocusTextView();
     bool ShowLoadedFile(uint64_t size);
     void FitModificationLine();
-    int Message(const wchar_t* text, const wchar_t* caption, UINT flags);
     bool NavigateTab(bool backward);
     HWND TabOutForward();
     HWND TabOutBackward();

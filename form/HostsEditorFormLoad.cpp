@@ -1,0 +1,217 @@
+// Loading: the load thread, the progress it shows and what the model reports.
+#include "form/HostsEditorForm.h"
+
+#include "form/Prompts.h"
+#include "hosts/FileTimeText.h"
+#include "hosts/HostsFileAccess.h"
+#include "ui/ExceptionBarrier.h"
+#include "ui/ModuleThread.h"
+
+#include <algorithm>
+
+namespace
+{
+// Above this size the load shows its progress.
+const uint64_t kLargeFile = 20480;
+} // namespace
+
+void CHostsEditorForm::RefreshFileState()
+{
+    m_dwFileAttributes = ReadFileAttributesOrArchive(m_strHostsPath);
+    m_nReadOnly = m_nReadOnlyOnDisk = (m_dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? 1 : 0;
+    m_strLastModified = FormatFileTime(m_strHostsPath);
+    UpdateData(true);
+}
+
+void CHostsEditorForm::StartLoad()
+{
+    // The edit control keeps its selection while hidden; the caret goes back there after the load.
+    m_editText.GetSel(m_dwTextSelStart, m_dwTextSelEnd);
+    RefreshFileState();
+    m_wndTable.Populate(0);
+    if (m_pProgressDialog)
+        m_pProgressDialog->Reset();
+    // Without a path there is nothing to create: the load fails with its read message.
+    if (!m_strHostsPath.empty() && GetFileAttributesW(m_strHostsPath.c_str()) == INVALID_FILE_ATTRIBUTES)
+    {
+        ReportFileNotFound(m_hwnd);
+        WriteDefaultHostsFile();
+    }
+    // The previous load has ended (loads never overlap); its handle can go.
+    WaitForLoadThread();
+    // Marked here already, so that nothing starts a second load before the thread runs, and
+    // the toolbar shows it at once.
+    m_bLoading = true;
+    m_hLoadThread = StartModuleThread(&LoadThreadProc, this);
+    if (!m_hLoadThread)
+        m_bLoading = false;
+    UpdateCommandStates();
+}
+
+DWORD WINAPI CHostsEditorForm::LoadThreadProc(LPVOID self)
+{
+    CatchAtBoundary([self] { static_cast<CHostsEditorForm*>(self)->RunLoad(); });
+    ExitModuleThread();
+    return 0;
+}
+
+void CHostsEditorForm::RunLoad()
+{
+    m_bSaveFailed = false;
+    m_bLoading = true;
+    PostIdleUpdate();
+    EnableViews(false);
+
+    uint64_t size = 0;
+    if (!ProbeHostsFile(m_strHostsPath, size))
+    {
+        // Nothing to read: end as a failed load instead of staying in the loading state.
+        m_bLoadFailed = true;
+        if (!m_bClosing)
+            ReportReadFailure(m_hwnd, CFileFailure());
+        m_bLoading = false;
+        PostIdleUpdate();
+        return;
+    }
+    m_bCancelClicked = false;
+    m_bProgressShown = size > kLargeFile;
+    if (m_pProgressDialog)
+    {
+        if (m_bProgressShown)
+            m_pProgressDialog->ShowCentered();
+        else
+            m_pProgressDialog->Hide();
+    }
+
+    ResetEvent(m_hLoadCancelled.Get());
+    m_hostsFile.RequestLoad(m_strHostsPath);
+    // The dialog is up before the request clears the model's cancel flag: a click in between
+    // must still count.
+    if (m_bCancelClicked)
+        m_hostsFile.Cancel();
+    const HANDLE ends[] = {m_hLoadFinished.Get(), m_hLoadCancelled.Get()};
+    // A cancelled load has been wound up by OnLoadCancelled already.
+    if (WaitForMultipleObjects(2, ends, FALSE, INFINITE) != WAIT_OBJECT_0)
+        return;
+    // Closed meanwhile (possibly before this thread even asked): end as failed, silently.
+    if (m_bClosing)
+    {
+        if (m_pProgressDialog)
+            m_pProgressDialog->Hide();
+        m_bLoadFailed = true;
+        m_bLoading = false;
+        PostIdleUpdate();
+        return;
+    }
+
+    if (!m_bLoadFailed && !ShowLoadedFile(size))
+        m_bLoadFailed = true;
+    if (m_bLoadFailed)
+    {
+        if (m_pProgressDialog)
+            m_pProgressDialog->Hide();
+        ReportReadFailure(m_hwnd, m_failure);
+    }
+    else
+    {
+        if (m_pProgressDialog)
+            m_pProgressDialog->Hide();
+        EnableViews(true);
+    }
+    m_bSavedSinceLoad = false;
+    m_bLoading = false;
+    PostIdleUpdate();
+    if (m_nViewMode == VIEW_TEXT)
+        PostMessageW(m_hwnd, WM_FOCUS_TEXT_VIEW, 0, 0);
+}
+
+// Only the focus, with the caret where it was: the dialog manager's way (WM_NEXTDLGCTL) would
+// select the whole text, and the next key would replace the file.
+void CHostsEditorForm::FocusTextView()
+{
+    if (m_nViewMode != VIEW_TEXT || m_bLoading)
+        return;
+    SetFocus(m_editText.Hwnd());
+    const DWORD length = static_cast<DWORD>(GetWindowTextLengthW(m_editText.Hwnd()));
+    m_editText.SetSel(std::min(m_dwTextSelStart, length), std::min(m_dwTextSelEnd, length));
+    SendMessageW(m_editText.Hwnd(), EM_SCROLLCARET, 0, 0);
+}
+
+void CHostsEditorForm::WaitForLoadThread()
+{
+    if (!m_hLoadThread)
+        return;
+    // The load thread may be sending to this thread's windows: keep answering those sends.
+    const HANDLE thread = m_hLoadThread.Get();
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1)
+    {
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    m_hLoadThread.Reset();
+}
+
+void CHostsEditorForm::OnLineCount(int count)
+{
+    if (m_pProgressDialog)
+        m_pProgressDialog->SetRange(count);
+}
+
+void CHostsEditorForm::OnProgress(int index, const std::wstring& text)
+{
+    if (m_pProgressDialog)
+    {
+        m_pProgressDialog->SetText(text);
+        m_pProgressDialog->SetPos(index);
+    }
+}
+
+// Both views get the loaded file; false, with the model emptied, when memory runs out.
+bool CHostsEditorForm::ShowLoadedFile(uint64_t size)
+{
+    try
+    {
+        RepopulateTable();
+        SetText(m_hostsFile.GetSharedText());
+        UpdateData(true);
+        return true;
+    }
+    catch (const std::bad_alloc&)
+    {
+        // The table lets go of the entries before they go.
+        m_wndTable.Populate(0);
+        m_pText.reset();
+        m_hostsFile.Clear();
+        m_failure = CFileFailure();
+        m_failure.kind = FileFailureKind::OutOfMemory;
+        m_failure.bytes = size;
+        return false;
+    }
+}
+
+void CHostsEditorForm::OnLoadFinished(bool ok)
+{
+    if (!ok)
+        m_failure = m_hostsFile.GetFailure();
+    m_bLoadFailed = !ok;
+    SetEvent(m_hLoadFinished.Get());
+}
+
+void CHostsEditorForm::OnSaveFinished(bool ok)
+{
+    if (!ok)
+        m_failure = m_hostsFile.GetFailure();
+    m_bSaveFailed = !ok;
+    SetEvent(m_hSaveFinished.Get());
+}
+
+void CHostsEditorForm::OnLoadCancelled()
+{
+    m_bLoading = false;
+    m_bLoadFailed = true;
+    PostIdleUpdate();
+    if (m_pProgressDialog)
+        m_pProgressDialog->Hide();
+    // Releases the load thread without a read error and without touching the next load's event.
+    SetEvent(m_hLoadCancelled.Get());
+}

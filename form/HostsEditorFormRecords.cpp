@@ -1,0 +1,102 @@
+// The record commands of the table: add, edit, delete, enable and disable.
+#include "form/HostsEditorForm.h"
+
+#include "editing/RecordDialog.h"
+#include "form/Prompts.h"
+
+#include <algorithm>
+#include <vector>
+
+// Each selected entry flips on its own; the selection and the focused row stay.
+void CHostsEditorForm::OnToggleEnabled(const MSG& /*message*/)
+{
+    const int focused = std::max(m_wndTable.GetFocusedRow(), 0);
+    const std::vector<int> rows = m_wndTable.GetSelectedRows();
+    for (int row : rows)
+    {
+        if (CHostsRecord* entry = m_hostsFile.GetEntry(row))
+            entry->m_bDisabled = entry->m_bDisabled ? 0 : 1;
+    }
+    UpdateCommandStates();
+    for (int row : rows)
+    {
+        if (row >= m_wndTable.GetRowCount())
+            continue;
+        m_wndTable.SelectRow(row, true);
+        if (row == focused)
+            m_wndTable.SetFocusedRow(row, true);
+        m_wndTable.RedrawRow(row);
+    }
+}
+
+void CHostsEditorForm::OnTableClick(int row)
+{
+    CHostsRecord* entry = m_hostsFile.GetEntry(row);
+    if (!entry)
+        return;
+    entry->m_bDisabled = entry->m_bDisabled ? 0 : 1;
+    m_wndTable.SetFocusedRow(row, false);
+    m_wndTable.RedrawRow(row);
+    UpdateCommandStates();
+}
+
+void CHostsEditorForm::OnTableDblClick(int /*row*/)
+{
+    EditRecord();
+}
+
+void CHostsEditorForm::AddRecord()
+{
+    CRecordDialog dialog;
+    if (RunModal(dialog) == IDOK)
+    {
+        m_hostsFile.AddEntry(CHostsRecord(dialog.m_strAddress, dialog.m_strHost, dialog.m_strComment, false));
+        RepopulateTable();
+        // New entries always go last.
+        m_wndTable.SetFocusedRow(m_wndTable.GetRowCount() - 1, false);
+    }
+    UpdateCommandStates();
+}
+
+void CHostsEditorForm::EditRecord()
+{
+    const std::vector<int> selected = m_wndTable.GetSelectedRows();
+    if (selected.empty())
+        return;
+    // A multiple selection comes down to its first row, whatever the dialog's answer.
+    m_wndTable.SetFocusedRow(selected.front(), false);
+    const int row = m_wndTable.GetFocusedRow();
+    CHostsRecord* entry = row >= 0 ? m_hostsFile.GetEntry(row) : nullptr;
+    if (!entry)
+        return;
+    CRecordDialog dialog(entry->m_strAddress, entry->m_strHost, entry->m_strComment);
+    if (RunModal(dialog) != IDOK)
+        return;
+    // In place: the entry keeps its line, its sequence and whether it is disabled.
+    entry->m_strAddress = dialog.m_strAddress;
+    entry->m_strHost = dialog.m_strHost;
+    entry->m_strComment = dialog.m_strComment;
+    m_wndTable.SetFocusedRow(row, false);
+    m_wndTable.RedrawRow(row);
+    UpdateCommandStates();
+}
+
+void CHostsEditorForm::DeleteRecords()
+{
+    const std::vector<int> selected = m_wndTable.GetSelectedRows();
+    if (selected.empty())
+        return;
+    const int first = selected.front();
+    if (!AskDeleteRecords(m_hwnd, selected.size()))
+    {
+        m_wndTable.ClearSelection();
+        return;
+    }
+    // From the highest index down, so that each removal leaves the others' indices alone.
+    for (auto it = selected.rbegin(); it != selected.rend(); ++it)
+        m_hostsFile.RemoveEntry(*it);
+    RepopulateTable();
+    if (m_wndTable.GetRowCount() > 0)
+        m_wndTable.SetFocusedRow(std::min(std::max(first - 1, 0), m_wndTable.GetRowCount() - 1), false);
+    UpdateCommandStates();
+}
