@@ -38,4 +38,12 @@ inline constexpr wchar_t kRecordNotFound[] = L"Record not found";
 
 // Skins and settings.
 inline constexpr wchar_t kSkinResetAfterRestart[] = L"Skin will be reset to default after application restart";
+inline constexpr wchar_t kBadSettingsFile[] = L"Bad settings file!\nAll settings will be set to default values.";
+inline constexpr wchar_t kOldSettingsFile[] =
+    L"Can't get some of settings: old version of configuration file!\n\n"
+    L"Convertation at this moment is not supported.\nAll settings will be set to default values.";
+
+// An operation stopped by a failure nothing else caught.
+inline constexpr wchar_t kStoppedNoMemory[] = L"Not enough memory: the operation was stopped.";
+inline constexpr wchar_t kStoppedBecause[] = L"The operation was stopped: ";
 } // namespace texts

@@ -1,5 +1,6 @@
 #include "settings/EditorSettings.h"
 
+#include "resources/Texts.h"
 #include "settings/SettingsCodec.h"
 #include "ui/MessageBox.h"
 #include "ui/UniqueHandle.h"
@@ -11,11 +12,6 @@
 
 namespace
 {
-const wchar_t kWarning[] = L"Warning";
-const wchar_t kBadFile[] = L"Bad settings file!\nAll settings will be set to default values.";
-const wchar_t kOldVersion[] = L"Can't get some of settings: old version of configuration file!\n\n"
-                              L"Convertation at this moment is not supported.\nAll settings will be set to default values.";
-
 // Reads up to `size` bytes from the file's current position; returns how many came.
 size_t ReadUpTo(HANDLE file, uint8_t* buffer, size_t size)
 {
@@ -82,8 +78,9 @@ void CEditorSettings::ReadSettings()
         return;
     }
     // Before the form has a window: the warning has no owner.
-    ShowMessageBox(nullptr, status == settings_codec::DecodeStatus::BadCount ? kBadFile : kOldVersion, kWarning,
-                   MB_OK | MB_ICONWARNING);
+    ShowMessageBox(nullptr,
+                   status == settings_codec::DecodeStatus::BadCount ? texts::kBadSettingsFile : texts::kOldSettingsFile,
+                   texts::kWarning, MB_OK | MB_ICONWARNING);
     ResetSettings();
 }
 
