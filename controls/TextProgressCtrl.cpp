@@ -1,10 +1,8 @@
 #include "controls/TextProgressCtrl.h"
 
 #include "controls/ProgressBarMath.h"
-#include "ui/ExceptionBarrier.h"
 #include "ui/MemoryDc.h"
 
-#include <optional>
 #include <utility>
 
 namespace
@@ -59,38 +57,35 @@ CTextProgressCtrl::~CTextProgressCtrl()
     Detach();
 }
 
-bool CTextProgressCtrl::Attach(HWND hWnd)
-{
-    if (m_hWnd || !hWnd ||
-        !SetWindowSubclass(hWnd, SubclassProc, reinterpret_cast<UINT_PTR>(this), reinterpret_cast<DWORD_PTR>(this)))
-        return false;
-    m_hWnd = hWnd;
-    return true;
-}
-
 void CTextProgressCtrl::Detach()
 {
-    if (!m_hWnd)
+    if (!GetHwnd())
         return;
     // The common control must not get ticks it never asked for.
-    KillTimer(m_hWnd, kMarqueeTimer);
-    RemoveWindowSubclass(m_hWnd, SubclassProc, reinterpret_cast<UINT_PTR>(this));
-    m_hWnd = nullptr;
+    KillTimer(GetHwnd(), kMarqueeTimer);
+    CSubclassedWindow::Detach();
 }
 
-LRESULT CALLBACK CTextProgressCtrl::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                                 DWORD_PTR refData)
+bool CTextProgressCtrl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    auto* self = reinterpret_cast<CTextProgressCtrl*>(refData);
-    if (message == WM_NCDESTROY)
+    switch (message)
     {
-        self->Detach();
-        return DefSubclassProc(hWnd, message, wParam, lParam);
+    case WM_NCDESTROY:
+        Detach();
+        return false;
+    case WM_SETFONT:
+        // The rotated copy is made again from the new font at the next vertical paint.
+        m_fontVertical.Reset();
+        return false;
+    default:
+        break;
     }
-    return CatchAtBoundary(LRESULT(0), [&] { return self->WindowProc(message, wParam, lParam); });
+    const std::optional<LRESULT> answer = Answer(message, wParam, lParam);
+    result = answer.value_or(0);
+    return answer.has_value();
 }
 
-LRESULT CTextProgressCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+std::optional<LRESULT> CTextProgressCtrl::Answer(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message)
     {
@@ -161,18 +156,15 @@ LRESULT CTextProgressCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
         return 0;
     case WM_TIMER:
         return OnTimer(wParam);
-    case WM_SETFONT:
-        // The rotated copy is made again from the new font at the next vertical paint.
-        m_fontVertical.Reset();
-        break;
+    default:
+        return std::nullopt;
     }
-    return DefSubclassProc(m_hWnd, message, wParam, lParam);
 }
 
 LRESULT CTextProgressCtrl::SetPos(int nPos)
 {
     const int previous = m_nPos;
-    const bool marquee = (GetWindowLongPtrW(m_hWnd, GWL_STYLE) & PBS_MARQUEE) != 0;
+    const bool marquee = (GetWindowLongPtrW(GetHwnd(), GWL_STYLE) & PBS_MARQUEE) != 0;
     const int upper = marquee ? CProgressBarMath::MarqueeEnd(m_nMax, m_nMarqueePercent) : m_nMax;
     m_nPos = CProgressBarMath::ClampPosition(nPos, m_nMin, upper);
     Repaint();
@@ -190,16 +182,16 @@ LRESULT CTextProgressCtrl::SetRange(int nMin, int nMax)
 void CTextProgressCtrl::SetMarquee(bool on, UINT period)
 {
     m_bShowPercent = FALSE;
-    const LONG_PTR style = GetWindowLongPtrW(m_hWnd, GWL_STYLE);
+    const LONG_PTR style = GetWindowLongPtrW(GetHwnd(), GWL_STYLE);
     if (on)
     {
-        SetWindowLongPtrW(m_hWnd, GWL_STYLE, style | PBS_MARQUEE);
-        SetTimer(m_hWnd, kMarqueeTimer, period, nullptr);
+        SetWindowLongPtrW(GetHwnd(), GWL_STYLE, style | PBS_MARQUEE);
+        SetTimer(GetHwnd(), kMarqueeTimer, period, nullptr);
     }
     else
     {
-        KillTimer(m_hWnd, kMarqueeTimer);
-        SetWindowLongPtrW(m_hWnd, GWL_STYLE, style & ~static_cast<LONG_PTR>(PBS_MARQUEE));
+        KillTimer(GetHwnd(), kMarqueeTimer);
+        SetWindowLongPtrW(GetHwnd(), GWL_STYLE, style & ~static_cast<LONG_PTR>(PBS_MARQUEE));
     }
     Repaint();
 }
@@ -208,12 +200,12 @@ LRESULT CTextProgressCtrl::OnTimer(UINT_PTR id)
 {
     if (id != kMarqueeTimer)
         return 0;
-    const int nPos = static_cast<int>(SendMessageW(m_hWnd, PBM_GETPOS, 0, 0));
+    const int nPos = static_cast<int>(SendMessageW(GetHwnd(), PBM_GETPOS, 0, 0));
     if (g_nMarqueeDirection > 0 && nPos >= CProgressBarMath::MarqueeEnd(m_nMax, m_nMarqueePercent))
         g_nMarqueeDirection = -1;
     else if (g_nMarqueeDirection < 0 && nPos <= m_nMin)
         g_nMarqueeDirection = 1;
-    SendMessageW(m_hWnd, PBM_SETPOS, static_cast<WPARAM>(CProgressBarMath::AddPositions(nPos, g_nMarqueeDirection)), 0);
+    SendMessageW(GetHwnd(), PBM_SETPOS, static_cast<WPARAM>(CProgressBarMath::AddPositions(nPos, g_nMarqueeDirection)), 0);
     return 0;
 }
 
@@ -226,7 +218,7 @@ COLORREF CTextProgressCtrl::SetColor(COLORREF& field, COLORREF color)
 
 void CTextProgressCtrl::Repaint() const
 {
-    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RedrawWindow(GetHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
 LRESULT CTextProgressCtrl::OnPaint(HDC dc)
@@ -239,18 +231,18 @@ LRESULT CTextProgressCtrl::OnPaint(HDC dc)
     }
     // Begun and ended even when nothing is painted, so that the window is validated.
     PAINTSTRUCT ps{};
-    if (const HDC paintDc = BeginPaint(m_hWnd, &ps))
+    if (const HDC paintDc = BeginPaint(GetHwnd(), &ps))
         Paint(paintDc);
-    EndPaint(m_hWnd, &ps);
+    EndPaint(GetHwnd(), &ps);
     return 0;
 }
 
 HFONT CTextProgressCtrl::GetTextFont() const
 {
-    auto font = reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
+    auto font = reinterpret_cast<HFONT>(SendMessageW(GetHwnd(), WM_GETFONT, 0, 0));
     if (!font)
     {
-        if (const HWND parent = GetParent(m_hWnd))
+        if (const HWND parent = GetParent(GetHwnd()))
             font = reinterpret_cast<HFONT>(SendMessageW(parent, WM_GETFONT, 0, 0));
     }
     return font;
@@ -258,9 +250,9 @@ HFONT CTextProgressCtrl::GetTextFont() const
 
 std::wstring CTextProgressCtrl::GetText(double fraction) const
 {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(m_hWnd)), L'\0');
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(GetHwnd())), L'\0');
     if (!text.empty())
-        text.resize(static_cast<size_t>(GetWindowTextW(m_hWnd, text.data(), static_cast<int>(text.size()) + 1)));
+        text.resize(static_cast<size_t>(GetWindowTextW(GetHwnd(), text.data(), static_cast<int>(text.size()) + 1)));
     if (m_bShowPercent)
         text += std::to_wstring(CProgressBarMath::Percent(fraction)) + L'%';
     return text;
@@ -271,7 +263,7 @@ void CTextProgressCtrl::Paint(HDC target)
     if (m_nMin >= m_nMax)
         return;
     RECT client{};
-    GetClientRect(m_hWnd, &client);
+    GetClientRect(GetHwnd(), &client);
     const CMemoryDc memory(target, client, GetSysColor(COLOR_BTNFACE));
     const HDC dc = memory.Get();
 
@@ -288,7 +280,7 @@ void CTextProgressCtrl::Paint(HDC target)
     RECT inner = client;
     DrawEdge(dc, &inner, EDGE_SUNKEN, BF_RECT | BF_ADJUST | BF_FLAT);
 
-    const LONG_PTR style = GetWindowLongPtrW(m_hWnd, GWL_STYLE);
+    const LONG_PTR style = GetWindowLongPtrW(GetHwnd(), GWL_STYLE);
     const bool vertical = (style & PBS_VERTICAL) != 0;
     const bool marquee = (style & PBS_MARQUEE) != 0;
     const double fraction = CProgressBarMath::Fraction(m_nPos, m_nMin, m_nMax);

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "ui/GdiObject.h"
+#include "ui/SubclassedWindow.h"
 
 #include <commctrl.h>
 
+#include <optional>
 #include <string>
 
 // Messages of our own, after the standard progress-bar ones.
@@ -21,24 +23,22 @@ constexpr UINT PBTM_SETMARQUEESIZE = WM_USER + 108;
 // the text is drawn in a second colour where the bar lies under it. It takes over an existing
 // progress-bar window and answers the progress-bar messages itself: the common control's own
 // position, range and colours are never used. Colours set to CLR_DEFAULT follow the system colours.
-class CTextProgressCtrl
+class CTextProgressCtrl : private CSubclassedWindow
 {
 public:
     CTextProgressCtrl() = default;
-    ~CTextProgressCtrl();
-    CTextProgressCtrl(const CTextProgressCtrl&) = delete;
-    CTextProgressCtrl& operator=(const CTextProgressCtrl&) = delete;
+    ~CTextProgressCtrl() override;
 
     // False when already attached or when the window cannot be subclassed.
-    bool Attach(HWND hWnd);
+    using CSubclassedWindow::Attach;
     // Hands the window back to the common control; also done when the window is destroyed.
     void Detach();
-    HWND GetHwnd() const { return m_hWnd; }
+    HWND GetHwnd() const { return SubclassedHwnd(); }
 
 private:
-    static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                         DWORD_PTR refData);
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    // The answer to a message the control takes over; none for the others.
+    std::optional<LRESULT> Answer(UINT message, WPARAM wParam, LPARAM lParam);
 
     LRESULT SetPos(int nPos);
     LRESULT SetRange(int nMin, int nMax);
@@ -53,7 +53,6 @@ private:
     HFONT GetTextFont() const;
     std::wstring GetText(double fraction) const;
 
-    HWND m_hWnd = nullptr;
     BOOL m_bShowPercent = TRUE;
     CFont m_fontVertical;
     COLORREF m_crBar = CLR_DEFAULT;

@@ -15,18 +15,14 @@ void TrimRight(std::wstring& text)
 }
 } // namespace
 
-CFindRecordDialog::CFindRecordDialog() : CDialog(IDD_FIND_RECORD) {}
+CFindRecordDialog::CFindRecordDialog() : CFindDialogBase(IDD_FIND_RECORD) {}
 
 CFindRecordDialog::~CFindRecordDialog() = default;
 
 bool CFindRecordDialog::OnInitDialog()
 {
-    if (!CDialog::OnInitDialog())
-        return false;
     m_nLastFound = -1;
-    UpdateData(true);
-    OnCriteriaChanged();
-    return true;
+    return CFindDialogBase::OnInitDialog();
 }
 
 void CFindRecordDialog::DoDataExchange(bool toControls)
@@ -34,34 +30,7 @@ void CFindRecordDialog::DoDataExchange(bool toControls)
     ExchangeText(IDC_FIND_ADDRESS, m_strAddress, toControls);
     ExchangeText(IDC_FIND_HOST, m_strHost, toControls);
     ExchangeText(IDC_FIND_COMMENT, m_strComment, toControls);
-    // Up is 0, Down 1; neither checked reads as -1, and a search then runs up.
-    ExchangeRadio(IDC_FIND_UP, 2, m_nDirection, toControls);
-}
-
-bool CFindRecordDialog::OnCommand(WORD id, WORD code, HWND control)
-{
-    switch (id)
-    {
-    case IDC_FIND_NEXT:
-        if (code == BN_CLICKED)
-            OnFindNext();
-        return true;
-    case IDC_FIND_ADDRESS:
-    case IDC_FIND_HOST:
-    case IDC_FIND_COMMENT:
-        // The exchange's own writes are not the user's typing.
-        if (code == EN_CHANGE && !IsExchangingData())
-            OnCriteriaChanged();
-        return true;
-    case IDOK:
-        // Enter without a default button to take it: search when that is possible, and
-        // never close the dialog.
-        if (CWindow(Item(IDC_FIND_NEXT)).IsEnabled())
-            OnFindNext();
-        return true;
-    default:
-        return CDialog::OnCommand(id, code, control);
-    }
+    ExchangeDirection(toControls);
 }
 
 bool CFindRecordDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
@@ -71,20 +40,23 @@ bool CFindRecordDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
         OnCancel();
         return true;
     }
-    return CDialog::OnMessage(message, wParam, lParam, result);
+    return CFindDialogBase::OnMessage(message, wParam, lParam, result);
 }
 
 void CFindRecordDialog::OnCancel()
 {
     m_nLastFound = -1;
-    CDialog::OnCancel();
+    CFindDialogBase::OnCancel();
 }
 
-void CFindRecordDialog::OnCriteriaChanged()
+bool CFindRecordDialog::IsCriterion(WORD id) const
 {
-    UpdateData(false);
-    const bool any = !m_strAddress.empty() || !m_strHost.empty() || !m_strComment.empty();
-    CWindow(Item(IDC_FIND_NEXT)).Enable(any);
+    return id == IDC_FIND_ADDRESS || id == IDC_FIND_HOST || id == IDC_FIND_COMMENT;
+}
+
+bool CFindRecordDialog::HasCriteria() const
+{
+    return !m_strAddress.empty() || !m_strHost.empty() || !m_strComment.empty();
 }
 
 void CFindRecordDialog::OnFindNext()

@@ -1,29 +1,26 @@
 #pragma once
 
+#include "editing/FindDialogBase.h"
 #include "editing/SearchTargets.h"
-#include "ui/Dialog.h"
 
 #include <string>
 
 // The text view's find dialog: a plain, case-sensitive text and a direction. Kept for the
 // form's life.
-class CFindTextDialog : public CDialog
+class CFindTextDialog : public CFindDialogBase
 {
 public:
     CFindTextDialog();
     ~CFindTextDialog() override;
     void SetTarget(ITextSearchTarget* target) { m_pTarget = target; }
 
-    int m_nDirection = 1; // 0 up, 1 down
     std::wstring m_strText;
 
 private:
-    bool OnInitDialog() override;
-    bool OnCommand(WORD id, WORD code, HWND control) override;
     void DoDataExchange(bool toControls) override;
-
-    void OnTextChanged();
-    void OnFindNext();
+    bool IsCriterion(WORD id) const override;
+    bool HasCriteria() const override;
+    void OnFindNext() override;
 
     ITextSearchTarget* m_pTarget = nullptr;
 };

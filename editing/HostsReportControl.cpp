@@ -1,7 +1,6 @@
 #include "editing/HostsReportControl.h"
 
 #include "editing/ColumnSizing.h"
-#include "ui/ExceptionBarrier.h"
 #include "ui/GdiObject.h"
 
 #include <commctrl.h>
@@ -46,12 +45,6 @@ bool ControlHeld()
 }
 } // namespace
 
-CHostsReportControl::~CHostsReportControl()
-{
-    if (m_hwnd && IsWindow(m_hwnd))
-        RemoveWindowSubclass(m_hwnd, &SubclassProc, 0);
-}
-
 bool CHostsReportControl::Create(HWND parent, int id, const RECT& rect, HWND insertAfter, const CHostsFile* model)
 {
     m_model = model;
@@ -79,7 +72,7 @@ bool CHostsReportControl::Create(HWND parent, int id, const RECT& rect, HWND ins
         column.iSubItem = i;
         ListView_InsertColumn(m_hwnd, i, &column);
     }
-    SetWindowSubclass(m_hwnd, &SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    Attach(m_hwnd);
     FitColumns();
     return true;
 }
@@ -349,27 +342,18 @@ bool CHostsReportControl::OnMouse(UINT message, LPARAM lParam)
     return true;
 }
 
-LRESULT CALLBACK CHostsReportControl::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                                   UINT_PTR /*id*/, DWORD_PTR self)
+bool CHostsReportControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (message)
     {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        if (CatchAtBoundary(true, [&] { return reinterpret_cast<CHostsReportControl*>(self)->OnMouse(message, lParam); }))
-            return 0;
-        break;
+        return OnMouse(message, lParam);
     case WM_SIZE:
-    {
-        const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-        CatchAtBoundary([self] { reinterpret_cast<CHostsReportControl*>(self)->FitColumns(); });
-        return result;
-    }
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(hwnd, &SubclassProc, 0);
-        break;
+        result = DefaultProc(message, wParam, lParam);
+        FitColumns();
+        return true;
     default:
-        break;
+        return false;
     }
-    return DefSubclassProc(hwnd, message, wParam, lParam);
 }

@@ -2,6 +2,7 @@
 
 #include "editing/TableKeyHandler.h"
 #include "hosts/HostsFile.h"
+#include "ui/SubclassedWindow.h"
 
 #include <windows.h>
 
@@ -11,7 +12,7 @@
 
 // The table view: a virtual report list over the model's entries. It holds no copy of the data,
 // only the row count; each cell is read from the entry of its row when it is painted.
-class CHostsReportControl
+class CHostsReportControl : private CSubclassedWindow
 {
 public:
     enum Column
@@ -36,9 +37,6 @@ public:
     };
 
     CHostsReportControl() = default;
-    ~CHostsReportControl();
-    CHostsReportControl(const CHostsReportControl&) = delete;
-    CHostsReportControl& operator=(const CHostsReportControl&) = delete;
 
     // Created in `rect` of `parent`, right after `insertAfter` in window order.
     bool Create(HWND parent, int id, const RECT& rect, HWND insertAfter, const CHostsFile* model);
@@ -64,8 +62,7 @@ public:
     void RedrawRow(int row);
 
 private:
-    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                         DWORD_PTR self);
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnMouse(UINT message, LPARAM lParam);
     void FillCell(LVITEMW& item) const;
     void FitColumns();

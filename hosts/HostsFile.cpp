@@ -19,11 +19,6 @@ std::wstring ProgressText(int index, int count)
     return text;
 }
 
-CKernelHandle NewEvent(bool manualReset, bool initiallySet)
-{
-    return CKernelHandle(CreateEventW(nullptr, manualReset, initiallySet, nullptr));
-}
-
 CFileFailure Failure(FileFailureKind kind, uint64_t bytes = 0)
 {
     CFileFailure failure;
@@ -49,10 +44,6 @@ void PrepareToThrow()
 } // namespace
 
 CHostsFile::CHostsFile()
-    : m_hSaveRequest(NewEvent(false, false))
-    , m_hLoadRequest(NewEvent(false, false))
-    , m_hQuit(NewEvent(true, false))
-    , m_hReaderExited(NewEvent(true, true))
 {
     StartWorkers();
 }
@@ -77,9 +68,8 @@ bool CHostsFile::Restart()
     m_hReaderThread.Reset();
     m_hWriterThread.Reset();
     // A request refused by the shut-down model may have been left set.
-    for (const CKernelHandle* event : {&m_hLoadRequest, &m_hSaveRequest, &m_hQuit})
-        if (*event)
-            ResetEvent(event->Get());
+    for (const CEvent* event : {&m_hLoadRequest, &m_hSaveRequest, &m_hQuit})
+        event->Reset();
     m_failure = CFileFailure();
     m_stamp = CFileStamp();
     m_bCancel = 0;
@@ -99,8 +89,7 @@ void CHostsFile::Shutdown()
         std::lock_guard<std::mutex> lock(m_requestLock);
         m_bCancel = 1;
         m_bShutDown = true;
-        if (m_hQuit)
-            SetEvent(m_hQuit.Get());
+        m_hQuit.Set();
     }
     // The thread handles, not the exited event: the event is already set before the reader
     // first runs, and a thread killed at process exit never sets it.
@@ -113,11 +102,11 @@ void CHostsFile::Shutdown()
     Clear();
 }
 
-bool CHostsFile::Post(const CKernelHandle& request)
+bool CHostsFile::Post(const CEvent& request)
 {
     // The quit can only come after this request, and both workers look at their request
     // before the quit: a request posted here is always answered by the worker.
-    return !m_bShutDown && SetEvent(request.Get());
+    return !m_bShutDown && request.Set();
 }
 
 void CHostsFile::RequestLoad(const std::wstring& path)
@@ -185,12 +174,12 @@ DWORD WINAPI CHostsFile::WriterThreadProc(LPVOID self)
 
 void CHostsFile::ReadLoop()
 {
-    ResetEvent(m_hReaderExited.Get());
+    m_hReaderExited.Reset();
     const HANDLE wake[] = {m_hLoadRequest.Get(), m_hQuit.Get()};
     // A load asked for before the quit is still answered (as cancelled): its requester waits.
     while (WaitForMultipleObjects(2, wake, FALSE, INFINITE) == WAIT_OBJECT_0)
         Load();
-    SetEvent(m_hReaderExited.Get());
+    m_hReaderExited.Set();
 }
 
 void CHostsFile::EndCancelledLoad()

@@ -4,6 +4,7 @@
 #include "hosts/HostsDocument.h"
 #include "hosts/HostsFileFailure.h"
 #include "hosts/HostsFileSink.h"
+#include "ui/Event.h"
 #include "ui/UniqueHandle.h"
 
 #include <atomic>
@@ -61,13 +62,13 @@ private:
     uint64_t RecordTextSize() const;
     void ResetTextToSave();
     // Wakes a worker; false when it has ended and will never answer. Only under m_requestLock.
-    bool Post(const CKernelHandle& request);
+    bool Post(const CEvent& request);
 
     std::wstring m_strPath;
-    CKernelHandle m_hSaveRequest;
-    CKernelHandle m_hLoadRequest;
-    CKernelHandle m_hQuit;
-    CKernelHandle m_hReaderExited;
+    CEvent m_hSaveRequest{EventReset::Automatic};
+    CEvent m_hLoadRequest{EventReset::Automatic};
+    CEvent m_hQuit{EventReset::Manual};
+    CEvent m_hReaderExited{EventReset::Manual, true};
     std::atomic<uint32_t> m_bCancel{0};
     IHostsFileSink* m_pSink = nullptr;
     std::atomic<uint32_t> m_bSaveText{0};

@@ -1,7 +1,5 @@
 #include "ui/CommandBar.h"
 
-#include "ui/ExceptionBarrier.h"
-
 #include <commctrl.h>
 
 #include <cstring>
@@ -83,12 +81,6 @@ void AddIcons(HIMAGELIST list, HMODULE module, const std::vector<UINT>& ids)
 }
 } // namespace
 
-CCommandBar::~CCommandBar()
-{
-    if (m_hwnd && IsWindow(m_hwnd))
-        RemoveWindowSubclass(m_hwnd, &SubclassProc, 0);
-}
-
 bool CCommandBar::Create(HWND parent, HMODULE module, const wchar_t* title, const std::vector<CommandButton>& buttons,
                          ICommandStateSource* source)
 {
@@ -134,7 +126,7 @@ bool CCommandBar::Create(HWND parent, HMODULE module, const wchar_t* title, cons
     SendMessageW(m_hwnd, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(m_disabledImages.Get()));
     SendMessageW(m_hwnd, TB_ADDBUTTONSW, items.size(), reinterpret_cast<LPARAM>(items.data()));
     SendMessageW(m_hwnd, TB_AUTOSIZE, 0, 0);
-    SetWindowSubclass(m_hwnd, &SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    Attach(m_hwnd);
     UpdateStates();
     return true;
 }
@@ -191,18 +183,14 @@ bool CCommandBar::IsButtonChecked(UINT id) const
     return SendMessageW(m_hwnd, TB_ISBUTTONCHECKED, id, 0) != 0;
 }
 
-LRESULT CALLBACK CCommandBar::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,
-                                           DWORD_PTR data)
+bool CCommandBar::OnMessage(UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& /*result*/)
 {
     if (message == WM_IDLEUPDATECMDUI)
     {
-        CatchAtBoundary([data] { reinterpret_cast<CCommandBar*>(data)->UpdateStates(); });
-        return 0;
+        UpdateStates();
+        return true;
     }
     if (message == WM_NCDESTROY)
-    {
-        RemoveWindowSubclass(hwnd, &SubclassProc, 0);
-        reinterpret_cast<CCommandBar*>(data)->m_hwnd = nullptr;
-    }
-    return DefSubclassProc(hwnd, message, wParam, lParam);
+        m_hwnd = nullptr;
+    return false;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/GdiObject.h"
+#include "ui/SubclassedWindow.h"
 
 #include <windows.h>
 
@@ -36,13 +37,10 @@ struct CommandButton
 
 // A toolbar of 32 x 32 icon buttons across the top of its parent. Clicks arrive at the parent
 // as WM_COMMAND with the button's id; tooltips are the string-table entries of the ids.
-class CCommandBar
+class CCommandBar : private CSubclassedWindow
 {
 public:
     CCommandBar() = default;
-    ~CCommandBar();
-    CCommandBar(const CCommandBar&) = delete;
-    CCommandBar& operator=(const CCommandBar&) = delete;
 
     bool Create(HWND parent, HMODULE module, const wchar_t* title, const std::vector<CommandButton>& buttons,
                 ICommandStateSource* source);
@@ -58,8 +56,7 @@ public:
     bool IsButtonChecked(UINT id) const;
 
 private:
-    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                         DWORD_PTR data);
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
     HWND m_hwnd = nullptr;
     HMODULE m_module = nullptr;
