@@ -1,7 +1,7 @@
 #include "about/HostsEditorAbout.h"
 
 #include "resources/resource.h"
-#include "ui/ComPtr.h"
+#include "win32/ComPtr.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

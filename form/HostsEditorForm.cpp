@@ -7,7 +7,7 @@
 #include "paths/PathResolver.h"
 #include "resources/resource.h"
 #include "settings/SkinFileDialog.h"
-#include "ui/ModuleThread.h"
+#include "win32/ModuleThread.h"
 
 #include <commctrl.h>
 

@@ -5,7 +5,7 @@
 #include "hosts/FileTimeText.h"
 #include "hosts/HostsFileAccess.h"
 #include "ui/ExceptionBarrier.h"
-#include "ui/ModuleThread.h"
+#include "win32/ModuleThread.h"
 
 #include <algorithm>
 

@@ -52,15 +52,13 @@ bool CHostsEditorForm::Save()
     {
         // Another program's change since the load would be lost without a word.
         const CFileStamp& loaded = m_hostsFile.GetStamp();
-        if (!missing && loaded.exists && ReadFileStamp(m_strHostsPath) != loaded &&
-            !AskOverwriteChangedFile(m_hwnd))
+        if (!missing && loaded.exists && ReadFileStamp(m_strHostsPath) != loaded && !AskOverwriteChangedFile(m_hwnd))
         {
             SetEvent(m_hSaveGate.Get());
             return false;
         }
         m_dwFileAttributes = ReadFileAttributesOrArchive(m_strHostsPath);
-        if ((m_dwFileAttributes & FILE_ATTRIBUTE_READONLY) &&
-            !AskSaveReadOnly(m_hwnd))
+        if ((m_dwFileAttributes & FILE_ATTRIBUTE_READONLY) && !AskSaveReadOnly(m_hwnd))
         {
             SetEvent(m_hSaveGate.Get());
             return false;

@@ -1,6 +1,6 @@
 #include "hosts/FileReplacer.h"
 
-#include "ui/UniqueHandle.h"
+#include "win32/UniqueHandle.h"
 
 namespace
 {

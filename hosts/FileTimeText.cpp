@@ -1,6 +1,6 @@
 #include "hosts/FileTimeText.h"
 
-#include "ui/UniqueHandle.h"
+#include "win32/UniqueHandle.h"
 
 #include <cwchar>
 

@@ -4,7 +4,7 @@
 #include "hosts/HostsFileAccess.h"
 #include "hosts/HostsLine.h"
 #include "hosts/LineSplitter.h"
-#include "ui/ModuleThread.h"
+#include "win32/ModuleThread.h"
 
 #include <algorithm>
 #include <cwchar>

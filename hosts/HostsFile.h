@@ -4,8 +4,8 @@
 #include "hosts/HostsDocument.h"
 #include "hosts/HostsFileFailure.h"
 #include "hosts/HostsFileSink.h"
-#include "ui/Event.h"
-#include "ui/UniqueHandle.h"
+#include "win32/Event.h"
+#include "win32/UniqueHandle.h"
 
 #include <atomic>
 #include <cstdint>

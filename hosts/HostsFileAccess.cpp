@@ -1,6 +1,6 @@
 #include "hosts/HostsFileAccess.h"
 
-#include "ui/UniqueHandle.h"
+#include "win32/UniqueHandle.h"
 
 #include <algorithm>
 #include <climits>

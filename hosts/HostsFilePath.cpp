@@ -1,6 +1,6 @@
 #include "hosts/HostsFilePath.h"
 
-#include "ui/Registry.h"
+#include "win32/Registry.h"
 
 std::wstring GetHostsFilePath()
 {

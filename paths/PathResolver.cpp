@@ -1,7 +1,7 @@
 #include "paths/PathResolver.h"
 
-#include "ui/Registry.h"
-#include "ui/UniqueHandle.h"
+#include "win32/Registry.h"
+#include "win32/UniqueHandle.h"
 
 #include <sddl.h>
 

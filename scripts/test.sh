@@ -70,6 +70,12 @@ for dir in native fuzz i686 x86_64; do
     failed=$((failed + bad))
     skipped=$((skipped + skip))
 done
+# The folders' layering: a lower one never includes a higher one.
+if scripts/check-layers.sh; then
+    passed=$((passed + 1))
+else
+    failed=$((failed + 1))
+fi
 echo "== finished in $(($(date +%s) - started)) s"
 echo
 echo "tests: $passed passed, $failed failed, $skipped skipped"

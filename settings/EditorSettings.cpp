@@ -3,7 +3,7 @@
 #include "resources/Texts.h"
 #include "settings/SettingsCodec.h"
 #include "ui/MessageBox.h"
-#include "ui/UniqueHandle.h"
+#include "win32/UniqueHandle.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/UniqueHandle.h"
+#include "win32/UniqueHandle.h"
 
 #include <commctrl.h>
 

@@ -3,7 +3,7 @@
 // Puts one registry value back as it was, byte for byte, when a test ends: the other tests of
 // the run share the prefix's registry.
 
-#include "ui/UniqueHandle.h"
+#include "win32/UniqueHandle.h"
 
 #include <windows.h>
 

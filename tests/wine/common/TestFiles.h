@@ -3,7 +3,7 @@
 // Helpers shared by the Wine tests: a fresh folder per test, whole-file reads and writes,
 // and handles held open the way another program would hold them.
 
-#include "ui/UniqueHandle.h"
+#include "win32/UniqueHandle.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
-#include "ui/Event.h"
-#include "ui/ScopeExit.h"
 #include "ui/SubclassedWindow.h"
+#include "win32/Event.h"
+#include "win32/ScopeExit.h"
 
 #include "CaseTable.h"
 

@@ -1,5 +1,5 @@
 #include "EditorPage.h"
-#include "ui/ComPtr.h"
+#include "win32/ComPtr.h"
 
 #include "ui/GdiObject.h"
 

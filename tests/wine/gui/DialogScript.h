@@ -6,7 +6,7 @@
 
 #include "CaseTable.h"
 #include "EditorHarness.h"
-#include "ui/UniqueHandle.h"
+#include "win32/UniqueHandle.h"
 
 #include <gtest/gtest.h>
 

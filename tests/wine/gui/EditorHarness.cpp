@@ -2,7 +2,7 @@
 
 #include "TestFiles.h"
 #include "ui/GdiObject.h"
-#include "ui/UniqueHandle.h"
+#include "win32/UniqueHandle.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

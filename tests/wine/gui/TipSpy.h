@@ -2,7 +2,7 @@
 
 // The balloon tip a dialog owns, and what the dialog asked of it.
 
-#include "ui/UniqueHandle.h"
+#include "win32/UniqueHandle.h"
 
 #include <windows.h>
 

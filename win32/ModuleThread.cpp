@@ -1,4 +1,4 @@
-#include "ui/ModuleThread.h"
+#include "win32/ModuleThread.h"
 
 namespace
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/UniqueHandle.h"
+#include "win32/UniqueHandle.h"
 
 // Threads that run this module's code hold a reference on the module while they run, so a
 // host unloading it cannot pull the code from under them. Start them with StartModuleThread

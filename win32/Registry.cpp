@@ -1,6 +1,6 @@
-#include "ui/Registry.h"
+#include "win32/Registry.h"
 
-#include "ui/UniqueHandle.h"
+#include "win32/UniqueHandle.h"
 
 #include <vector>
 
