@@ -12,7 +12,7 @@
 
 #include "module/NorvikModule.h"
 #include "resources/resource.h"
-#include "ui/UniqueHandle.h"
+#include "win32/UniqueHandle.h"
 
 #include <commctrl.h>
 #include <psapi.h>
