@@ -37,20 +37,11 @@ const std::vector<CommandButton>& ToolbarButtons()
     };
     return buttons;
 }
-
-CKernelHandle NewEvent(bool manualReset, bool initiallySet)
-{
-    return CKernelHandle(CreateEventW(nullptr, manualReset, initiallySet, nullptr));
-}
 } // namespace
 
 CHostsEditorForm::CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFocusHandler* focusHandler)
     : CDialog(IDD_HOSTS_EDITOR)
     , m_module(module)
-    , m_hLoadFinished(NewEvent(false, false))
-    , m_hLoadCancelled(NewEvent(false, false))
-    , m_hSaveFinished(NewEvent(false, false))
-    , m_hSaveGate(NewEvent(true, true))
     , m_pHost(host)
     , m_pFocusHandler(focusHandler)
 {

@@ -12,6 +12,7 @@
 #include "ui/Dialog.h"
 #include "ui/KeyPreprocessor.h"
 #include "ui/ResizeLayout.h"
+#include "win32/Event.h"
 
 #include <atomic>
 #include <memory>
@@ -156,10 +157,11 @@ private:
 
     HMODULE m_module;
     CEditorSettings m_settings;
-    CKernelHandle m_hLoadFinished;
-    CKernelHandle m_hLoadCancelled;
-    CKernelHandle m_hSaveFinished;
-    CKernelHandle m_hSaveGate;
+    CEvent m_hLoadFinished{EventReset::Automatic};
+    CEvent m_hLoadCancelled{EventReset::Automatic};
+    CEvent m_hSaveFinished{EventReset::Automatic};
+    // Shut while a save runs; a closing page waits until it is open.
+    CEvent m_hSaveGate{EventReset::Manual, true};
     std::atomic<bool> m_bProgressShown{false};
     std::atomic<bool> m_bLoadFailed{false};
     std::atomic<bool> m_bSaveFailed{false};

@@ -83,7 +83,7 @@ void CHostsEditorForm::RunLoad()
             m_pProgressDialog->Hide();
     }
 
-    ResetEvent(m_hLoadCancelled.Get());
+    m_hLoadCancelled.Reset();
     m_hostsFile.RequestLoad(m_strHostsPath);
     // The dialog is up before the request clears the model's cancel flag: a click in between
     // must still count.
@@ -194,7 +194,7 @@ void CHostsEditorForm::OnLoadFinished(bool ok)
     if (!ok)
         m_failure = m_hostsFile.GetFailure();
     m_bLoadFailed = !ok;
-    SetEvent(m_hLoadFinished.Get());
+    m_hLoadFinished.Set();
 }
 
 void CHostsEditorForm::OnSaveFinished(bool ok)
@@ -202,7 +202,7 @@ void CHostsEditorForm::OnSaveFinished(bool ok)
     if (!ok)
         m_failure = m_hostsFile.GetFailure();
     m_bSaveFailed = !ok;
-    SetEvent(m_hSaveFinished.Get());
+    m_hSaveFinished.Set();
 }
 
 void CHostsEditorForm::OnLoadCancelled()
@@ -213,5 +213,5 @@ void CHostsEditorForm::OnLoadCancelled()
     if (m_pProgressDialog)
         m_pProgressDialog->Hide();
     // Releases the load thread without a read error and without touching the next load's event.
-    SetEvent(m_hLoadCancelled.Get());
+    m_hLoadCancelled.Set();
 }

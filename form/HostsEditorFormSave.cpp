@@ -6,6 +6,7 @@
 #include "hosts/FileTimeText.h"
 #include "hosts/HostsFileAccess.h"
 #include "paths/PathResolver.h"
+#include "win32/ScopeExit.h"
 
 bool CHostsEditorForm::WriteDefaultHostsFile()
 {
@@ -37,7 +38,9 @@ bool CHostsEditorForm::Save()
         return true;
     // Both ends in full: packed into 16 bits each they would move beyond 65535.
     m_editText.GetSel(m_dwTextSelStart, m_dwTextSelEnd);
-    ResetEvent(m_hSaveGate.Get());
+    m_hSaveGate.Reset();
+    // Open again however the save ends: a closing page waits for it.
+    auto openGate = ScopeExit([this] { m_hSaveGate.Set(); });
     UpdateData(false);
     const bool missing = !CPathResolver::FileExists(m_strHostsPath);
 
@@ -53,20 +56,21 @@ bool CHostsEditorForm::Save()
         // Another program's change since the load would be lost without a word.
         const CFileStamp& loaded = m_hostsFile.GetStamp();
         if (!missing && loaded.exists && ReadFileStamp(m_strHostsPath) != loaded && !AskOverwriteChangedFile(m_hwnd))
-        {
-            SetEvent(m_hSaveGate.Get());
             return false;
-        }
         m_dwFileAttributes = ReadFileAttributesOrArchive(m_strHostsPath);
         if ((m_dwFileAttributes & FILE_ATTRIBUTE_READONLY) && !AskSaveReadOnly(m_hwnd))
-        {
-            SetEvent(m_hSaveGate.Get());
             return false;
-        }
         m_bSaving = true;
         UpdateCommandStates();
         EnableViews(false);
         const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        // The page comes back however the write ends.
+        auto endSaving = ScopeExit([this, previous] {
+            SetCursor(previous);
+            EnableViews(true);
+            m_bSaving = false;
+            UpdateCommandStates();
+        });
         SetFileAttributesW(m_strHostsPath.c_str(), FILE_ATTRIBUTE_NORMAL);
         bool requested = false;
         if (m_nViewMode == VIEW_TABLE)
@@ -82,7 +86,7 @@ bool CHostsEditorForm::Save()
             m_hostsFile.RequestSaveText();
         }
         if (requested)
-            WaitForSingleObject(m_hSaveFinished.Get(), INFINITE);
+            m_hSaveFinished.Wait();
         SetFileAttributesW(m_strHostsPath.c_str(), m_dwFileAttributes);
         if (m_bSaveFailed)
             ReportWriteFailure(m_hwnd, m_failure);
@@ -90,10 +94,7 @@ bool CHostsEditorForm::Save()
             m_bSavedSinceLoad = true;
         // The file's text is what was written now.
         m_bTextCompared = false;
-        SetCursor(previous);
-        EnableViews(true);
-        m_bSaving = false;
-        UpdateCommandStates();
+        endSaving.Run();
     }
     if (IsReadOnlyModified() && m_nReadOnly)
     {
@@ -102,7 +103,7 @@ bool CHostsEditorForm::Save()
         m_nReadOnlyOnDisk = m_nReadOnly;
         UpdateCommandStates();
     }
-    SetEvent(m_hSaveGate.Get());
+    openGate.Run();
     SetFocus(m_nViewMode == VIEW_TABLE ? m_wndTable.Hwnd() : m_editText.Hwnd());
     m_strLastModified = FormatFileTime(m_strHostsPath);
     UpdateData(true);
@@ -165,7 +166,7 @@ void CHostsEditorForm::Close()
 {
     if (m_settings.m_bSkinResetPending)
         m_settings.ResetSettings();
-    WaitForSingleObject(m_hSaveGate.Get(), INFINITE);
+    m_hSaveGate.Wait();
     // The load thread may not have asked for its load yet: it must neither start one nor
     // report a failure once the page is closed.
     m_bClosing = true;
