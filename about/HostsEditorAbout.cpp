@@ -1,6 +1,7 @@
 #include "about/HostsEditorAbout.h"
 
 #include "resources/resource.h"
+#include "resources/Texts.h"
 #include "win32/ComPtr.h"
 
 #include <commctrl.h>
@@ -156,7 +157,7 @@ void CHostsEditorAbout::FillModuleList() const
         const wchar_t* title;
         int width;
     };
-    const Column columns[] = {{L"File", 130}, {L"Version", 80}};
+    const Column columns[] = {{texts::kColumnFile, 130}, {texts::kColumnVersion, 80}};
     for (int index = 0; index < 2; ++index)
     {
         LVCOLUMNW column = {};

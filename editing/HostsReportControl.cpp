@@ -1,6 +1,7 @@
 #include "editing/HostsReportControl.h"
 
 #include "editing/ColumnSizing.h"
+#include "resources/Texts.h"
 #include "ui/GdiObject.h"
 
 #include <commctrl.h>
@@ -17,10 +18,10 @@ struct ColumnInfo
 };
 
 const ColumnInfo kColumns[] = {
-    {L"Enabled", 50, false},
-    {L"IP Address", 130, false},
-    {L"Host", 280, true},
-    {L"Comment", 180, true},
+    {texts::kColumnEnabled, 50, false},
+    {texts::kColumnAddress, 130, false},
+    {texts::kColumnHost, 280, true},
+    {texts::kColumnComment, 180, true},
 };
 const int kColumnCount = static_cast<int>(sizeof(kColumns) / sizeof(kColumns[0]));
 

@@ -1,6 +1,7 @@
 #include "editing/RecordDialog.h"
 
 #include "resources/resource.h"
+#include "resources/Texts.h"
 #include "ui/ActivationContext.h"
 
 #include <commctrl.h>
@@ -9,15 +10,9 @@
 
 namespace
 {
-const wchar_t kAddCaption[] = L"Add record";
-const wchar_t kEditCaption[] = L"Edit record";
 const wchar_t kAddAddress[] = L"127.0.0.1";
 const wchar_t kBlankAddress[] = L"0.0.0.0";
 const wchar_t kInvalidHostCharacter = L'#';
-constexpr wchar_t kInputErrorTitle[] = L"Ошибка ввода";
-constexpr wchar_t kInvalidCharacterFormat[] = L"%s - недопустимый символ";
-// The source is UTF-8; a compiler reading it as anything else would show mojibake.
-static_assert(kInputErrorTitle[0] == 0x041E && kInvalidCharacterFormat[5] == 0x043D, "source not read as UTF-8");
 
 const UINT_PTR kShowTipTimer = 1;
 const UINT_PTR kHideTipTimer = 2;
@@ -62,12 +57,12 @@ bool ParseAddress(const std::wstring& text, BYTE (&fields)[4])
 
 } // namespace
 
-CRecordDialog::CRecordDialog() : CDialog(IDD_RECORD), m_strAddress(kAddAddress), m_strCaption(kAddCaption)
+CRecordDialog::CRecordDialog() : CDialog(IDD_RECORD), m_strAddress(kAddAddress), m_strCaption(texts::kAddRecordCaption)
 {
 }
 
 CRecordDialog::CRecordDialog(const std::wstring& address, const std::wstring& host, const std::wstring& comment)
-    : CDialog(IDD_RECORD), m_strAddress(address), m_strHost(host), m_strComment(comment), m_strCaption(kEditCaption)
+    : CDialog(IDD_RECORD), m_strAddress(address), m_strHost(host), m_strComment(comment), m_strCaption(texts::kEditRecordCaption)
 {
 }
 
@@ -272,8 +267,8 @@ void CRecordDialog::ShowInvalidCharacterTip(const std::wstring& character)
 {
     if (!m_wndTip.IsCreated())
         return;
-    m_wndTip.SetTitle(TTI_ERROR, kInputErrorTitle);
-    m_wndTip.SetText(FormatOne(kInvalidCharacterFormat, character));
+    m_wndTip.SetTitle(TTI_ERROR, texts::kInputErrorTitle);
+    m_wndTip.SetText(FormatOne(texts::kInvalidCharacterFormat, character));
     RECT host = {};
     GetWindowRect(m_editHost.Hwnd(), &host);
     m_wndTip.SetPosition({host.left, host.bottom});

@@ -6,6 +6,7 @@
 #include "hosts/HostsFilePath.h"
 #include "paths/PathResolver.h"
 #include "resources/resource.h"
+#include "resources/Texts.h"
 #include "settings/SkinFileDialog.h"
 #include "win32/ModuleThread.h"
 
@@ -21,19 +22,19 @@ const wchar_t kSettingsFileName[] = L"norvikcfg.bin";
 const std::vector<CommandButton>& ToolbarButtons()
 {
     static const std::vector<CommandButton> buttons = {
-        {ID_REFRESH, L"Refresh", 15013, 15014, false},
-        {ID_SAVE_CHANGES, L"Save changes", 15028, 15029, true},
-        {ID_DISCARD_CHANGES, L"Discard changes", 15021, 15022, false},
-        {ID_ADD_RECORD, L"Add record", 15015, 15016, true},
-        {ID_DELETE_RECORD, L"Delete record", 15019, 15020, false},
-        {ID_EDIT_RECORD, L"Edit record", 15024, 15025, false},
-        {ID_VIEW_AS_TABLE, L"View as table", 15032, 15033, true},
-        {ID_VIEW_AS_TEXT, L"View as text", 15026, 15027, false},
-        {ID_SEARCH, L"Search", 15030, 15031, true},
-        {ID_REVERT_TO_DEFAULT, L"Revert to default hosts file", 15017, 15018, true},
-        {ID_RESET_SKIN, L"Enable/disable skin", 15035, 15036, true},
-        {ID_SELECT_SKIN, L"Select skin", 15037, 15038, false},
-        {ID_ABOUT, L"About", 15034, 15034, true},
+        {ID_REFRESH, texts::kRefresh, 15013, 15014, false},
+        {ID_SAVE_CHANGES, texts::kSaveChanges, 15028, 15029, true},
+        {ID_DISCARD_CHANGES, texts::kDiscardChanges, 15021, 15022, false},
+        {ID_ADD_RECORD, texts::kAddRecord, 15015, 15016, true},
+        {ID_DELETE_RECORD, texts::kDeleteRecordCommand, 15019, 15020, false},
+        {ID_EDIT_RECORD, texts::kEditRecord, 15024, 15025, false},
+        {ID_VIEW_AS_TABLE, texts::kViewAsTable, 15032, 15033, true},
+        {ID_VIEW_AS_TEXT, texts::kViewAsText, 15026, 15027, false},
+        {ID_SEARCH, texts::kSearch, 15030, 15031, true},
+        {ID_REVERT_TO_DEFAULT, texts::kRevertToDefaultCommand, 15017, 15018, true},
+        {ID_RESET_SKIN, texts::kResetSkin, 15035, 15036, true},
+        {ID_SELECT_SKIN, texts::kSelectSkin, 15037, 15038, false},
+        {ID_ABOUT, texts::kAbout, 15034, 15034, true},
     };
     return buttons;
 }
@@ -62,7 +63,7 @@ CHostsEditorForm::CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFoc
     m_strHostsPath = resolver.NormalizePath(GetHostsFilePath());
 
     m_hostsFile.SetSink(this);
-    m_pProgressDialog = std::make_unique<CLoadProgressDialog>(nullptr, L"Hosts file loading progress...");
+    m_pProgressDialog = std::make_unique<CLoadProgressDialog>(nullptr, texts::kProgressCaption);
     if (!m_pProgressDialog->Create(module))
         m_pProgressDialog.reset();
 }
@@ -102,7 +103,7 @@ bool CHostsEditorForm::CreateIn(HWND parent, const RECT& rect)
 
 bool CHostsEditorForm::OnInitDialog()
 {
-    if (!m_commandBar.Create(m_hwnd, m_module, L"Host editor", ToolbarButtons(), this))
+    if (!m_commandBar.Create(m_hwnd, m_module, texts::kToolbarTitle, ToolbarButtons(), this))
         return false;
     const int barHeight = m_commandBar.Layout();
 

@@ -1,12 +1,13 @@
 #include "hosts/FileTimeText.h"
 
+#include "resources/Texts.h"
 #include "win32/UniqueHandle.h"
 
 #include <cwchar>
 
 std::wstring FormatFileTime(const std::wstring& path)
 {
-    const std::wstring unknown = L"unknown";
+    const std::wstring unknown = texts::kUnknownTime;
     CFileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  0, nullptr));
     if (!file)

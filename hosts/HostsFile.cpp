@@ -4,6 +4,7 @@
 #include "hosts/HostsFileAccess.h"
 #include "hosts/HostsLine.h"
 #include "hosts/LineSplitter.h"
+#include "resources/Texts.h"
 #include "win32/ModuleThread.h"
 
 #include <algorithm>
@@ -15,7 +16,7 @@ namespace
 std::wstring ProgressText(int index, int count)
 {
     wchar_t text[96];
-    swprintf(text, 96, L"Reading hosts file records (%d of %d)", index, count);
+    swprintf(text, 96, texts::kReadingFormat, index, count);
     return text;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// Every text the user reads in a message box, in one place: the exact wording matters to
-// users and to the hosts that answer these boxes by their text.
+// Every text the user reads, in one place: the exact wording matters to users and to the
+// hosts and tests that find boxes, windows and buttons by their text.
 namespace texts
 {
 // Captions. One of the two confirmations carries a trailing blank: both are kept as users
@@ -46,4 +46,41 @@ inline constexpr wchar_t kOldSettingsFile[] =
 // An operation stopped by a failure nothing else caught.
 inline constexpr wchar_t kStoppedNoMemory[] = L"Not enough memory: the operation was stopped.";
 inline constexpr wchar_t kStoppedBecause[] = L"The operation was stopped: ";
+// The page.
+inline constexpr wchar_t kToolbarTitle[] = L"Host editor";
+inline constexpr wchar_t kRefresh[] = L"Refresh";
+inline constexpr wchar_t kSaveChanges[] = L"Save changes";
+inline constexpr wchar_t kDiscardChanges[] = L"Discard changes";
+inline constexpr wchar_t kAddRecord[] = L"Add record";
+inline constexpr wchar_t kDeleteRecordCommand[] = L"Delete record";
+inline constexpr wchar_t kEditRecord[] = L"Edit record";
+inline constexpr wchar_t kViewAsTable[] = L"View as table";
+inline constexpr wchar_t kViewAsText[] = L"View as text";
+inline constexpr wchar_t kSearch[] = L"Search";
+inline constexpr wchar_t kRevertToDefaultCommand[] = L"Revert to default hosts file";
+inline constexpr wchar_t kResetSkin[] = L"Enable/disable skin";
+inline constexpr wchar_t kSelectSkin[] = L"Select skin";
+inline constexpr wchar_t kAbout[] = L"About";
+inline constexpr wchar_t kColumnEnabled[] = L"Enabled";
+inline constexpr wchar_t kColumnAddress[] = L"IP Address";
+inline constexpr wchar_t kColumnHost[] = L"Host";
+inline constexpr wchar_t kColumnComment[] = L"Comment";
+inline constexpr wchar_t kUnknownTime[] = L"unknown";
+
+// Loading progress.
+inline constexpr wchar_t kProgressCaption[] = L"Hosts file loading progress...";
+inline constexpr wchar_t kReadingFormat[] = L"Reading hosts file records (%d of %d)";
+
+// The record dialog: its captions, and the tip for a character a host name cannot hold.
+inline constexpr wchar_t kAddRecordCaption[] = L"Add record";
+inline constexpr wchar_t kEditRecordCaption[] = L"Edit record";
+inline constexpr wchar_t kInputErrorTitle[] = L"Ошибка ввода";
+inline constexpr wchar_t kInvalidCharacterFormat[] = L"%s - недопустимый символ";
+// The source is UTF-8; a compiler reading it as anything else would show mojibake.
+static_assert(kInputErrorTitle[0] == 0x041E && kInvalidCharacterFormat[5] == 0x043D, "source not read as UTF-8");
+
+// The About dialog and the skin file dialog.
+inline constexpr wchar_t kColumnFile[] = L"File";
+inline constexpr wchar_t kColumnVersion[] = L"Version";
+inline constexpr wchar_t kSkinFilter[] = L"Skin files (*.cjstyles,*.msstyles)\0 *.cjstyles;*.msstyles\0";
 } // namespace texts

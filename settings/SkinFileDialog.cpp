@@ -1,5 +1,7 @@
 #include "settings/SkinFileDialog.h"
 
+#include "resources/Texts.h"
+
 #include <commdlg.h>
 
 #include <vector>
@@ -8,11 +10,10 @@ bool ChooseSkinFile(HWND owner, std::wstring& path)
 {
     // Room for several chosen files: the folder, then each name, each ended by a zero.
     std::vector<wchar_t> names(32768, L'\0');
-    static const wchar_t kFilter[] = L"Skin files (*.cjstyles,*.msstyles)\0 *.cjstyles;*.msstyles\0";
     OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = owner;
-    dialog.lpstrFilter = kFilter;
+    dialog.lpstrFilter = texts::kSkinFilter;
     dialog.lpstrFile = names.data();
     dialog.nMaxFile = static_cast<DWORD>(names.size());
     dialog.Flags = OFN_ENABLESIZING | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_NOCHANGEDIR |
