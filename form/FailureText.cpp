@@ -3,15 +3,34 @@
 #include "resources/Texts.h"
 
 #include <cwchar>
+#include <initializer_list>
 
 namespace
 {
 using texts::kCannotRead;
 using texts::kCannotWrite;
 
+// `format` with each "%s" replaced by the next of `arguments`.
+std::wstring Fill(std::wstring format, std::initializer_list<std::wstring> arguments)
+{
+    size_t at = 0;
+    for (const std::wstring& argument : arguments)
+    {
+        at = format.find(L"%s", at);
+        if (at == std::wstring::npos)
+            break;
+        format.replace(at, 2, argument);
+        at += argument.size();
+    }
+    return format;
+}
+
 std::wstring LineText(int line)
 {
-    return line > 0 ? L"Line " + std::to_wstring(line) : std::wstring(L"A line");
+    if (line <= 0)
+        return texts::kSomeLine;
+    std::wstring text = texts::kLineNumber;
+    return text.replace(text.find(L"%d"), 2, std::to_wstring(line));
 }
 
 // "U+XXXX" of the character, a surrogate pair taken as one.
@@ -29,7 +48,7 @@ std::wstring CodePointText(const std::wstring& character)
 std::wstring MegabytesText(uint64_t bytes)
 {
     const uint64_t megabytes = (bytes + (1u << 19)) >> 20;
-    return std::to_wstring(megabytes ? megabytes : 1) + L" MB";
+    return std::to_wstring(megabytes ? megabytes : 1) + texts::kMegabytes;
 }
 
 std::wstring LoadFailureText(const CFileFailure& failure)
@@ -37,13 +56,11 @@ std::wstring LoadFailureText(const CFileFailure& failure)
     switch (failure.kind)
     {
     case FileFailureKind::UndefinedByte:
-        return kCannotRead + LineText(failure.line) +
-               L" holds a byte that is no character in the system's ANSI code page.";
+        return kCannotRead + LineText(failure.line) + texts::kUndefinedByte;
     case FileFailureKind::NulByte:
-        return kCannotRead + LineText(failure.line) +
-               L" holds a NUL byte: the file is not 8-bit text (it may have been saved as Unicode).";
+        return kCannotRead + LineText(failure.line) + texts::kNulByte;
     case FileFailureKind::OutOfMemory:
-        return L"Not enough memory to load the hosts file (" + MegabytesText(failure.bytes) + L").";
+        return Fill(texts::kNoMemoryToLoad, {MegabytesText(failure.bytes)});
     default:
         return std::wstring(kCannotRead) + texts::kReadBlocked;
     }
@@ -54,10 +71,10 @@ std::wstring SaveFailureText(const CFileFailure& failure)
     switch (failure.kind)
     {
     case FileFailureKind::Unrepresentable:
-        return kCannotWrite + LineText(failure.line) + L" holds the character \"" + failure.character + L"\" (" +
-               CodePointText(failure.character) + L"), which the system's ANSI code page cannot hold.";
+        return kCannotWrite + LineText(failure.line) +
+               Fill(texts::kUnrepresentable, {failure.character, CodePointText(failure.character)});
     case FileFailureKind::OutOfMemory:
-        return L"Not enough memory to save the hosts file (" + MegabytesText(failure.bytes) + L").";
+        return Fill(texts::kNoMemoryToSave, {MegabytesText(failure.bytes)});
     default:
         return std::wstring(kCannotWrite) + texts::kWriteBlocked;
     }
