@@ -55,17 +55,27 @@ fi
 out=$(mktemp)
 err=$(mktemp)
 trap 'rm -f "$out" "$err"' EXIT
-status=0
-if [ -n "${lock_fd:-}" ]; then
-    # Only this script holds the lane: a helper process Wine starts must not keep it locked.
-    "$wine" "$@" </dev/null >"$out" 2>"$err" {lock_fd}>&- || status=$?
-else
-    "$wine" "$@" </dev/null >"$out" 2>"$err" || status=$?
+run() {
+    status=0
+    if [ -n "${lock_fd:-}" ]; then
+        # Only this script holds the lane: a helper process Wine starts must not keep it locked.
+        "$wine" "$@" </dev/null >"$out" 2>"$err" {lock_fd}>&- || status=$?
+    else
+        "$wine" "$@" </dev/null >"$out" 2>"$err" || status=$?
+    fi
+}
+run "$@"
+# Every test program prints before it does anything. A failure with no output at all means
+# the program never started (seen rarely under load, after a few hundredths of a second):
+# that is no verdict on the test, so it runs once more, with Wine's own errors shown.
+if [ "$status" -ne 0 ] && [ ! -s "$out" ] && [ ! -s "$err" ]; then
+    echo "wine-run.sh: $1 ended with status $status and printed nothing (${env:-listing prefix}); running it again" >&2
+    WINEDEBUG=err+all run "$@"
 fi
 # The C runtime writes CR LF; CTest's test listing wants plain lines.
 tr -d '\r' <"$out"
 tr -d '\r' <"$err" >&2
 if [ "$status" -ne 0 ] && [ ! -s "$out" ] && [ ! -s "$err" ]; then
-    echo "wine-run.sh: $1 ended with status $status and printed nothing (${env:-listing prefix})" >&2
+    echo "wine-run.sh: $1 ended with status $status and printed nothing again (${env:-listing prefix})" >&2
 fi
 exit "$status"
