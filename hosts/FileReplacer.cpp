@@ -2,13 +2,17 @@
 
 #include "win32/UniqueHandle.h"
 
+#include <cwchar>
+#include <cwctype>
+#include <string>
+
 namespace
 {
 std::wstring FolderOf(const std::wstring& path)
 {
     const size_t slash = path.find_last_of(L"\\/");
     if (slash == std::wstring::npos)
-        return L".";
+        return L".\\";
     return path.substr(0, slash + 1);
 }
 
@@ -27,11 +31,72 @@ bool WriteAll(HANDLE file, std::string_view bytes)
     return FlushFileBuffers(file) != FALSE;
 }
 
-bool WriteNewFile(const std::wstring& path, std::string_view bytes)
+// "hosts.norvik-save-0123ABCD.tmp": whose it is, what for, and that it may go.
+const wchar_t kTempMarker[] = L".norvik-save-";
+const wchar_t kTempSuffix[] = L".tmp";
+const size_t kTempDigits = 8;
+// A save takes well under a minute; a file of ours that old was left by one that never ended.
+const ULONGLONG kLeftoverAge = 60ull * 10000000; // in FILETIME units
+
+std::wstring NameOf(const std::wstring& path)
 {
-    CFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr));
-    return file && WriteAll(file.Get(), bytes);
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+bool IsOurTempName(const std::wstring& name, const std::wstring& fileName)
+{
+    const std::wstring prefix = fileName + kTempMarker;
+    const size_t suffix = std::char_traits<wchar_t>::length(kTempSuffix);
+    if (name.size() != prefix.size() + kTempDigits + suffix || _wcsnicmp(name.c_str(), prefix.c_str(), prefix.size()) ||
+        _wcsicmp(name.c_str() + prefix.size() + kTempDigits, kTempSuffix))
+        return false;
+    for (size_t i = prefix.size(); i < prefix.size() + kTempDigits; ++i)
+        if (!iswxdigit(name[i]))
+            return false;
+    return true;
+}
+
+ULONGLONG Ticks(const FILETIME& time)
+{
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// Temporary files of earlier saves of this file that never ended, and nothing else.
+void RemoveLeftovers(const std::wstring& folder, const std::wstring& fileName)
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    WIN32_FIND_DATAW found;
+    const std::wstring pattern = folder + fileName + kTempMarker + L"*" + kTempSuffix;
+    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do
+    {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsOurTempName(found.cFileName, fileName) &&
+            Ticks(now) > Ticks(found.ftLastWriteTime) + kLeftoverAge)
+            DeleteFileW((folder + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+// A new file beside `path` with a name of ours that no file has yet.
+CFileHandle CreateTempFile(const std::wstring& path, std::wstring& temp)
+{
+    const std::wstring base = FolderOf(path) + NameOf(path) + kTempMarker;
+    DWORD unique = GetTickCount() ^ (GetCurrentProcessId() << 16);
+    for (int attempt = 0; attempt < 64; ++attempt, unique = unique * 1664525u + 1013904223u)
+    {
+        wchar_t digits[kTempDigits + 1];
+        swprintf(digits, kTempDigits + 1, L"%08lX", static_cast<unsigned long>(unique));
+        temp = base + digits + kTempSuffix;
+        CFileHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr));
+        if (file || GetLastError() != ERROR_FILE_EXISTS)
+            return file;
+    }
+    return CFileHandle();
 }
 } // namespace
 
@@ -59,27 +124,32 @@ WriteResult ReplaceFileContents(const std::wstring& path, std::string_view bytes
         return result;
     };
 
-    wchar_t temp[MAX_PATH + 16];
-    if (GetTempFileNameW(FolderOf(path).c_str(), L"nvk", 0, temp) == 0)
-        return fail(WriteResult::WriteFailed);
-    if (!WriteNewFile(temp, bytes))
+    RemoveLeftovers(FolderOf(path), NameOf(path));
+    std::wstring temp;
     {
-        DeleteFileW(temp);
-        return fail(WriteResult::WriteFailed);
+        CFileHandle file = CreateTempFile(path, temp);
+        if (!file)
+            return fail(WriteResult::WriteFailed);
+        if (!WriteAll(file.Get(), bytes))
+        {
+            file.Reset();
+            DeleteFileW(temp.c_str());
+            return fail(WriteResult::WriteFailed);
+        }
     }
     // Windows carries the old file's attributes over by itself; not every ReplaceFileW does.
     if (keptAttributes)
-        SetFileAttributesW(temp, keptAttributes);
+        SetFileAttributesW(temp.c_str(), keptAttributes);
 
     lock.Reset();
-    if (ReplaceFileW(path.c_str(), temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+    if (ReplaceFileW(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
         return WriteResult::Ok;
     const DWORD error = GetLastError();
     // The old file is already gone and the new content is complete: move it into place.
     if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
-        MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return WriteResult::Ok;
-    DeleteFileW(temp);
+    DeleteFileW(temp.c_str());
     return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ? WriteResult::OpenFailed
                                                                             : WriteResult::WriteFailed;
 }

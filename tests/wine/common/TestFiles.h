@@ -185,9 +185,13 @@ inline std::wstring EnvironmentValue(const wchar_t* name)
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // Temporary files a replacement of a file in `folder` left behind.
+// Temporary files of a save: today's names, and the names older builds gave them.
 inline std::vector<std::wstring> LeftoverTempFiles(const std::wstring& folder)
 {
-    return ListNames(folder, L"nvk*.tmp");
+    std::vector<std::wstring> names = ListNames(folder, L"*.norvik-save-*.tmp");
+    for (std::wstring& name : ListNames(folder, L"nvk*.tmp"))
+        names.push_back(std::move(name));
+    return names;
 }
 
 // The small tmpfs of the test run (scripts/small-disk.sh) as Wine reaches it, through Z:; empty,

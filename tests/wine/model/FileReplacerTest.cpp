@@ -4,6 +4,8 @@
 #include "HostsOnDisk.h"
 #include "TestFiles.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -208,4 +210,49 @@ TEST_P(ReplaceOnFullDisk, OldFileStaysWhole)
 
 CASE_TABLE(Files, ReplaceOnFullDisk, FullDiskCase{{"ExistingFile"}, "# old\r\n127.0.0.1 old.example\r\n"},
            FullDiskCase{{"MissingFile"}, std::nullopt});
+
+// --- leftovers of saves that never ended ---
+
+struct LeftoverCase : NamedCase
+{
+    const wchar_t* file;
+    int ageSeconds;
+    bool removed;
+};
+using ReplaceRemovesLeftovers = CaseTest<LeftoverCase>;
+
+// A save first removes this file's own temporary files older than a minute, and nothing else.
+TEST_P(ReplaceRemovesLeftovers, OnlyOurOldOnes)
+{
+    const LeftoverCase& c = GetParam();
+    const CHostsOnDisk file("# old\r\n");
+    const std::wstring leftover = file.folder / c.file;
+    ASSERT_TRUE(testfiles::WriteBytes(leftover, "half a save"));
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const uint64_t ticks = ((uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime) - c.ageSeconds * 10000000ull;
+    ASSERT_TRUE(testfiles::SetLastWrite(leftover, ticks));
+
+    EXPECT_EQ(WriteResult::Ok, ReplaceFileContents(file.path, "# new\r\n"));
+    EXPECT_EQ(!c.removed, testfiles::Exists(leftover));
+    EXPECT_EQ("# new\r\n", testfiles::ReadBytes(file.path));
+    const std::vector<std::wstring> expected =
+        c.removed ? std::vector<std::wstring>{L"hosts"} : std::vector<std::wstring>{L"hosts", c.file};
+    std::vector<std::wstring> names = testfiles::ListNames(file.folder.Path());
+    std::sort(names.begin(), names.end());
+    std::vector<std::wstring> sorted = expected;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, names);
+}
+
+CASE_TABLE(Names, ReplaceRemovesLeftovers,
+           LeftoverCase{{"OursTwoMinutesOld"}, L"hosts.norvik-save-0000ABCD.tmp", 120, true},
+           LeftoverCase{{"OursInOtherCase"}, L"HOSTS.NORVIK-SAVE-0000abcd.TMP", 120, true},
+           LeftoverCase{{"OursStillFresh"}, L"hosts.norvik-save-0000ABCD.tmp", 10, false},
+           LeftoverCase{{"AnotherFilesTemporary"}, L"hosts.bak.norvik-save-0000ABCD.tmp", 120, false},
+           LeftoverCase{{"NotHexDigits"}, L"hosts.norvik-save-0000ABCG.tmp", 120, false},
+           LeftoverCase{{"NineDigits"}, L"hosts.norvik-save-0000ABCDE.tmp", 120, false},
+           LeftoverCase{{"MoreAfterTheSuffix"}, L"hosts.norvik-save-0000ABCD.tmp.txt", 120, false},
+           LeftoverCase{{"OldStyleName"}, L"nvk1A2B.tmp", 120, false},
+           LeftoverCase{{"UsersBackup"}, L"hosts.bak", 120, false});
 } // namespace
