@@ -2,6 +2,7 @@
 
 #include "win32/UniqueHandle.h"
 
+#include <climits>
 #include <cwchar>
 #include <cwctype>
 #include <string>
@@ -29,6 +30,46 @@ bool WriteAll(HANDLE file, std::string_view bytes)
         bytes.remove_prefix(want);
     }
     return FlushFileBuffers(file) != FALSE;
+}
+
+// The whole content of an open file, from its start.
+bool ReadAll(HANDLE file, std::string& bytes)
+{
+    LARGE_INTEGER size;
+    const LARGE_INTEGER start = {};
+    if (!GetFileSizeEx(file, &size) || size.QuadPart > INT_MAX || !SetFilePointerEx(file, start, nullptr, FILE_BEGIN))
+        return false;
+    bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
+    size_t done = 0;
+    while (done < bytes.size())
+    {
+        DWORD got = 0;
+        if (!ReadFile(file, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got, nullptr) || got == 0)
+            return false;
+        done += got;
+    }
+    return true;
+}
+
+bool Rewrite(HANDLE file, std::string_view bytes)
+{
+    const LARGE_INTEGER start = {};
+    return SetFilePointerEx(file, start, nullptr, FILE_BEGIN) && WriteAll(file, bytes) && SetEndOfFile(file) &&
+           FlushFileBuffers(file);
+}
+
+// Without room for a new file beside it (a folder the user may not add to, a disk out of
+// entries), the file is written where it is, keeping its attributes and security. The old
+// content is read first: if the new one cannot be written whole, the old one goes back.
+WriteResult RewriteInPlace(HANDLE file, std::string_view bytes)
+{
+    std::string old;
+    if (!ReadAll(file, old))
+        return WriteResult::WriteFailed;
+    if (Rewrite(file, bytes))
+        return WriteResult::Ok;
+    Rewrite(file, old);
+    return WriteResult::WriteFailed;
 }
 
 // "hosts.norvik-save-0123ABCD.tmp": whose it is, what for, and that it may go.
@@ -129,7 +170,10 @@ WriteResult ReplaceFileContents(const std::wstring& path, std::string_view bytes
     {
         CFileHandle file = CreateTempFile(path, temp);
         if (!file)
-            return fail(WriteResult::WriteFailed);
+        {
+            const WriteResult result = RewriteInPlace(lock.Get(), bytes);
+            return result == WriteResult::Ok ? result : fail(result);
+        }
         if (!WriteAll(file.Get(), bytes))
         {
             file.Reset();

@@ -12,5 +12,6 @@ enum class WriteResult
 
 // Gives a file new content without ever leaving it half-written: the bytes go to a file
 // beside it first, which then takes its place (keeping the old file's attributes and
-// security). Fails while any other handle to the file is open.
+// security). Where no file can be made beside it, the file is written in place, and its old
+// content is put back if that fails. Fails while any other handle to the file is open.
 WriteResult ReplaceFileContents(const std::wstring& path, std::string_view bytes);

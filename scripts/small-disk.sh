@@ -5,6 +5,7 @@
 set -euo pipefail
 action=$1
 dir=$(realpath -m "$2")
+options=${3:-} # more tmpfs options, e.g. nr_inodes=2: the disk then takes only one file
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo -n)
 
@@ -22,7 +23,7 @@ mount)
     # A mount left over from an aborted run goes first: the tests expect an empty disk.
     unmount
     mkdir -p "$dir"
-    if ! "${sudo[@]}" mount -t tmpfs -o "size=64k,mode=0777" tmpfs "$dir" 2>/dev/null; then
+    if ! "${sudo[@]}" mount -t tmpfs -o "size=64k,mode=0777${options:+,$options}" tmpfs "$dir" 2>/dev/null; then
         echo "small-disk.sh: cannot mount a tmpfs on $dir; the disk-full tests will be skipped" >&2
         rmdir "$dir"
         exit 1
@@ -32,7 +33,7 @@ umount)
     unmount
     ;;
 *)
-    echo "usage: $0 mount|umount DIR" >&2
+    echo "usage: $0 mount DIR [TMPFS-OPTIONS] | umount DIR" >&2
     exit 2
     ;;
 esac

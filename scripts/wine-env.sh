@@ -21,10 +21,11 @@ stop_lane() {
     [ -f "$lane/idle.pid" ] && kill "$(cat "$lane/idle.pid")" 2>/dev/null || true
     "$here/desktop.sh" stop "$lane"
     "$here/small-disk.sh" umount "$lane/small-disk"
+    "$here/small-disk.sh" umount "$lane/one-file-disk"
 }
 
 start_lane() {
-    local lane=$1 display small_disk=
+    local lane=$1 display small_disk= one_file_disk=
     mkdir -p "$lane/prefix"
     display=$("$here/desktop.sh" start "$lane")
     export WINEPREFIX=$lane/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -40,6 +41,11 @@ start_lane() {
     if "$here/small-disk.sh" mount "$lane/small-disk"; then
         small_disk=$lane/small-disk
     fi
+    # Room for one file and no more: a folder that refuses new files but lets the one in it
+    # be written, as a standard user with rights on the hosts file alone finds etc.
+    if "$here/small-disk.sh" mount "$lane/one-file-disk" nr_inodes=2; then
+        one_file_disk=$lane/one-file-disk
+    fi
     # TZ: a zone away from UTC without daylight saving, so that a file time shown in UTC
     # instead of local time is caught.
     {
@@ -49,6 +55,7 @@ start_lane() {
         echo "export DISPLAY=$display"
         echo "export TZ=JST-9"
         echo "export NORVIK_SMALL_DISK='$small_disk'"
+        echo "export NORVIK_ONE_FILE_DISK='$one_file_disk'"
     } >"$lane/env.new"
     mv "$lane/env.new" "$lane/env"
 }

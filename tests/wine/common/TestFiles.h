@@ -194,14 +194,15 @@ inline std::vector<std::wstring> LeftoverTempFiles(const std::wstring& folder)
     return names;
 }
 
-// The small tmpfs of the test run (scripts/small-disk.sh) as Wine reaches it, through Z:; empty,
-// with the reason in `whyNot`, when it is not there. Never anything bigger: the tests fill it up.
-inline std::wstring SmallDiskFolder(std::string& whyNot)
+// A small tmpfs of the test run (scripts/small-disk.sh) named by `variable`, as Wine reaches it
+// through Z:; empty, with the reason in `whyNot`, when it is not there. Never anything bigger:
+// the tests fill it up.
+inline std::wstring TestDiskFolder(const wchar_t* variable, std::string& whyNot)
 {
-    std::wstring folder = EnvironmentValue(L"NORVIK_SMALL_DISK");
+    std::wstring folder = EnvironmentValue(variable);
     if (folder.empty())
     {
-        whyNot = "NORVIK_SMALL_DISK is not set: the run could not mount the small disk (needs root or sudo)";
+        whyNot = Narrow(variable) + " is not set: the run could not mount the disk (needs root or sudo)";
         return folder;
     }
     for (wchar_t& c : folder)
@@ -209,12 +210,24 @@ inline std::wstring SmallDiskFolder(std::string& whyNot)
     folder = L"Z:" + folder;
     ULARGE_INTEGER total = {};
     if (!GetDiskFreeSpaceExW((folder + L"\\").c_str(), nullptr, &total, nullptr))
-        whyNot = "the small disk " + Narrow(folder) + " is not reachable";
+        whyNot = "the disk " + Narrow(folder) + " is not reachable";
     else if (total.QuadPart == 0 || total.QuadPart > 1024 * 1024)
-        whyNot = "the small disk is not mounted (" + std::to_string(total.QuadPart) + " bytes)";
+        whyNot = "the disk is not mounted (" + std::to_string(total.QuadPart) + " bytes)";
     else
         return folder;
     return std::wstring();
+}
+
+// 64 KiB in all.
+inline std::wstring SmallDiskFolder(std::string& whyNot)
+{
+    return TestDiskFolder(L"NORVIK_SMALL_DISK", whyNot);
+}
+
+// 64 KiB with room for one file only: new files are refused, the one there can be written.
+inline std::wstring OneFileDiskFolder(std::string& whyNot)
+{
+    return TestDiskFolder(L"NORVIK_ONE_FILE_DISK", whyNot);
 }
 
 // Fills the disk holding `path` to the last byte it takes, with a new file at `path`.

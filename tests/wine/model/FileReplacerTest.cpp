@@ -211,6 +211,55 @@ TEST_P(ReplaceOnFullDisk, OldFileStaysWhole)
 CASE_TABLE(Files, ReplaceOnFullDisk, FullDiskCase{{"ExistingFile"}, "# old\r\n127.0.0.1 old.example\r\n"},
            FullDiskCase{{"MissingFile"}, std::nullopt});
 
+// --- a folder that takes no new file ---
+
+struct InPlaceCase : NamedCase
+{
+    std::string old;
+    std::string replacement;
+    WriteResult result;
+};
+using ReplaceInPlace = CaseTest<InPlaceCase>;
+
+// With no room for a file beside it, the file is written where it is, keeping its attributes;
+// when the new content does not fit, the old one is back whole.
+TEST_P(ReplaceInPlace, WritesTheFileItselfOrPutsTheOldBack)
+{
+    const InPlaceCase& c = GetParam();
+    std::string whyNot;
+    const std::wstring disk = testfiles::OneFileDiskFolder(whyNot);
+    if (disk.empty())
+        GTEST_SKIP() << whyNot;
+    // The disk's one file, in its root: a folder of its own would take the only entry.
+    const std::wstring path = disk + L"\\hosts";
+    struct Remove
+    {
+        std::wstring path;
+        ~Remove()
+        {
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(path.c_str());
+        }
+    } remove{path};
+    ASSERT_TRUE(testfiles::WriteBytes(path, c.old));
+    ASSERT_FALSE(testfiles::WriteBytes(disk + L"\\second", "x")) << "the disk takes a second file";
+    // Wine keeps such attributes in extended attributes, which not every tmpfs has.
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    const DWORD hidden = GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN;
+
+    EXPECT_EQ(c.result, ReplaceFileContents(path, c.replacement));
+    EXPECT_EQ(c.result == WriteResult::Ok ? c.replacement : c.old, testfiles::ReadBytes(path));
+    EXPECT_EQ(hidden, GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(std::vector<std::wstring>{L"hosts"}, testfiles::ListNames(disk));
+}
+
+CASE_TABLE(Sizes, ReplaceInPlace,
+           InPlaceCase{{"Shorter"}, Repeat("127.0.0.1 old.example\r\n", 100), "# new\r\n", WriteResult::Ok},
+           InPlaceCase{{"Longer"}, "# old\r\n", Repeat("127.0.0.1 new.example\r\n", 1000), WriteResult::Ok},
+           // 80,500 bytes on a 64 KiB disk.
+           InPlaceCase{{"MoreThanTheDiskHolds"}, Repeat("127.0.0.1 old.example\r\n", 1600),
+                       Repeat("127.0.0.1 new.example\r\n", 3500), WriteResult::WriteFailed});
+
 // --- leftovers of saves that never ended ---
 
 struct LeftoverCase : NamedCase
