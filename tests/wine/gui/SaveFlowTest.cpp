@@ -492,3 +492,28 @@ TEST_F(SaveFlow, ACharacterTheCodePageLacksIsNamedWithItsLineAndNothingIsWritten
     EXPECT_EQ(kFile, FileBytes());
     EXPECT_EQ(1, m_norvik.IsHostsChanged());
 }
+
+// A folder that takes no new file, where the user may still write the hosts file itself: the
+// save writes it in place.
+TEST_F(SaveFlow, SavesWhereOnlyTheFileItselfCanBeWritten)
+{
+    std::string whyNot;
+    const std::wstring disk = testfiles::OneFileDiskFolder(whyNot);
+    if (disk.empty())
+        GTEST_SKIP() << whyNot;
+    const std::wstring path = disk + L"\\hosts";
+    struct Remove
+    {
+        std::wstring path;
+        ~Remove() { DeleteFileW(path.c_str()); }
+    } remove{path};
+    ASSERT_TRUE(testfiles::WriteBytes(path, kFile));
+    ASSERT_TRUE(m_dataBasePath.Set(REG_SZ, disk));
+    ASSERT_TRUE(Open());
+    ToggleRow(1);
+    EXPECT_EQ(1, m_norvik.SaveHosts());
+    EXPECT_EQ(0u, m_boxes.Count());
+    EXPECT_EQ("# header\r\n127.0.0.1 localhost\r\n10.0.0.1 box # off\r\n\r\n10.0.0.2 two", testfiles::ReadBytes(path));
+    EXPECT_EQ(std::vector<std::wstring>{L"hosts"}, testfiles::ListNames(disk));
+    m_norvik.CloseHostEditor();
+}
