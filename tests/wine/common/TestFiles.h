@@ -218,6 +218,18 @@ inline std::wstring TestDiskFolder(const wchar_t* variable, std::string& whyNot)
     return std::wstring();
 }
 
+// Deletes the file when it goes, whatever its attributes: a test on a disk that outlives it
+// leaves the disk as it found it.
+struct CRemoveAtEnd
+{
+    std::wstring path;
+    ~CRemoveAtEnd()
+    {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+    }
+};
+
 // 64 KiB in all.
 inline std::wstring SmallDiskFolder(std::string& whyNot)
 {

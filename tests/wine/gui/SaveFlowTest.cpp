@@ -502,11 +502,7 @@ TEST_F(SaveFlow, SavesWhereOnlyTheFileItselfCanBeWritten)
     if (disk.empty())
         GTEST_SKIP() << whyNot;
     const std::wstring path = disk + L"\\hosts";
-    struct Remove
-    {
-        std::wstring path;
-        ~Remove() { DeleteFileW(path.c_str()); }
-    } remove{path};
+    const testfiles::CRemoveAtEnd remove{path};
     ASSERT_TRUE(testfiles::WriteBytes(path, kFile));
     ASSERT_TRUE(m_dataBasePath.Set(REG_SZ, disk));
     ASSERT_TRUE(Open());

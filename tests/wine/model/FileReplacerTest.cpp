@@ -232,15 +232,7 @@ TEST_P(ReplaceInPlace, WritesTheFileItselfOrPutsTheOldBack)
         GTEST_SKIP() << whyNot;
     // The disk's one file, in its root: a folder of its own would take the only entry.
     const std::wstring path = disk + L"\\hosts";
-    struct Remove
-    {
-        std::wstring path;
-        ~Remove()
-        {
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileW(path.c_str());
-        }
-    } remove{path};
+    const testfiles::CRemoveAtEnd remove{path};
     ASSERT_TRUE(testfiles::WriteBytes(path, c.old));
     ASSERT_FALSE(testfiles::WriteBytes(disk + L"\\second", "x")) << "the disk takes a second file";
     // Wine keeps such attributes in extended attributes, which not every tmpfs has.
