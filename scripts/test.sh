@@ -1,6 +1,6 @@
 #!/bin/bash
 # Installs what is missing, builds every configuration and runs every test case:
-# native (ASan+UBSan), 64-bit and 32-bit Windows under Wine, the fuzz target, and the
+# native (ASan+UBSan), 64-bit and 32-bit Windows under Wine, the fuzz targets, and the
 # benchmarks (built only). Ends with one line: tests: N passed, M failed, K skipped.
 #
 # The two Wine suites and the native suite run side by side: each Wine build has an
