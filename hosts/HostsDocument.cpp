@@ -151,8 +151,6 @@ void CHostsDocument::CopyList(const RecordList& from, RecordList& to)
         added.start = stored.start;
         added.length = stored.length;
         added.sequence = stored.sequence;
-        added.entry = stored.entry;
-        added.disabled = stored.disabled;
         added.lastLine = stored.lastLine;
         if (stored.own)
             added.own = std::make_unique<CHostsRecord>(*stored.own);
@@ -193,7 +191,6 @@ int CHostsDocument::Append(RecordList& list, CStoredRecord stored)
 int CHostsDocument::AppendEntry(std::unique_ptr<CHostsRecord> record)
 {
     CStoredRecord stored;
-    stored.entry = 1;
     stored.lastLine = record->m_bLastLine ? 1 : 0;
     stored.own = std::move(record);
     return Append(m_entries, std::move(stored));
@@ -214,8 +211,6 @@ void CHostsDocument::ParseLine(uint32_t start, uint32_t length)
     CStoredRecord stored;
     stored.start = start;
     stored.length = length;
-    stored.entry = fields.entry ? 1 : 0;
-    stored.disabled = fields.disabled ? 1 : 0;
     Append(fields.entry ? m_entries : m_otherLines, std::move(stored));
 }
 

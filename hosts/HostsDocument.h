@@ -70,9 +70,7 @@ protected:
         uint32_t start = 0;
         uint32_t length = 0;
         int32_t sequence = -1;
-        uint8_t entry = 0;
-        uint8_t disabled = 0;
-        uint8_t lastLine = 0;
+        uint8_t lastLine = 0; // kind and flag are the line's own: parsed again when read
         std::unique_ptr<CHostsRecord> own;
     };
     using RecordList = std::vector<CStoredRecord>;
