@@ -162,69 +162,31 @@ CASE_TABLE(Files, Probe, ProbeCase{{"MissingFileCreatedEmpty"}, Nowhere(Place::M
            ProbeCase{{"MissingFolder"}, Nowhere(Place::MissingFolder), false, false, 0},
            ProbeCase{{"EmptyPath"}, Nowhere(Place::EmptyPath), false, false, 0});
 
-// --- ReadHostsText: conversion ---
+// --- ReadHostsText: conversion, and what failed and where ---
 
 const size_t kChunkSizes[] = {size_t(1) << 20, 1, 2, 3};
-
-struct DecodeCase : NamedCase
-{
-    UINT codePage;
-    std::string bytes;
-    ReadResult result;
-    std::wstring text;
-};
-
-using ReadTextConversion = CaseTest<DecodeCase>;
-
-TEST_P(ReadTextConversion, ConvertsWithCodePage)
-{
-    const DecodeCase& c = GetParam();
-    const CHostsOnDisk file(c.bytes);
-
-    // Whole, and in pieces so small that every line and character meets a piece's end.
-    for (const size_t chunk : kChunkSizes)
-    {
-        SCOPED_TRACE("pieces of " + std::to_string(chunk));
-        std::wstring text = L"left over";
-        CFileStamp stamp;
-        CFileFailure failure;
-        EXPECT_EQ(c.result, ReadHostsText(file.path, CAnsiCodec(c.codePage), text, stamp, failure, chunk));
-        if (c.result == ReadResult::Ok)
-        {
-            EXPECT_EQ(c.text, text);
-        }
-    }
-    // Reading leaves the file as it was.
-    EXPECT_EQ(c.bytes, testfiles::ReadBytes(file.path));
-}
-
-CASE_TABLE(Texts, ReadTextConversion,
-           DecodeCase{{"LineBreaksKept"}, 1252, "# c\r\n127.0.0.1 a\r\n\r\nx\ny", ReadResult::Ok,
-                      L"# c\r\n127.0.0.1 a\r\n\r\nx\ny"},
-           DecodeCase{{"EmptyFile"}, 1252, "", ReadResult::Ok, L""},
-           DecodeCase{{"EuroIn1252"}, 1252, "1.2.3.4 a # \x80\xE9", ReadResult::Ok, L"1.2.3.4 a # \x20AC\xE9"},
-           // No byte order mark handling: the bytes are text like any other.
-           DecodeCase{{"Utf8MarkIn1252"}, 1252, "\xEF\xBB\xBFx", ReadResult::Ok, L"\xEF\xBB\xBFx"},
-           DecodeCase{{"Utf8MarkInUtf8"}, CP_UTF8, "\xEF\xBB\xBFx", ReadResult::Ok, L"\xFEFFx"},
-           DecodeCase{{"ShiftJis"}, 932, "# \x82\xA0\r\n", ReadResult::Ok, L"# \x3042\r\n"},
-           DecodeCase{{"Utf8OnEveryLine"}, CP_UTF8, "\xE2\x82\xAC\r\n\xC3\xA9\n\xE2\x82\xAC", ReadResult::Ok,
-                      L"\x20AC\r\n\xE9\n\x20AC"},
-           DecodeCase{{"ShiftJisLeadByteWithBadTrail"}, 932, "# \x81\x20x", ReadResult::ConversionFailed, L""},
-           DecodeCase{{"ShiftJisLeadByteAtEnd"}, 932, "127.0.0.1 a\x82", ReadResult::ConversionFailed, L""},
-           DecodeCase{{"Utf8Overlong"}, CP_UTF8, "a\xC0\x80", ReadResult::ConversionFailed, L""},
-           DecodeCase{{"Utf8StrayContinuation"}, CP_UTF8, "a\x80z", ReadResult::ConversionFailed, L""},
-           DecodeCase{{"Utf8Surrogate"}, CP_UTF8, "a\xED\xA0\x80", ReadResult::ConversionFailed, L""});
-
-// --- ReadHostsText: what failed and where ---
 
 struct FailureCase : NamedCase
 {
     UINT codePage;
     std::string bytes;
-    ReadResult result;
-    FileFailureKind kind;
+    FileFailureKind kind; // None: the read succeeds and gives `text`
     int line;
+    std::wstring text;
 };
+
+ReadResult ResultOf(FileFailureKind kind)
+{
+    switch (kind)
+    {
+    case FileFailureKind::None:
+        return ReadResult::Ok;
+    case FileFailureKind::NulByte:
+        return ReadResult::NulByte;
+    default:
+        return ReadResult::ConversionFailed;
+    }
+}
 
 using ReadTextFailure = CaseTest<FailureCase>;
 
@@ -241,47 +203,53 @@ TEST_P(ReadTextFailure, NamesKindAndLineAndStampsTheFileRead)
         CFileFailure failure;
         failure.kind = FileFailureKind::Access;
         failure.line = 99;
-        EXPECT_EQ(c.result, ReadHostsText(file.path, CAnsiCodec(c.codePage), text, stamp, failure, chunk));
+        EXPECT_EQ(ResultOf(c.kind), ReadHostsText(file.path, CAnsiCodec(c.codePage), text, stamp, failure, chunk));
         EXPECT_EQ(c.kind, failure.kind);
         EXPECT_EQ(c.line, failure.line);
         EXPECT_EQ(0u, failure.bytes);
-        if (c.result != ReadResult::Ok)
-        {
-            EXPECT_EQ(L"", text);
-        }
+        EXPECT_EQ(c.text, text);
         EXPECT_TRUE(stamp.exists);
         EXPECT_EQ(c.bytes.size(), stamp.size);
         EXPECT_TRUE(ReadFileStamp(file.path) == stamp);
     }
+    // Reading leaves the file as it was.
+    EXPECT_EQ(c.bytes, testfiles::ReadBytes(file.path));
 }
+
+const FileFailureKind kRead = FileFailureKind::None;
+const FileFailureKind kUndefined = FileFailureKind::UndefinedByte;
+const FileFailureKind kNul = FileFailureKind::NulByte;
 
 // Lines end at CR LF and at a lone LF; a lone CR is part of the line. The first fault counts.
 CASE_TABLE(Texts, ReadTextFailure,
-           FailureCase{{"Ok"}, 1252, "a\r\nb", ReadResult::Ok, FileFailureKind::None, 0},
-           FailureCase{{"ShiftJisBadTrailOnThirdLine"}, 932, "a\r\nb\r\n# \x81\x20x\r\nc",
-                       ReadResult::ConversionFailed, FileFailureKind::UndefinedByte, 3},
-           FailureCase{{"ShiftJisLeadByteAtEnd"}, 932, "a\nb\x82", ReadResult::ConversionFailed,
-                       FileFailureKind::UndefinedByte, 2},
-           FailureCase{{"ShiftJisLeadByteBeforeBreak"}, 932, "a\x82\r\nb", ReadResult::ConversionFailed,
-                       FileFailureKind::UndefinedByte, 1},
-           FailureCase{{"Utf8StrayByteAfterLoneCr"}, CP_UTF8, "a\rb\x80\r\nc", ReadResult::ConversionFailed,
-                       FileFailureKind::UndefinedByte, 1},
-           FailureCase{{"Utf8GoodLinesBeforeBad"}, CP_UTF8, "\xC3\xA9\r\n\xE2\x82\xAC\r\na\x80",
-                       ReadResult::ConversionFailed, FileFailureKind::UndefinedByte, 3},
-           FailureCase{{"Utf8AfterEmptyLines"}, CP_UTF8, "a\n\r\n\nb\x80", ReadResult::ConversionFailed,
-                       FileFailureKind::UndefinedByte, 4},
-           FailureCase{{"Utf16"}, 1252, std::string("\xFF\xFE#\0 \0", 6), ReadResult::NulByte,
-                       FileFailureKind::NulByte, 1},
-           FailureCase{{"NulOnThirdLine"}, 1252, std::string("a\r\nb\r\nc\0", 8), ReadResult::NulByte,
-                       FileFailureKind::NulByte, 3},
-           FailureCase{{"NulAfterFinalBreak"}, 1252, std::string("a\r\n\0", 4), ReadResult::NulByte,
-                       FileFailureKind::NulByte, 2},
-           FailureCase{{"NulBeforeUndefinedOnOneLine"}, 932, std::string("x\0\x81\x20", 4), ReadResult::NulByte,
-                       FileFailureKind::NulByte, 1},
-           FailureCase{{"UndefinedLineBeforeNulLine"}, 932, std::string("\x81\x20\r\n\0", 5),
-                       ReadResult::ConversionFailed, FileFailureKind::UndefinedByte, 1},
-           FailureCase{{"NulLineBeforeUndefinedLine"}, CP_UTF8, std::string("\0\n\x80", 3), ReadResult::NulByte,
-                       FileFailureKind::NulByte, 1});
+           FailureCase{{"Ok"}, 1252, "a\r\nb", kRead, 0, L"a\r\nb"},
+           FailureCase{{"LineBreaksKept"}, 1252, "# c\r\n127.0.0.1 a\r\n\r\nx\ny", kRead, 0,
+                       L"# c\r\n127.0.0.1 a\r\n\r\nx\ny"},
+           FailureCase{{"EmptyFile"}, 1252, "", kRead, 0, L""},
+           FailureCase{{"EuroIn1252"}, 1252, "1.2.3.4 a # \x80\xE9", kRead, 0, L"1.2.3.4 a # \x20AC\xE9"},
+           // No byte order mark handling: the bytes are text like any other.
+           FailureCase{{"Utf8MarkIn1252"}, 1252, "\xEF\xBB\xBFx", kRead, 0, L"\xEF\xBB\xBFx"},
+           FailureCase{{"Utf8MarkInUtf8"}, CP_UTF8, "\xEF\xBB\xBFx", kRead, 0, L"\xFEFFx"},
+           FailureCase{{"ShiftJis"}, 932, "# \x82\xA0\r\n", kRead, 0, L"# \x3042\r\n"},
+           FailureCase{{"Utf8OnEveryLine"}, CP_UTF8, "\xE2\x82\xAC\r\n\xC3\xA9\n\xE2\x82\xAC", kRead, 0,
+                       L"\x20AC\r\n\xE9\n\x20AC"},
+           FailureCase{{"ShiftJisLeadByteWithBadTrail"}, 932, "# \x81\x20x", kUndefined, 1, L""},
+           FailureCase{{"ShiftJisLeadByteEndsTheFile"}, 932, "127.0.0.1 a\x82", kUndefined, 1, L""},
+           FailureCase{{"Utf8Overlong"}, CP_UTF8, "a\xC0\x80", kUndefined, 1, L""},
+           FailureCase{{"Utf8StrayContinuation"}, CP_UTF8, "a\x80z", kUndefined, 1, L""},
+           FailureCase{{"Utf8Surrogate"}, CP_UTF8, "a\xED\xA0\x80", kUndefined, 1, L""},
+           FailureCase{{"ShiftJisBadTrailOnThirdLine"}, 932, "a\r\nb\r\n# \x81\x20x\r\nc", kUndefined, 3, L""},
+           FailureCase{{"ShiftJisLeadByteAtEnd"}, 932, "a\nb\x82", kUndefined, 2, L""},
+           FailureCase{{"ShiftJisLeadByteBeforeBreak"}, 932, "a\x82\r\nb", kUndefined, 1, L""},
+           FailureCase{{"Utf8StrayByteAfterLoneCr"}, CP_UTF8, "a\rb\x80\r\nc", kUndefined, 1, L""},
+           FailureCase{{"Utf8GoodLinesBeforeBad"}, CP_UTF8, "\xC3\xA9\r\n\xE2\x82\xAC\r\na\x80", kUndefined, 3, L""},
+           FailureCase{{"Utf8AfterEmptyLines"}, CP_UTF8, "a\n\r\n\nb\x80", kUndefined, 4, L""},
+           FailureCase{{"Utf16"}, 1252, std::string("\xFF\xFE#\0 \0", 6), kNul, 1, L""},
+           FailureCase{{"NulOnThirdLine"}, 1252, std::string("a\r\nb\r\nc\0", 8), kNul, 3, L""},
+           FailureCase{{"NulAfterFinalBreak"}, 1252, std::string("a\r\n\0", 4), kNul, 2, L""},
+           FailureCase{{"NulBeforeUndefinedOnOneLine"}, 932, std::string("x\0\x81\x20", 4), kNul, 1, L""},
+           FailureCase{{"UndefinedLineBeforeNulLine"}, 932, std::string("\x81\x20\r\n\0", 5), kUndefined, 1, L""},
+           FailureCase{{"NulLineBeforeUndefinedLine"}, CP_UTF8, std::string("\0\n\x80", 3), kNul, 1, L""});
 
 // --- ReadHostsText: sharing ---
 
