@@ -39,7 +39,8 @@ CBitmap LoadPngBitmap(HMODULE module, UINT id)
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(factory.Put()))) ||
         FAILED(factory->CreateStream(stream.Put())) ||
         FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)), size)) ||
-        FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Put())) ||
+        FAILED(
+            factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Put())) ||
         FAILED(decoder->GetFrame(0, frame.Put())) || FAILED(factory->CreateFormatConverter(converter.Put())) ||
         FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0,
                                      WICBitmapPaletteTypeCustom)))
@@ -138,8 +139,8 @@ void CHostsEditorAbout::ShowPicture()
 
 void CHostsEditorAbout::TakeBackPicture()
 {
-    const auto shown = reinterpret_cast<HBITMAP>(
-        SendDlgItemMessageW(m_hwnd, IDC_ABOUT_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, 0));
+    const auto shown =
+        reinterpret_cast<HBITMAP>(SendDlgItemMessageW(m_hwnd, IDC_ABOUT_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, 0));
     // A version 6 static draws a bitmap with alpha from a copy of its own, which it hands
     // back here and does not free.
     if (shown && shown != m_picture.Get())

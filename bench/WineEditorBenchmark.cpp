@@ -103,8 +103,7 @@ std::wstring WindowText(HWND hwnd)
     wchar_t text[2048] = {};
     DWORD_PTR copied = 0;
     // The box's thread may be busy: never wait for it without a limit.
-    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
-                             &copied))
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &copied))
         return std::wstring();
     return std::wstring(text, std::min<DWORD_PTR>(copied, 2047));
 }
@@ -169,8 +168,7 @@ private:
             lock.lock();
             if (m_what && std::chrono::steady_clock::now() > m_deadline)
             {
-                std::printf("gave up after %lld s waiting for %s\n", static_cast<long long>(m_limit.count()),
-                            m_what);
+                std::printf("gave up after %lld s waiting for %s\n", static_cast<long long>(m_limit.count()), m_what);
                 std::printf("peak working set: %.1f MB\n", ReadMemory().peak);
                 std::printf("result: outcome=gave-up\n");
                 std::fflush(stdout);
@@ -237,7 +235,8 @@ private:
 // A crash would otherwise bring up Wine's crash dialog and wait for a click.
 LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception)
 {
-    std::printf("crashed: exception 0x%08lx at %p\n", static_cast<unsigned long>(exception->ExceptionRecord->ExceptionCode),
+    std::printf("crashed: exception 0x%08lx at %p\n",
+                static_cast<unsigned long>(exception->ExceptionRecord->ExceptionCode),
                 exception->ExceptionRecord->ExceptionAddress);
     std::printf("peak working set: %.1f MB\n", ReadMemory().peak);
     std::printf("result: outcome=crashed\n");
@@ -275,7 +274,8 @@ bool SetDataBasePath(const std::wstring& folder)
 // Written a block at a time: the whole file held here would count in the peak working set.
 bool WriteSampleFile(const std::wstring& path, int lines, uint64_t& size)
 {
-    CFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    CFileHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return false;
     CSampleHostsLines sample(lines);
@@ -353,7 +353,8 @@ int main(int argc, char** argv)
     uint64_t size = 0;
     if (!SetDataBasePath(folder) || !WriteSampleFile(path, lines, size))
     {
-        std::fprintf(stderr, "cannot prepare the hosts file (this changes the prefix's DataBasePath: use a throwaway prefix)\n");
+        std::fprintf(
+            stderr, "cannot prepare the hosts file (this changes the prefix's DataBasePath: use a throwaway prefix)\n");
         return 1;
     }
     const double fileMegabytes = static_cast<double>(size) / kMegabyte;
@@ -460,8 +461,8 @@ int main(int argc, char** argv)
     watchdog.Met();
     const Memory closed = ReadMemory();
 
-    std::string result = "result: lines=" + std::to_string(lines) + Field("file_mb", fileMegabytes, 1) +
-                         " outcome=" + outcome;
+    std::string result =
+        "result: lines=" + std::to_string(lines) + Field("file_mb", fileMegabytes, 1) + " outcome=" + outcome;
     if (rows)
         std::printf("table rows: %d\n", rows);
     if (!loads.empty())

@@ -69,8 +69,7 @@ int CProgressBarMath::StepIt(int nPos, int nStep, int nMin, int nMax)
 
 std::uint32_t CProgressBarMath::PackRange(int nMin, int nMax)
 {
-    return (static_cast<std::uint32_t>(static_cast<std::uint16_t>(nMax)) << 16) |
-           static_cast<std::uint16_t>(nMin);
+    return (static_cast<std::uint32_t>(static_cast<std::uint16_t>(nMax)) << 16) | static_cast<std::uint16_t>(nMin);
 }
 
 double CProgressBarMath::Fraction(int nPos, int nMin, int nMax)

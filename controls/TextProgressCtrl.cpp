@@ -205,7 +205,8 @@ LRESULT CTextProgressCtrl::OnTimer(UINT_PTR id)
         g_nMarqueeDirection = -1;
     else if (g_nMarqueeDirection < 0 && nPos <= m_nMin)
         g_nMarqueeDirection = 1;
-    SendMessageW(GetHwnd(), PBM_SETPOS, static_cast<WPARAM>(CProgressBarMath::AddPositions(nPos, g_nMarqueeDirection)), 0);
+    SendMessageW(GetHwnd(), PBM_SETPOS, static_cast<WPARAM>(CProgressBarMath::AddPositions(nPos, g_nMarqueeDirection)),
+                 0);
     return 0;
 }
 

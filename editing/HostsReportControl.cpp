@@ -51,11 +51,11 @@ bool CHostsReportControl::Create(HWND parent, int id, const RECT& rect, HWND ins
     m_model = model;
     m_fittedWidth = -1;
     // No label editing and no sorting: the list only shows the entries.
-    m_hwnd = CreateWindowExW(0, WC_LISTVIEWW, L"",
-                             WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA |
-                                 LVS_SHOWSELALWAYS,
-                             rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    m_hwnd =
+        CreateWindowExW(0, WC_LISTVIEWW, L"",
+                        WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
+                        rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
     if (!m_hwnd)
         return false;
     SetWindowPos(m_hwnd, insertAfter, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
@@ -102,8 +102,8 @@ void CHostsReportControl::FitColumns()
         for (int i = 0; i < kColumnCount; ++i)
         {
             if (kColumns[i].autoSize)
-                shares.push_back({kColumns[i].width, ListView_GetStringWidth(m_hwnd, kColumns[i].caption) +
-                                                         captionPadding});
+                shares.push_back(
+                    {kColumns[i].width, ListView_GetStringWidth(m_hwnd, kColumns[i].caption) + captionPadding});
             else
                 available -= ListView_GetColumnWidth(m_hwnd, i);
         }

@@ -54,7 +54,6 @@ bool ParseAddress(const std::wstring& text, BYTE (&fields)[4])
     return at == text.size();
 }
 
-
 } // namespace
 
 CRecordDialog::CRecordDialog() : CDialog(IDD_RECORD), m_strAddress(kAddAddress), m_strCaption(texts::kAddRecordCaption)
@@ -62,7 +61,11 @@ CRecordDialog::CRecordDialog() : CDialog(IDD_RECORD), m_strAddress(kAddAddress),
 }
 
 CRecordDialog::CRecordDialog(const std::wstring& address, const std::wstring& host, const std::wstring& comment)
-    : CDialog(IDD_RECORD), m_strAddress(address), m_strHost(host), m_strComment(comment), m_strCaption(texts::kEditRecordCaption)
+    : CDialog(IDD_RECORD)
+    , m_strAddress(address)
+    , m_strHost(host)
+    , m_strComment(comment)
+    , m_strCaption(texts::kEditRecordCaption)
 {
 }
 

@@ -41,10 +41,7 @@ const std::vector<CommandButton>& ToolbarButtons()
 } // namespace
 
 CHostsEditorForm::CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFocusHandler* focusHandler)
-    : CDialog(IDD_HOSTS_EDITOR)
-    , m_module(module)
-    , m_pHost(host)
-    , m_pFocusHandler(focusHandler)
+    : CDialog(IDD_HOSTS_EDITOR), m_module(module), m_pHost(host), m_pFocusHandler(focusHandler)
 {
     m_wndTable.SetKeyHandler(this);
     m_wndTable.SetClickHandler(this);
@@ -139,7 +136,8 @@ void CHostsEditorForm::FitModificationLine()
     value.WidenLeftward(value.TextWidth(L" 00.00.0000 00:00:00") + 2);
     const RECT valueRect = value.RectInParent();
     const RECT labelRect = label.RectInParent();
-    const int width = std::max<int>(label.TextWidth(CWindow::GetText(label.Hwnd())) + 2, labelRect.right - labelRect.left);
+    const int width =
+        std::max<int>(label.TextWidth(CWindow::GetText(label.Hwnd())) + 2, labelRect.right - labelRect.left);
     SetWindowPos(label.Hwnd(), nullptr, valueRect.left - width, labelRect.top, width, labelRect.bottom - labelRect.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -78,8 +78,8 @@ bool CHostsEditorForm::NavigateTab(bool backward)
     {
         const bool atEdge = focus == (backward ? CTabNavigation::FirstEnabledTabStop(container)
                                                : CTabNavigation::LastEnabledTabStop(container));
-        const HWND next = atEdge ? (backward ? TabOutBackward() : TabOutForward())
-                                 : GetNextDlgTabItem(m_hwnd, focus, backward);
+        const HWND next =
+            atEdge ? (backward ? TabOutBackward() : TabOutForward()) : GetNextDlgTabItem(m_hwnd, focus, backward);
         if (!next)
             return true;
         if (IsWindowEnabled(next))

@@ -65,8 +65,8 @@ int CHostsEditorForm::SearchTable()
         if (focused >= 0)
             m_nSearchStart = m_nSearchDirection == 1 ? focused + 1 : focused - 1;
     }
-    const int found = FindEntry(m_hostsFile, m_nSearchStart, m_nSearchDirection, m_strFindAddress, m_strFindHost,
-                                m_strFindComment);
+    const int found =
+        FindEntry(m_hostsFile, m_nSearchStart, m_nSearchDirection, m_strFindAddress, m_strFindHost, m_strFindComment);
     if (found < 0)
         ReportRecordNotFound(m_hwnd);
     else

@@ -184,10 +184,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     windowClass.lpszClassName = L"NorvikSampleHost";
     windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
     RegisterClassExW(&windowClass);
-    const HWND window =
-        CreateWindowExW(WS_EX_CONTROLPARENT, windowClass.lpszClassName, L"norvik sample host",
-                        WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 900, 600, nullptr,
-                        nullptr, instance, nullptr);
+    const HWND window = CreateWindowExW(WS_EX_CONTROLPARENT, windowClass.lpszClassName, L"norvik sample host",
+                                        WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 900, 600,
+                                        nullptr, nullptr, instance, nullptr);
     if (!window)
         return 1;
     ShowWindow(window, show);

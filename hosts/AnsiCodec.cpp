@@ -15,9 +15,7 @@ UINT UserAnsiCodePage()
 }
 } // namespace
 
-CAnsiCodec::CAnsiCodec() : m_codePage(UserAnsiCodePage())
-{
-}
+CAnsiCodec::CAnsiCodec() : m_codePage(UserAnsiCodePage()) {}
 
 bool CAnsiCodec::Decode(std::string_view bytes, std::wstring& text) const
 {

@@ -132,8 +132,8 @@ CFileHandle CreateTempFile(const std::wstring& path, std::wstring& temp)
         wchar_t digits[kTempDigits + 1];
         swprintf(digits, kTempDigits + 1, L"%08lX", static_cast<unsigned long>(unique));
         temp = base + digits + kTempSuffix;
-        CFileHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                     nullptr));
+        CFileHandle file(
+            CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file || GetLastError() != ERROR_FILE_EXISTS)
             return file;
     }
@@ -153,10 +153,11 @@ WriteResult ReplaceFileContents(const std::wstring& path, std::string_view bytes
         return WriteResult::OpenFailed;
     const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
     BY_HANDLE_FILE_INFORMATION old;
-    const DWORD keptAttributes = GetFileInformationByHandle(lock.Get(), &old)
-                                     ? old.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                                               FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)
-                                     : 0;
+    const DWORD keptAttributes =
+        GetFileInformationByHandle(lock.Get(), &old)
+            ? old.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)
+            : 0;
 
     auto fail = [&](WriteResult result) {
         lock.Reset();

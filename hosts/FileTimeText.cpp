@@ -8,8 +8,7 @@
 std::wstring FormatFileTime(const std::wstring& path)
 {
     const std::wstring unknown = texts::kUnknownTime;
-    CFileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 0, nullptr));
+    CFileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file)
         return unknown;
     BY_HANDLE_FILE_INFORMATION info;

@@ -88,8 +88,8 @@ ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std:
     text.clear();
     stamp = CFileStamp();
     failure = CFileFailure();
-    CFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
-                                 nullptr));
+    CFileHandle file(
+        CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file)
     {
         failure = Failure(FileFailureKind::Access);

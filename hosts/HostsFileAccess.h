@@ -20,7 +20,7 @@ bool ProbeHostsFile(const std::wstring& path, uint64_t& size);
 enum class ReadResult
 {
     Ok,
-    OpenFailed,       // missing, or another process has it open
+    OpenFailed, // missing, or another process has it open
     ReadFailed,
     ConversionFailed, // a byte sequence the code page does not define
     NulByte,          // not 8-bit text (a UTF-16 file, for example)

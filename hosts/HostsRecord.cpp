@@ -22,6 +22,5 @@ bool CHostsRecord::operator==(const CHostsRecord& other) const
 {
     return m_nSequence == other.m_nSequence && m_nKind == other.m_nKind && m_bDisabled == other.m_bDisabled &&
            m_bLastLine == other.m_bLastLine && m_strLine == other.m_strLine && m_strAddress == other.m_strAddress &&
-           m_strHost == other.m_strHost && m_strComment == other.m_strComment &&
-           m_strMoreHosts == other.m_strMoreHosts;
+           m_strHost == other.m_strHost && m_strComment == other.m_strComment && m_strMoreHosts == other.m_strMoreHosts;
 }

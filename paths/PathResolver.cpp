@@ -66,8 +66,8 @@ std::wstring CPathResolver::GetDefaultUserName()
 
 bool CPathResolver::FileExists(const std::wstring& path)
 {
-    CFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, 0, nullptr));
+    CFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                 0, nullptr));
     return file.IsValid();
 }
 
@@ -89,8 +89,7 @@ void CPathResolver::LookUpUserSid()
         domain.resize(domainSize > domain.size() ? domainSize : domain.size());
         sidSize = static_cast<DWORD>(sid.size());
         domainSize = static_cast<DWORD>(domain.size());
-        if (!LookupAccountNameW(nullptr, m_strUserName.c_str(), sid.data(), &sidSize, domain.data(), &domainSize,
-                                &use))
+        if (!LookupAccountNameW(nullptr, m_strUserName.c_str(), sid.data(), &sidSize, domain.data(), &domainSize, &use))
             return;
     }
     wchar_t* text = nullptr;

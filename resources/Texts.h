@@ -19,13 +19,13 @@ inline constexpr wchar_t kReadBlocked[] = L"Probably, file is exclusively blocke
 inline constexpr wchar_t kWriteBlocked[] = L"Probably, file is exclusively blocked by other application.";
 // What is wrong with a file the code page cannot carry, or too large for memory; "%s" and
 // "%d" are filled in as the comments say.
-inline constexpr wchar_t kLineNumber[] = L"Line %d";        // the line at fault
-inline constexpr wchar_t kSomeLine[] = L"A line";           // when its number is not known
+inline constexpr wchar_t kLineNumber[] = L"Line %d"; // the line at fault
+inline constexpr wchar_t kSomeLine[] = L"A line";    // when its number is not known
 inline constexpr wchar_t kUndefinedByte[] = L" holds a byte that is no character in the system's ANSI code page.";
 inline constexpr wchar_t kNulByte[] =
     L" holds a NUL byte: the file is not 8-bit text (it may have been saved as Unicode).";
 inline constexpr wchar_t kUnrepresentable[] =
-    L" holds the character \"%s\" (%s), which the system's ANSI code page cannot hold."; // it, and U+XXXX
+    L" holds the character \"%s\" (%s), which the system's ANSI code page cannot hold.";        // it, and U+XXXX
 inline constexpr wchar_t kNoMemoryToLoad[] = L"Not enough memory to load the hosts file (%s)."; // "N MB"
 inline constexpr wchar_t kNoMemoryToSave[] = L"Not enough memory to save the hosts file (%s).";
 inline constexpr wchar_t kMegabytes[] = L" MB";

@@ -8,7 +8,7 @@ common=(cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wi
         wine32:i386 wine32-preloader:i386 xvfb xauth openbox)
 case ${1:-test} in
 run) packages=("${common[@]}") ;;
-test) packages=("${common[@]}" googletest g++ clang libclang-rt-14-dev libbenchmark-dev) ;;
+test) packages=("${common[@]}" googletest g++ clang libclang-rt-14-dev libbenchmark-dev clang-format clang-tidy) ;;
 *) echo "usage: $0 run|test" >&2; exit 2 ;;
 esac
 

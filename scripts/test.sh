@@ -70,12 +70,15 @@ for dir in native fuzz i686 x86_64; do
     failed=$((failed + bad))
     skipped=$((skipped + skip))
 done
-# The folders' layering: a lower one never includes a higher one.
-if scripts/check-layers.sh; then
-    passed=$((passed + 1))
-else
-    failed=$((failed + 1))
-fi
+# The project's own checks, one result each: the folders' layering (a lower one never
+# includes a higher one) and the code's layout.
+for check in check-layers check-format; do
+    if scripts/$check.sh; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+    fi
+done
 echo "== finished in $(($(date +%s) - started)) s"
 echo
 echo "tests: $passed passed, $failed failed, $skipped skipped"

@@ -65,8 +65,8 @@ void CEditorSettings::ReadSettings()
     settings_codec::Settings read;
     settings_codec::DecodeStatus status;
     {
-        CFileHandle file(CreateFileW(m_strSettingsFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        CFileHandle file(CreateFileW(m_strSettingsFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file)
             return;
         status = ReadSettingsFile(file.Get(), read);

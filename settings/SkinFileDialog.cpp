@@ -16,8 +16,8 @@ bool ChooseSkinFile(HWND owner, std::wstring& path)
     dialog.lpstrFilter = texts::kSkinFilter;
     dialog.lpstrFile = names.data();
     dialog.nMaxFile = static_cast<DWORD>(names.size());
-    dialog.Flags = OFN_ENABLESIZING | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_NOCHANGEDIR |
-                   OFN_HIDEREADONLY | OFN_EXPLORER;
+    dialog.Flags =
+        OFN_ENABLESIZING | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_EXPLORER;
     if (!GetOpenFileNameW(&dialog))
         return false;
     // Several files come as the folder followed by the names.

@@ -14,8 +14,8 @@ bool CDialog::Create(HMODULE module, HWND parent)
 {
     CActivationScope scope;
     m_modal = false;
-    const HWND hwnd = CreateDialogParamW(module, MAKEINTRESOURCEW(m_templateId), parent, &DialogProc,
-                                         reinterpret_cast<LPARAM>(this));
+    const HWND hwnd =
+        CreateDialogParamW(module, MAKEINTRESOURCEW(m_templateId), parent, &DialogProc, reinterpret_cast<LPARAM>(this));
     // A dialog whose initialisation failed has destroyed itself already.
     return hwnd && IsWindow(hwnd);
 }
@@ -24,8 +24,7 @@ INT_PTR CDialog::DoModal(HMODULE module, HWND parent)
 {
     CActivationScope scope;
     m_modal = true;
-    return DialogBoxParamW(module, MAKEINTRESOURCEW(m_templateId), parent, &DialogProc,
-                           reinterpret_cast<LPARAM>(this));
+    return DialogBoxParamW(module, MAKEINTRESOURCEW(m_templateId), parent, &DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 void CDialog::Destroy()

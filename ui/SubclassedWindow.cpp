@@ -33,13 +33,12 @@ LRESULT CSubclassedWindow::DefaultProc(UINT message, WPARAM wParam, LPARAM lPara
     return DefSubclassProc(m_hwnd, message, wParam, lParam);
 }
 
-LRESULT CALLBACK CSubclassedWindow::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                                 UINT_PTR /*id*/, DWORD_PTR self)
+LRESULT CALLBACK CSubclassedWindow::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,
+                                                 DWORD_PTR self)
 {
     auto* window = reinterpret_cast<CSubclassedWindow*>(self);
     LRESULT result = 0;
-    const bool answered =
-        CatchAtBoundary(true, [&] { return window->OnMessage(message, wParam, lParam, result); });
+    const bool answered = CatchAtBoundary(true, [&] { return window->OnMessage(message, wParam, lParam, result); });
     if (message == WM_NCDESTROY)
     {
         // The window's last message: nothing of ours may run for it after this.

@@ -27,10 +27,7 @@ public:
     bool IsValid() const { return m_handle != Traits::Empty(); }
     explicit operator bool() const { return IsValid(); }
 
-    Type Release()
-    {
-        return std::exchange(m_handle, Traits::Empty());
-    }
+    Type Release() { return std::exchange(m_handle, Traits::Empty()); }
     void Reset(Type handle = Traits::Empty())
     {
         if (IsValid())

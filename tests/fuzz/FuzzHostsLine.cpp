@@ -22,8 +22,7 @@ void Fail(int line)
 bool SameEntry(const CHostsRecord& a, const CHostsRecord& b)
 {
     return a.IsEntry() && b.IsEntry() && a.m_strAddress == b.m_strAddress && a.m_strHost == b.m_strHost &&
-           a.m_strMoreHosts == b.m_strMoreHosts && a.m_strComment == b.m_strComment &&
-           a.m_bDisabled == b.m_bDisabled;
+           a.m_strMoreHosts == b.m_strMoreHosts && a.m_strComment == b.m_strComment && a.m_bDisabled == b.m_bDisabled;
 }
 
 void CheckLine(const std::wstring& line)

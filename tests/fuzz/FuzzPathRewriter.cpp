@@ -22,7 +22,7 @@ void Fail(int line)
 
 // In the order the resolver reads them, which is not their key order.
 const wchar_t* const kMacros[] = {
-    L"?commonstartup?",        L"?userstartup?",    L"?commonaltstartup?", L"?usercommonstartup?",
+    L"?commonstartup?",        L"?userstartup?",  L"?commonaltstartup?", L"?usercommonstartup?",
     L"?usercommonaltstartup?", L"?shellstartup?", L"?shellaltstartup?",  L"?useraltstartup?",
 };
 const wchar_t kSystemRoot[] = L"\\SystemRoot\\";

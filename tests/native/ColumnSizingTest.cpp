@@ -26,8 +26,7 @@ TEST_P(ShareWidthTable, GivesEachColumnItsPart)
     EXPECT_EQ(c.expected, ShareWidth(c.available, c.columns));
 }
 
-CASE_TABLE(Columns, ShareWidthTable,
-           ShareCase{{"TheInitialWidthsFitExactly"}, 460, {kHost, kComment}, {280, 180}},
+CASE_TABLE(Columns, ShareWidthTable, ShareCase{{"TheInitialWidthsFitExactly"}, 460, {kHost, kComment}, {280, 180}},
            ShareCase{{"WiderKeepsTheRatio"}, 540, {kHost, kComment}, {329, 211}},
            ShareCase{{"AnOddPixelGoesWhereItRoundsTo"}, 461, {kHost, kComment}, {281, 180}},
            ShareCase{{"HalfAPixelRoundsUpAndTheSumStays"}, 5, {{1, 0}, {1, 0}}, {3, 2}},
@@ -42,6 +41,5 @@ CASE_TABLE(Columns, ShareWidthTable,
            ShareCase{{"WithoutWeightsAlike"}, 10, {{0, 0}, {0, 0}}, {5, 5}},
            ShareCase{{"NegativeWeightCountsAsNone"}, 10, {{-4, 0}, {1, 0}}, {0, 10}},
            ShareCase{{"NegativeMinimumCountsAsNone"}, -10, {{1, -5}}, {0}},
-           ShareCase{{"OneColumnTakesAll"}, 333, {kComment}, {333}},
-           ShareCase{{"NoColumns"}, 100, {}, {}},
+           ShareCase{{"OneColumnTakesAll"}, 333, {kComment}, {333}}, ShareCase{{"NoColumns"}, 100, {}, {}},
            ShareCase{{"HugeWidthAddsUpExactly"}, 2000000001, {kHost, kComment}, {1217391305, 782608696}});

@@ -147,11 +147,8 @@ TEST(WildcardMatch, CaseFoldingFollowsCurrentLocale)
     ASSERT_TRUE(locale.Set("C"));
     // The C locale folds only ASCII letters.
     const MatchCase inC[] = {
-        {L"\u00e9", L"\u00e9", true},
-        {L"\u00c9", L"\u00c9", true},
-        {L"\u00e9", L"\u00c9", false},
-        {L"caf\u00e9", L"CAF\u00e9", true},
-        {L"?", L"\u00e9", true},
+        {L"\u00e9", L"\u00e9", true},       {L"\u00c9", L"\u00c9", true}, {L"\u00e9", L"\u00c9", false},
+        {L"caf\u00e9", L"CAF\u00e9", true}, {L"?", L"\u00e9", true},
     };
     ExpectMatches(std::begin(inC), std::end(inC));
 
@@ -349,12 +346,8 @@ TEST(EntrySearch, FindEntryFoldsCaseByCurrentLocale)
         int expected;
     };
     const Case cases[] = {
-        {"C", L"CAF\u00e9", L"", 0},
-        {"C", L"CAF\u00c9", L"", -1},
-        {"C", L"", L"\u00c9T\u00c9", -1},
-        {"C.UTF-8", L"CAF\u00c9", L"", 0},
-        {"C.UTF-8", L"", L"\u00c9T\u00c9", 0},
-        {"C.UTF-8", L"CAFE", L"", -1},
+        {"C", L"CAF\u00e9", L"", 0},       {"C", L"CAF\u00c9", L"", -1},          {"C", L"", L"\u00c9T\u00c9", -1},
+        {"C.UTF-8", L"CAF\u00c9", L"", 0}, {"C.UTF-8", L"", L"\u00c9T\u00c9", 0}, {"C.UTF-8", L"CAFE", L"", -1},
     };
     CtypeLocale locale;
     if (!locale.Set("C.UTF-8"))

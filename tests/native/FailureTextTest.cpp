@@ -10,6 +10,7 @@ TEST(FailureText, SaysWhatIsWrongAndWhere)
         CFileFailure failure;
         const wchar_t* text;
     };
+    // clang-format off
     const Case cases[] = {
         {true, {FileFailureKind::Access, 0, L"", 0},
          L"Can't read hosts file! Probably, file is exclusively blocked by other application. "},
@@ -33,6 +34,7 @@ TEST(FailureText, SaysWhatIsWrongAndWhere)
         {true, {FileFailureKind::OutOfMemory, 0, L"", 1000}, L"Not enough memory to load the hosts file (1 MB)."},
         {false, {FileFailureKind::OutOfMemory, 0, L"", 3ull << 30}, L"Not enough memory to save the hosts file (3072 MB)."},
     };
+    // clang-format on
     for (const Case& c : cases)
         EXPECT_EQ(c.text, c.load ? LoadFailureText(c.failure) : SaveFailureText(c.failure));
 }

@@ -121,30 +121,27 @@ TEST(HostsDocument, LoadAndRewrite)
         {kMixedFile, std::wstring(kMixedFile, std::size(kMixedFile) - 3), kMixedRewritten, 3, 5},
     };
     for (const Case& c : cases)
-    for (const bool whole : {false, true})
-    {
-        SCOPED_TRACE(::testing::PrintToString(c.file) + (whole ? " as one text" : " line by line"));
-        CHostsDocument doc;
-        if (whole)
-            LoadWhole(doc, c.file);
-        else
-            Load(doc, c.file);
-        EXPECT_EQ(doc.GetText(), c.text);
-        EXPECT_EQ(doc.FormatRecords(), c.rewritten);
-        EXPECT_EQ(doc.GetEntryCount(), c.entries);
-        EXPECT_EQ(doc.GetOtherLineCount(), c.otherLines);
-        EXPECT_FALSE(doc.IsModified());
-    }
+        for (const bool whole : {false, true})
+        {
+            SCOPED_TRACE(::testing::PrintToString(c.file) + (whole ? " as one text" : " line by line"));
+            CHostsDocument doc;
+            if (whole)
+                LoadWhole(doc, c.file);
+            else
+                Load(doc, c.file);
+            EXPECT_EQ(doc.GetText(), c.text);
+            EXPECT_EQ(doc.FormatRecords(), c.rewritten);
+            EXPECT_EQ(doc.GetEntryCount(), c.entries);
+            EXPECT_EQ(doc.GetOtherLineCount(), c.otherLines);
+            EXPECT_FALSE(doc.IsModified());
+        }
 }
 
 TEST(HostsDocument, LoadNumbersLinesAndMarksOnlyTheLastOne)
 {
     const std::wstring files[] = {
-        kMixedFile,
-        L"127.0.0.1 a\r\n# b\r\n",
-        L"# a\r\n127.0.0.1 b\r\n",
-        L"\r\n\r\n\r\n",
-        L"127.0.0.1 a\r\n127.0.0.1 b",
+        kMixedFile,      L"127.0.0.1 a\r\n# b\r\n",     L"# a\r\n127.0.0.1 b\r\n",
+        L"\r\n\r\n\r\n", L"127.0.0.1 a\r\n127.0.0.1 b",
     };
     for (const std::wstring& file : files)
     {

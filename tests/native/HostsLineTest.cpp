@@ -24,7 +24,7 @@ struct ParseCase
 ParseCase Entry(std::wstring line, std::wstring address, std::wstring host, std::wstring moreHosts,
                 std::wstring comment, bool disabled, std::wstring rewritten)
 {
-    return ParseCase{std::move(line),    RECORD_ENTRY,       std::move(address), std::move(host),
+    return ParseCase{std::move(line),      RECORD_ENTRY,       std::move(address), std::move(host),
                      std::move(moreHosts), std::move(comment), disabled,           std::move(rewritten)};
 }
 
@@ -153,8 +153,7 @@ std::vector<ParseCase> ParseCases()
         Entry(L"127.0.0.1 a # c\t", L"127.0.0.1", L"a", L"", L"c\t", false, L"127.0.0.1 a # c\t"),
         Entry(L"127.0.0.1 a # c # d", L"127.0.0.1", L"a", L"", L"c # d", false, L"127.0.0.1 a # c # d"),
         Entry(L"127.0.0.1 a ## c", L"127.0.0.1", L"a", L"", L"# c", false, L"127.0.0.1 a # # c"),
-        Entry(L"127.0.0.1 a # two  words", L"127.0.0.1", L"a", L"", L"two  words", false,
-              L"127.0.0.1 a # two  words"),
+        Entry(L"127.0.0.1 a # two  words", L"127.0.0.1", L"a", L"", L"two  words", false, L"127.0.0.1 a # two  words"),
         // A comment keeps a lone CR; only spaces and tabs after '#' are skipped.
         Entry(L"127.0.0.1 a # c\r", L"127.0.0.1", L"a", L"", L"c\r", false, L"127.0.0.1 a # c\r"),
         Entry(L"127.0.0.1 a #\rc", L"127.0.0.1", L"a", L"", L"\rc", false, L"127.0.0.1 a # \rc"),
@@ -219,8 +218,7 @@ TEST(HostsLine, FormatLineOfBuiltRecords)
         {"disabled entry with comment", last(CHostsRecord(L"127.0.0.1", L"localhost", L"test", true)),
          L"# 127.0.0.1 localhost # test"},
         {"disabled entry without comment", last(CHostsRecord(L"10.0.0.1", L"box", L"", true)), L"# 10.0.0.1 box"},
-        {"entry followed by a line", CHostsRecord(L"127.0.0.1", L"localhost", L"", false),
-         L"127.0.0.1 localhost\n"},
+        {"entry followed by a line", CHostsRecord(L"127.0.0.1", L"localhost", L"", false), L"127.0.0.1 localhost\n"},
         {"disabled entry followed by a line", CHostsRecord(L"127.0.0.1", L"localhost", L"test", true),
          L"# 127.0.0.1 localhost # test\n"},
         {"empty host name", last(CHostsRecord(L"127.0.0.1", L"", L"", false)), L"127.0.0.1 "},
@@ -286,11 +284,8 @@ TEST(HostsLine, ParseStepsReportWhereTheNextStepStarts)
         size_t end;
     };
     const HostCase hostCases[] = {
-        {L"127.0.0.1 a b", 10, L"a", 12},
-        {L"127.0.0.1 a", 10, L"a", 11},
-        {L"127.0.0.1 \t a\t# c", 10, L"a", 14},
-        {L"127.0.0.1 ", 10, L"", 10},
-        {L"127.0.0.1  ", 10, L"", 11},
+        {L"127.0.0.1 a b", 10, L"a", 12}, {L"127.0.0.1 a", 10, L"a", 11}, {L"127.0.0.1 \t a\t# c", 10, L"a", 14},
+        {L"127.0.0.1 ", 10, L"", 10},     {L"127.0.0.1  ", 10, L"", 11},
     };
     for (const HostCase& c : hostCases)
     {
@@ -309,11 +304,9 @@ TEST(HostsLine, ParseStepsReportWhereTheNextStepStarts)
     };
     const size_t none = std::wstring_view::npos;
     const CommentCase commentCases[] = {
-        {L"127.0.0.1 a # c", 12, L"c", 12},
-        {L"127.0.0.1 a b#c", 12, L"c", 13},
+        {L"127.0.0.1 a # c", 12, L"c", 12}, {L"127.0.0.1 a b#c", 12, L"c", 13},
         {L"127.0.0.1 #a", 12, L"", none}, // a '#' before the start does not count
-        {L"127.0.0.1 a", 11, L"", none},
-        {L"127.0.0.1 a", 20, L"", none},
+        {L"127.0.0.1 a", 11, L"", none},    {L"127.0.0.1 a", 20, L"", none},
     };
     for (const CommentCase& c : commentCases)
     {

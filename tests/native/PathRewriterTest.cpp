@@ -15,14 +15,12 @@ struct ReplaceCase
 TEST(PathRewriter, ReplaceAllMatchesLeftToRightWithoutOverlapOrRescan)
 {
     const std::vector<ReplaceCase> cases = {
-        {L"", L"a", L"b", L""},
-        {L"abc", L"x", L"y", L"abc"},
-        {L"a%X%b%X%c", L"%X%", L"1", L"a1b1c"},
-        {L"aaaa", L"aa", L"b", L"bb"},        // no overlapping matches
-        {L"aaa", L"aa", L"b", L"ba"},         // the first match wins
-        {L"ab", L"a", L"aa", L"aab"},         // inserted text is not searched again
-        {L"ab", L"a", L"", L"b"},             // an empty replacement deletes
-        {L"ABC", L"abc", L"x", L"ABC"},       // case matters
+        {L"", L"a", L"b", L""},         {L"abc", L"x", L"y", L"abc"}, {L"a%X%b%X%c", L"%X%", L"1", L"a1b1c"},
+        {L"aaaa", L"aa", L"b", L"bb"},  // no overlapping matches
+        {L"aaa", L"aa", L"b", L"ba"},   // the first match wins
+        {L"ab", L"a", L"aa", L"aab"},   // inserted text is not searched again
+        {L"ab", L"a", L"", L"b"},       // an empty replacement deletes
+        {L"ABC", L"abc", L"x", L"ABC"}, // case matters
         {L"end?", L"?", L"!", L"end!"},
     };
     for (const auto& c : cases)

@@ -96,6 +96,7 @@ TEST(ProgressBarMath, PartsAndTextOrigin)
 {
     const Rect wide{2, 2, 102, 22};
     const Rect tall{2, 2, 22, 102};
+    // clang-format off
     const std::vector<SplitCase> splits = {
         {"empty bar", wide, 0.0, false, false, 20, {{}, {2, 2, 2, 22}, Rect{2, 2, 102, 22}}},
         {"37%", wide, 0.37, false, false, 20, {{}, {2, 2, 39, 22}, Rect{39, 2, 102, 22}}},
@@ -122,6 +123,7 @@ TEST(ProgressBarMath, PartsAndTextOrigin)
          {Rect{2, 62, 22, 102}, {2, 42, 22, 62}, Rect{2, 2, 22, 42}}},
         {"vertical marquee end", tall, 1.2, true, true, 20, {Rect{2, 2, 22, 102}, {2, 2, 22, 2}, {}}},
     };
+    // clang-format on
     for (const SplitCase& c : splits)
         EXPECT_EQ(M::Split(c.inner, c.fraction, c.vertical, c.marquee, c.percent), c.expected) << c.what;
 

@@ -38,13 +38,13 @@ TEST(SettingsCodec, DecodesEveryShapeOfFile)
         {"any nonzero byte 0 is on", Bytes({0x80, 0, 0, 0, 0, 0, 0, 0}), DecodeStatus::Ok, true, u""},
         {"bytes 1 to 3 are not looked at", Bytes({0, 1, 1, 1, 0, 0, 0, 0}), DecodeStatus::Ok, false, u""},
         {"path", Bytes({1, 0, 0, 0, 3, 0, 0, 0, 'C', 0, ':', 0, 0x16, 0x04}), DecodeStatus::Ok, true, u"C:\u0416"},
-        {"path shorter than its count", Bytes({1, 0, 0, 0, 3, 0, 0, 0, 'C', 0, ':', 0}), DecodeStatus::Truncated,
-         false, u""},
+        {"path shorter than its count", Bytes({1, 0, 0, 0, 3, 0, 0, 0, 'C', 0, ':', 0}), DecodeStatus::Truncated, false,
+         u""},
         {"odd byte missing", Bytes({1, 0, 0, 0, 1, 0, 0, 0, 'C'}), DecodeStatus::Truncated, false, u""},
         {"embedded zero cuts the path", Bytes({1, 0, 0, 0, 3, 0, 0, 0, 'a', 0, 0, 0, 'b', 0}), DecodeStatus::Ok, true,
          u"a"},
-        {"bytes after the path ignored", Bytes({0, 0, 0, 0, 1, 0, 0, 0, 'x', 0, 'y', 0, 'z'}), DecodeStatus::Ok,
-         false, u"x"},
+        {"bytes after the path ignored", Bytes({0, 0, 0, 0, 1, 0, 0, 0, 'x', 0, 'y', 0, 'z'}), DecodeStatus::Ok, false,
+         u"x"},
         {"largest count that can be sized, file short", Bytes({1, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0x7F}),
          DecodeStatus::Truncated, false, u""},
         {"count whose buffer passes 32 bits", Bytes({1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F}), DecodeStatus::BadCount,
@@ -72,7 +72,8 @@ TEST(SettingsCodec, EncodesExactlyEightBytesPlusThePathAndReadsItBack)
     on.skinFile = u"C:\\s\u00e9.msstyles";
     const std::vector<uint8_t> bytes = Encode(on);
     ASSERT_EQ(8 + 2 * on.skinFile.size(), bytes.size());
-    EXPECT_EQ(Bytes({1, 0, 0, 0, 14, 0, 0, 0, 'C', 0, ':', 0}), std::vector<uint8_t>(bytes.begin(), bytes.begin() + 12));
+    EXPECT_EQ(Bytes({1, 0, 0, 0, 14, 0, 0, 0, 'C', 0, ':', 0}),
+              std::vector<uint8_t>(bytes.begin(), bytes.begin() + 12));
     Settings back;
     EXPECT_EQ(DecodeStatus::Ok, Decode(bytes.data(), bytes.size(), back));
     EXPECT_TRUE(back.skinEnabled);

@@ -37,6 +37,7 @@ struct CaseName
     }
 };
 
-#define CASE_TABLE(prefix, suite, ...) INSTANTIATE_TEST_SUITE_P(prefix, suite, ::testing::Values(__VA_ARGS__), CaseName())
-#define CASE_TABLE_IN(prefix, suite, container) \
+#define CASE_TABLE(prefix, suite, ...)                                                                                 \
+    INSTANTIATE_TEST_SUITE_P(prefix, suite, ::testing::Values(__VA_ARGS__), CaseName())
+#define CASE_TABLE_IN(prefix, suite, container)                                                                        \
     INSTANTIATE_TEST_SUITE_P(prefix, suite, ::testing::ValuesIn(container), CaseName())

@@ -92,8 +92,8 @@ public:
         static unsigned counter = 0;
         for (int attempt = 0; attempt < 1000 && m_path.empty(); ++attempt)
         {
-            const std::wstring candidate = parent + L"\\norvik-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                           std::to_wstring(++counter);
+            const std::wstring candidate =
+                parent + L"\\norvik-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
             if (CreateDirectoryW(candidate.c_str(), nullptr))
                 m_path = candidate;
         }
@@ -117,8 +117,8 @@ private:
 
 inline bool WriteBytes(const std::wstring& path, std::string_view bytes)
 {
-    CFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr));
+    CFileHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return false;
     DWORD written = 0;
@@ -245,8 +245,8 @@ inline std::wstring OneFileDiskFolder(std::string& whyNot)
 // Fills the disk holding `path` to the last byte it takes, with a new file at `path`.
 inline bool FillDisk(const std::wstring& path)
 {
-    CFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr));
+    CFileHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return false;
     const std::string block(4096, 'f');

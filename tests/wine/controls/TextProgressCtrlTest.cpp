@@ -432,11 +432,8 @@ TEST_F(TextProgressCtrlTest, MarqueeTimerBouncesBetweenMinimumAndEnd)
         std::vector<int> ticks;
     };
     const Run runs[] = {
-        {0, 100, 120, {119, 118}},
-        {0, 100, 0, {1, 2, 3}},
-        {0, 100, 119, {120, 119, 118}},
-        {0, 100, 1, {0, 1, 2}},
-        {10, 50, 59, {60, 59}}, // the end is 120% of the maximum, whatever the minimum
+        {0, 100, 120, {119, 118}}, {0, 100, 0, {1, 2, 3}}, {0, 100, 119, {120, 119, 118}},
+        {0, 100, 1, {0, 1, 2}},    {10, 50, 59, {60, 59}}, // the end is 120% of the maximum, whatever the minimum
         {10, 50, 11, {10, 11}},
     };
     for (const Run& run : runs)

@@ -42,12 +42,15 @@ TEST_P(EventStates, FollowEachStep)
     for (size_t i = 0; i < c.steps.size(); ++i)
     {
         const auto [step, expected] = c.steps[i];
-        const bool got = step == EventStep::Set ? event.Set() : step == EventStep::Reset ? event.Reset() : event.IsSet();
+        const bool got = step == EventStep::Set     ? event.Set()
+                         : step == EventStep::Reset ? event.Reset()
+                                                    : event.IsSet();
         EXPECT_EQ(expected, got) << "step " << i;
     }
 }
 
 using S = EventStep;
+// clang-format off
 CASE_TABLE(Events, EventStates,
            EventCase{{"ManualStaysSetUntilReset"},
                      EventReset::Manual,
@@ -64,6 +67,7 @@ CASE_TABLE(Events, EventStates,
                      EventReset::Automatic,
                      true,
                      {{S::Reset, true}, {S::IsSet, false}}});
+// clang-format on
 
 TEST(Event, EmptyFailsEverything)
 {
@@ -131,6 +135,7 @@ TEST_P(ScopeExits, RunOnceUnlessReleased)
     EXPECT_EQ(c.runs, runs);
 }
 
+// clang-format off
 CASE_TABLE(Guards, ScopeExits,
            ScopeExitCase{{"RunsAtTheEnd"}, [](auto&) {}, 0, 1},
            ScopeExitCase{{"ReleasedNeverRuns"}, [](auto& guard) { guard.Release(); }, 0, 0},
@@ -149,6 +154,7 @@ CASE_TABLE(Guards, ScopeExits,
            ScopeExitCase{{"RunsWhenAnExceptionLeaves"},
                          [](auto&) { throw std::runtime_error("leaving"); },
                          kLeftByException, 1});
+// clang-format on
 
 // ---- CSubclassedWindow ----
 
@@ -228,9 +234,9 @@ private:
 struct SubclassEndCase : NamedCase
 {
     void (*end)(std::optional<CProbe>& probe, CMessageWindow& window); // after the probe attached
-    LRESULT answer;     // the window's answer to kAsk afterwards; 0 once it is gone
-    bool attached;      // a probe still there still holds the window
-    bool sawNcDestroy;  // the probe saw the window's last message
+    LRESULT answer;    // the window's answer to kAsk afterwards; 0 once it is gone
+    bool attached;     // a probe still there still holds the window
+    bool sawNcDestroy; // the probe saw the window's last message
 };
 
 using SubclassEnds = CaseTest<SubclassEndCase>;
@@ -258,6 +264,7 @@ TEST_P(SubclassEnds, LeaveTheWindowItsOwnAnswers)
     }
 }
 
+// clang-format off
 CASE_TABLE(Ends, SubclassEnds,
            SubclassEndCase{{"StillAttached"}, [](auto&, auto&) {}, kProbeAnswer, true, false},
            SubclassEndCase{{"Detached"}, [](auto& probe, auto&) { probe->Detach(); }, kOwnAnswer, false, false},
@@ -270,6 +277,7 @@ CASE_TABLE(Ends, SubclassEnds,
                                window.Destroy();
                            },
                            0, false, false});
+// clang-format on
 
 TEST(SubclassedWindow, AttachesToOneWindowAtATime)
 {

@@ -82,7 +82,6 @@ std::wstring ShownLinkText(HWND link)
     return shown;
 }
 
-
 void ExpectRect(const RECT& expected, const RECT& actual, const char* what)
 {
     EXPECT_EQ(expected.left, actual.left) << what;
@@ -118,8 +117,10 @@ std::vector<RGBQUAD> DecodePngResource(HMODULE module, UINT id)
     std::vector<RGBQUAD> pixels(32 * 32);
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(factory.Put()))) ||
         FAILED(factory->CreateStream(stream.Put())) ||
-        FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)), SizeofResource(module, info))) ||
-        FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Put())) ||
+        FAILED(
+            stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)), SizeofResource(module, info))) ||
+        FAILED(
+            factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Put())) ||
         FAILED(decoder->GetFrame(0, frame.Put())) || FAILED(factory->CreateFormatConverter(converter.Put())) ||
         FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0,
                                      WICBitmapPaletteTypeCustom)) ||
@@ -269,8 +270,8 @@ TEST_F(AboutDialog, LinksMailTheAddressesTheyShowAndThePictureIsA32By32BitmapWit
             urls[i] = LinkUrl(link);
         }
 
-        const auto bitmap = reinterpret_cast<HBITMAP>(
-            SendDlgItemMessageW(dialog, IDC_ABOUT_PICTURE, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        const auto bitmap =
+            reinterpret_cast<HBITMAP>(SendDlgItemMessageW(dialog, IDC_ABOUT_PICTURE, STM_GETIMAGE, IMAGE_BITMAP, 0));
         if (bitmap && GetObjectW(bitmap, sizeof(picture), &picture) == sizeof(picture) && picture.bmWidth == 32 &&
             picture.bmHeight == 32)
         {

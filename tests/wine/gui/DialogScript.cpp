@@ -151,8 +151,8 @@ CDialogScript& CDialogScript::CancelIfOpen()
         return ::testing::AssertionFailure() << "no dialog came up";
     // Steps that found the dialog ended have failed the test already and are dropped.
     if (!PumpUntil([this] { return Finished() && !IsWindow(m_dialog); }))
-        return ::testing::AssertionFailure() << (Finished() ? "the dialog is still open after its script"
-                                                            : "the script did not end");
+        return ::testing::AssertionFailure()
+               << (Finished() ? "the dialog is still open after its script" : "the script did not end");
     return ::testing::AssertionSuccess();
 }
 

@@ -386,6 +386,7 @@ TEST_P(LoadFailure, SaysWhyAndKeepsTheFile)
 
 // Above the size that shows the progress dialog, so that the test can step in before the read.
 const std::string kPadding = "\r\n" + std::string(30000, '#');
+// clang-format off
 CASE_TABLE(Files, LoadFailure,
            LoadFailureCase{{"NulByte"},
                            std::string("127.0.0.1 a\r\n\0\r\n127.0.0.1 b", 27) + kPadding,
@@ -395,3 +396,4 @@ CASE_TABLE(Files, LoadFailure,
                            L"Can't read hosts file! Line 1 holds a NUL byte: the file is not 8-bit text (it may have "
                            L"been saved as Unicode)."},
            LoadFailureCase{{"OutOfMemory"}, ManyEntries(200000), nullptr});
+// clang-format on

@@ -98,11 +98,13 @@ private:
                 continue;
             }
             const auto started = m_started;
-            if (m_wake.wait_until(lock, started + minutes(1), [&] { return m_stop || !m_running || m_started != started; }))
+            if (m_wake.wait_until(lock, started + minutes(1),
+                                  [&] { return m_stop || !m_running || m_started != started; }))
                 continue;
             std::fprintf(stderr, "%s hangs after a minute\n", m_test.c_str());
             EnumWindows(&PrintAndCloseWindow, 0);
-            if (m_wake.wait_until(lock, started + minutes(2), [&] { return m_stop || !m_running || m_started != started; }))
+            if (m_wake.wait_until(lock, started + minutes(2),
+                                  [&] { return m_stop || !m_running || m_started != started; }))
                 continue;
             std::fprintf(stderr, "%s still hangs; ending the run\n", m_test.c_str());
             std::fflush(stderr);
@@ -339,9 +341,9 @@ DWORD RunThisProgram(const std::wstring& arguments)
     const testfiles::CTempFolder folder;
     const std::wstring report = folder / L"report.xml";
     const std::string filter = suite + "." + name;
-    const DWORD exitCode = RunThisProgram(L"--gtest_also_run_disabled_tests --gtest_filter=" +
-                                          std::wstring(filter.begin(), filter.end()) +
-                                          L" --gtest_output=xml:" + report);
+    const DWORD exitCode =
+        RunThisProgram(L"--gtest_also_run_disabled_tests --gtest_filter=" + std::wstring(filter.begin(), filter.end()) +
+                       L" --gtest_output=xml:" + report);
     const std::optional<std::string> xml = testfiles::ReadBytes(report);
     if (!xml)
         return ::testing::AssertionFailure() << filter << ": the child (exit code " << exitCode << ") wrote no report";
@@ -351,8 +353,9 @@ DWORD RunThisProgram(const std::wstring& arguments)
     if (exitCode != 0 || xml->find("<testsuites tests=\"1\" failures=\"0\"") == std::string::npos ||
         testCase.find("status=\"run\" result=\"completed\"") == std::string::npos ||
         testCase.find("classname=\"" + suite + "\"") == std::string::npos)
-        return ::testing::AssertionFailure() << filter << " did not run alone and pass in the child (exit code "
-                                             << exitCode << "):\n" << *xml;
+        return ::testing::AssertionFailure()
+               << filter << " did not run alone and pass in the child (exit code " << exitCode << "):\n"
+               << *xml;
     return ::testing::AssertionSuccess();
 }
 

@@ -149,9 +149,9 @@ std::wstring EditorPage::TextViewText() const
 std::vector<UINT> EditorPage::EnabledButtons() const
 {
     std::vector<UINT> enabled;
-    for (UINT id : {ID_REFRESH, ID_SAVE_CHANGES, ID_DISCARD_CHANGES, ID_ADD_RECORD, ID_DELETE_RECORD, ID_EDIT_RECORD,
-                    ID_VIEW_AS_TABLE, ID_VIEW_AS_TEXT, ID_SEARCH, ID_REVERT_TO_DEFAULT, ID_RESET_SKIN, ID_SELECT_SKIN,
-                    ID_ABOUT})
+    for (UINT id :
+         {ID_REFRESH, ID_SAVE_CHANGES, ID_DISCARD_CHANGES, ID_ADD_RECORD, ID_DELETE_RECORD, ID_EDIT_RECORD,
+          ID_VIEW_AS_TABLE, ID_VIEW_AS_TEXT, ID_SEARCH, ID_REVERT_TO_DEFAULT, ID_RESET_SKIN, ID_SELECT_SKIN, ID_ABOUT})
     {
         if (IsButtonEnabled(m_toolbar, id))
             enabled.push_back(id);

@@ -4,9 +4,9 @@
 // folder of the test's own, with message boxes watched.
 
 #include "EditorHarness.h"
+#include "resource.h"
 #include "SavedRegistryValue.h"
 #include "TestFiles.h"
-#include "resource.h"
 
 #include <gtest/gtest.h>
 
@@ -63,8 +63,8 @@ protected:
 
     const CNorvikModule& m_norvik = NorvikExports();
     testfiles::CTempFolder m_folder;
-    CSavedRegistryValue m_dataBasePath{HKEY_LOCAL_MACHINE,
-                                       L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters", L"DataBasePath"};
+    CSavedRegistryValue m_dataBasePath{HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters",
+                                       L"DataBasePath"};
     // The host window first: made while the process-wide hook is set, it costs Wine seconds.
     CHostWindow& m_window = CHostWindow::Get();
     CMessageBoxWatcher m_boxes;

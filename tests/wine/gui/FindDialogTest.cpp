@@ -8,8 +8,8 @@ struct TemplateControl
     const wchar_t* className;
     int id;
     const wchar_t* text;
-    RECT rect; // left, top, width, height: the dialog manager scales each on its own
-    DWORD style; // bits that must be set
+    RECT rect;      // left, top, width, height: the dialog manager scales each on its own
+    DWORD style;    // bits that must be set
     DWORD typeBits; // BS_TYPEMASK value for buttons, else 0
 };
 
@@ -357,8 +357,7 @@ TEST_F(FindDialog, TextAndDirectionStayForTheNextOpeningAndEnterSearches)
         EXPECT_TRUE(FindNextEnabled(dialog));
         SetFocus(GetDlgItem(dialog, IDC_FIND_TEXT));
         PressKey(VK_RETURN);
-        EXPECT_EQ((std::pair<DWORD, DWORD>{static_cast<DWORD>(last), static_cast<DWORD>(last + 3)}),
-                  TextSelection());
+        EXPECT_EQ((std::pair<DWORD, DWORD>{static_cast<DWORD>(last), static_cast<DWORD>(last + 3)}), TextSelection());
         EXPECT_TRUE(IsShown(dialog));
         SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         EXPECT_EQ((std::pair<DWORD, DWORD>{static_cast<DWORD>(previous), static_cast<DWORD>(previous + 3)}),
@@ -395,4 +394,3 @@ CASE_TABLE(Hosts, FindPattern, PatternCase{{"Ascii"}, nullptr, L"HIT-THREE", 3},
            PatternCase{{"UpperCasePatternLowerCaseHost"}, L"äbc-ω.example", L"ÄBC-Ω", 7},
            PatternCase{{"Cyrillic"}, L"ПРИМЕР.example", L"пример", 7},
            PatternCase{{"CyrillicOtherLetter"}, L"ПРИМЕР.example", L"примеп", -1});
-

@@ -3,9 +3,9 @@
 // its own that loads the module itself, so the unload is real.
 #include "CaseTable.h"
 #include "EditorHarness.h"
+#include "resource.h"
 #include "SavedRegistryValue.h"
 #include "TestFiles.h"
-#include "resource.h"
 
 #include <gtest/gtest.h>
 

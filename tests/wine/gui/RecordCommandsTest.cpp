@@ -76,9 +76,9 @@ using EditRecord = CaseFixture<RecordCommands, EditCase>;
 
 struct AddCase : NamedCase
 {
-    bool byKey; // Insert, or the toolbar
+    bool byKey;                                        // Insert, or the toolbar
     std::vector<std::pair<const wchar_t*, bool>> adds; // host typed, OK or Cancel
-    const char* savedTail; // what a save appends to the file, or null: nothing to save
+    const char* savedTail;                             // what a save appends to the file, or null: nothing to save
 };
 using AddRecord = CaseFixture<RecordCommands, AddCase>;
 
@@ -130,6 +130,7 @@ TEST_P(DeleteRecords, AskThenRemoveTheSelectedEntriesAndFocusTheRowBefore)
     EXPECT_EQ(saved, FileBytes());
 }
 
+// clang-format off
 CASE_TABLE(Confirmed, DeleteRecords,
            DeleteCase{{"NoKeepsEverythingAndDeselects"}, {2, 3}, IDNO,
                       L"Are you sure you want to delete 2 selected records?", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, -1},
@@ -143,6 +144,7 @@ CASE_TABLE(Confirmed, DeleteRecords,
                       {0, 1, 2, 3, 4, 5, 6, 7, 8}, 8},
            DeleteCase{{"EveryRow"}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, IDYES,
                       L"Are you sure you want to delete 10 selected records?", {}, -1});
+// clang-format on
 
 TEST_P(EditRecord, WorksOnTheFirstSelectedRowOnlyAndKeepsADisabledEntryDisabled)
 {
@@ -186,12 +188,14 @@ TEST_P(EditRecord, WorksOnTheFirstSelectedRowOnlyAndKeepsADisabledEntryDisabled)
     EXPECT_NE(std::string::npos, FileBytes().find("\r\n" + std::string(c.savedLine) + "\r\n")) << FileBytes();
 }
 
+// clang-format off
 CASE_TABLE(F2, EditRecord,
            EditCase{{"CancelLeavesOnlyTheFirstSelected"}, {5, 7, 8}, 8, L"other", nullptr, false, nullptr},
            EditCase{{"OkChangesTheFirstSelected"}, {5, 7, 8}, 8, L"renamed", L"with # inside", true,
                     "# 10.0.0.5 renamed # with # inside"},
            EditCase{{"OkWithTheValuesAsTheyWere"}, {5}, 5, L"h5", nullptr, true, nullptr},
            EditCase{{"NothingSelected"}, {}, -1, nullptr, nullptr, true, nullptr});
+// clang-format on
 
 TEST_P(AddRecord, AppendsAnEnabledEntryAndFocusesIt)
 {
@@ -234,11 +238,13 @@ TEST_P(AddRecord, AppendsAnEnabledEntryAndFocusesIt)
     EXPECT_EQ(TenEntries() + c.savedTail, FileBytes());
 }
 
+// clang-format off
 CASE_TABLE(Added, AddRecord, AddCase{{"FromTheToolbar"}, false, {{L"new.example", true}}, "127.0.0.1 new.example"},
            // No check for duplicates: the same twice is two rows.
            AddCase{{"TheSameTwice"}, true, {{L"new.example", true}, {L"new.example", true}},
                    "127.0.0.1 new.example\r\n127.0.0.1 new.example"},
            AddCase{{"Cancelled"}, true, {{L"other", false}}, nullptr});
+// clang-format on
 
 TEST_F(RecordCommands, DoubleClickEditsTheRowUnderTheMouseOnly)
 {
@@ -290,6 +296,6 @@ TEST_P(MoreHostNames, StayInTheirOrderAfterTheFirstHostOrTheCommentIsEdited)
 
 CASE_TABLE(Edited, MoreHostNames,
            MoreHostsCase{{"FirstHost"}, IDC_RECORD_HOST, L"z.example", "10.0.0.1 z.example b.example c.example # note"},
-           MoreHostsCase{{"Comment"}, IDC_RECORD_COMMENT, L"changed",
-                         "10.0.0.1 a.example b.example c.example # changed"},
+           MoreHostsCase{
+               {"Comment"}, IDC_RECORD_COMMENT, L"changed", "10.0.0.1 a.example b.example c.example # changed"},
            MoreHostsCase{{"CommentCleared"}, IDC_RECORD_COMMENT, L"", "10.0.0.1 a.example b.example c.example"});

@@ -81,8 +81,9 @@ protected:
     {
         EditorPage::SetUp();
         // The last address is one the control cannot show as it is.
-        ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), "127.0.0.1 localhost\r\n10.0.0.5 build.example # the build box\r\n"
-                                                       "300.1..7 odd.example\r\n"));
+        ASSERT_TRUE(testfiles::WriteBytes(HostsPath(),
+                                          "127.0.0.1 localhost\r\n10.0.0.5 build.example # the build box\r\n"
+                                          "300.1..7 odd.example\r\n"));
         ASSERT_TRUE(Open());
         ASSERT_EQ(3, TableRows());
     }
@@ -196,7 +197,8 @@ TEST_F(RecordDialog, IsLaidOutAsItsTemplateOwnsAHiddenBalloonAndWidensButNeverGr
         EXPECT_EQ(before.bottom - before.top, after.bottom - after.top);
         const int growth[][2] = {{0, 0}, {0, 0}, {0, 120}, {0, 120}, {0, 120}, {0, 120}, {120, 120}, {120, 120}};
         for (size_t i = 0; i < controlsBefore.size(); ++i)
-            ExpectRect(Moved(controlsBefore[i], growth[i][0], growth[i][1]), RectInDialog(GetDlgItem(dialog, controls[i].id)),
+            ExpectRect(Moved(controlsBefore[i], growth[i][0], growth[i][1]),
+                       RectInDialog(GetDlgItem(dialog, controls[i].id)),
                        "widened control " + std::to_string(controls[i].id));
 
         // Only taller: nothing changes.
@@ -370,7 +372,8 @@ TEST_F(RecordDialog, TheBalloonAppearsAfterItsDelayAndGoesByItselfAboutTwoSecond
         EXPECT_EQ(0u, spy.Requests().Shows()) << "asked to show within the keystroke";
     });
     script.WaitFor("the balloon", [](HWND dialog) { return TipShown(dialog); });
-    script.WaitFor("the balloon to go by itself", [](HWND dialog) { return !TipShown(dialog); }, 10000);
+    script.WaitFor(
+        "the balloon to go by itself", [](HWND dialog) { return !TipShown(dialog); }, 10000);
     script.Do([&](HWND) {
         // After the keystroke's own hide: the show from its timer, then the hide from the
         // other one, with nothing typed in between.

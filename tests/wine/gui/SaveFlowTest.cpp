@@ -185,8 +185,10 @@ TEST_F(SaveFlow, SwitchingViewsAsksAboutPendingChanges)
     ASSERT_TRUE(WaitForLoad());
     // Entries are written in their canonical form, the other lines as they were.
     EXPECT_EQ("# header\r\n127.0.0.1 localhost\r\n# 10.0.0.1 box # off\r\n\r\n# 10.0.0.2 two", FileBytes());
-    EXPECT_TRUE(PumpUntil([this] { return TextViewText() == L"# header\r\n127.0.0.1 localhost\r\n# 10.0.0.1 box # "
-                                                            L"off\r\n\r\n# 10.0.0.2 two"; }));
+    EXPECT_TRUE(PumpUntil([this] {
+        return TextViewText() == L"# header\r\n127.0.0.1 localhost\r\n# 10.0.0.1 box # "
+                                 L"off\r\n\r\n# 10.0.0.2 two";
+    }));
     EXPECT_EQ(4u, m_boxes.Count());
 }
 
@@ -310,8 +312,9 @@ TEST_F(SaveFlow, ClosingDuringALargeLoadReturnsAndLeavesTheFileAlone)
     EXPECT_EQ(0, m_norvik.IsHostsChanged());
     m_norvik.CloseHostEditor();
     EXPECT_EQ(0, TableRows()) << "the load ended before the close";
-    EXPECT_TRUE(
-        PumpUntil([this] { return EnabledButtons() == std::vector<UINT>{ID_REFRESH, ID_SELECT_SKIN, ID_ABOUT}; }));
+    EXPECT_TRUE(PumpUntil([this] {
+        return EnabledButtons() == std::vector<UINT>{ID_REFRESH, ID_SELECT_SKIN, ID_ABOUT};
+    }));
     // The page goes with the next Init, which must not wait for anything either.
     EXPECT_FALSE(IsWindowVisible(FindProgressDialog()));
     m_norvik.Init(nullptr, nullptr);
@@ -341,8 +344,8 @@ TEST_F(SaveFlow, AfterAFailedLoadSaveHostsSucceedsAndWritesNothing)
 // reloaded over them.
 struct RefusedSaveCase : NamedCase
 {
-    bool readOnly;        // the save asks about the attribute and is told No
-    bool heldElsewhere;   // the write fails
+    bool readOnly;      // the save asks about the attribute and is told No
+    bool heldElsewhere; // the write fails
     std::vector<std::wstring> texts;
 };
 class RefreshAfterRefusedSave : public SaveFlow, public ::testing::WithParamInterface<RefusedSaveCase>
@@ -382,6 +385,7 @@ TEST_P(RefreshAfterRefusedSave, KeepsTheEdits)
 
 const wchar_t kRefreshPrompt[] =
     L"Hosts file (and/or its \"read-only\" attribute) was changed. Save changes, before refreshing data?";
+// clang-format off
 CASE_TABLE(Saves, RefreshAfterRefusedSave,
            RefusedSaveCase{{"ReadOnlyDeclined"}, true, false, {kRefreshPrompt, kReadOnlyQuestion}},
            RefusedSaveCase{{"WriteFails"},
@@ -389,6 +393,7 @@ CASE_TABLE(Saves, RefreshAfterRefusedSave,
                            true,
                            {kRefreshPrompt,
                             L"Can't write to hosts file! Probably, file is exclusively blocked by other application."}});
+// clang-format on
 
 // Another program wrote the file after the load: the save asks before it overwrites that.
 struct ChangedElsewhereCase : NamedCase

@@ -49,8 +49,8 @@ TEST_F(Screenshots, DISABLED_TableTextAndProgress)
         }
         else
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        moving = IsWindowVisible(progress) &&
-                 SendDlgItemMessageW(progress, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0) > 1000000;
+        moving =
+            IsWindowVisible(progress) && SendDlgItemMessageW(progress, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0) > 1000000;
     }
     ASSERT_TRUE(moving);
     SaveScreen("progress-dialog", 0);

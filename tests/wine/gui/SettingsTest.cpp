@@ -11,8 +11,9 @@
 namespace
 {
 const wchar_t kSettingsName[] = L"norvikcfg.bin";
-const wchar_t kOldVersion[] = L"Can't get some of settings: old version of configuration file!\n\n"
-                              L"Convertation at this moment is not supported.\nAll settings will be set to default values.";
+const wchar_t kOldVersion[] =
+    L"Can't get some of settings: old version of configuration file!\n\n"
+    L"Convertation at this moment is not supported.\nAll settings will be set to default values.";
 const wchar_t kBadFile[] = L"Bad settings file!\nAll settings will be set to default values.";
 const std::string kDefaults(8, '\0');
 
@@ -92,6 +93,7 @@ struct FileCase
 TEST_F(Settings, StartReadsTheFileAndReplacesABadOneWithDefaults)
 {
     const std::wstring skin = L"C:\\skins\\Blue.msstyles";
+    // clang-format off
     const std::vector<FileCase> cases = {
         {"no file: defaults, nothing written", std::nullopt, nullptr, {}, false, std::nullopt},
         {"file of defaults", kDefaults, nullptr, {}, false, kDefaults},
@@ -113,6 +115,7 @@ TEST_F(Settings, StartReadsTheFileAndReplacesABadOneWithDefaults)
         {"embedded zero cuts the path", SettingsBytes(1, 0, std::wstring(L"C:\\a\0b", 6)), nullptr, {L"C:\\a"}, true,
          SettingsBytes(1, 0, std::wstring(L"C:\\a\0b", 6))},
     };
+    // clang-format on
     for (const FileCase& c : cases)
     {
         SCOPED_TRACE(c.name);
@@ -233,8 +236,8 @@ TEST_F(Settings, OneMissingFolderLevelIsMadeTwoAreNot)
     };
     // A path longer than the system takes fails like any other write: silently, and nowhere else.
     const std::wstring longName(300, L'n');
-    for (const FolderCase& c : {FolderCase{L"one", true}, FolderCase{L"two\\levels", false},
-                                FolderCase{longName.c_str(), false}})
+    for (const FolderCase& c :
+         {FolderCase{L"one", true}, FolderCase{L"two\\levels", false}, FolderCase{longName.c_str(), false}})
     {
         SCOPED_TRACE(testfiles::Narrow(c.folder).substr(0, 20));
         m_host.settingsFolder = m_folder / c.folder + L"\\";

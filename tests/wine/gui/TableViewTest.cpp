@@ -144,7 +144,7 @@ TEST_F(TableView, ClipboardAndSelectAllKeysNeverReachTheList)
         std::vector<WORD> modifiers;
     };
     const std::vector<KeyCase> swallowed = {
-        {'A', {VK_LCONTROL}}, {'C', {VK_LCONTROL}},  {'V', {VK_RCONTROL}},
+        {'A', {VK_LCONTROL}},       {'C', {VK_LCONTROL}},     {'V', {VK_RCONTROL}},
         {VK_INSERT, {VK_LCONTROL}}, {VK_INSERT, {VK_LSHIFT}}, {VK_INSERT, {VK_LSHIFT, VK_LCONTROL}},
     };
     for (const KeyCase& c : swallowed)
@@ -299,8 +299,8 @@ TEST_P(ColumnFit, HostAndCommentFillTheRestOfTheWidth)
     {
         ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), Entries(c.rowsAfterResize)));
         ClickButton(m_toolbar, ID_REFRESH);
-        ASSERT_TRUE(PumpUntil(
-            [&] { return IsButtonEnabled(m_toolbar, ID_REFRESH) && TableRows() == c.rowsAfterResize; }));
+        ASSERT_TRUE(
+            PumpUntil([&] { return IsButtonEnabled(m_toolbar, ID_REFRESH) && TableRows() == c.rowsAfterResize; }));
     }
     PumpPending();
 
@@ -336,8 +336,7 @@ TEST_P(ColumnFit, HostAndCommentFillTheRestOfTheWidth)
 }
 
 CASE_TABLE(Table, ColumnFit, FitCase{{"AsActivated"}, 700, true, 3, -1, true},
-           FitCase{{"WideFewRows"}, 740, false, 3, -1, true},
-           FitCase{{"WideManyRows"}, 740, false, 200, -1, true},
+           FitCase{{"WideFewRows"}, 740, false, 3, -1, true}, FitCase{{"WideManyRows"}, 740, false, 200, -1, true},
            FitCase{{"WideAtActivateManyRows"}, 740, true, 200, -1, true},
            FitCase{{"WideRowsAddedAfterward"}, 740, false, 3, 200, true},
            FitCase{{"WideRowsRemovedAfterward"}, 740, false, 200, 3, true},

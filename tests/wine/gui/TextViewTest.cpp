@@ -157,5 +157,5 @@ TEST_P(TextAfterReload, KeepsTheCaretAndSelectsNothing)
     EXPECT_EQ(loaded.substr(0, 5) + L"x" + loaded.substr(5), TextViewText());
 }
 
-CASE_TABLE(Loads, TextAfterReload, ReloadCase{{"Refresh"}, ReloadCase::Refresh}, ReloadCase{{"Revert"}, ReloadCase::Revert},
-           ReloadCase{{"SwitchAfterSave"}, ReloadCase::SwitchAfterSave});
+CASE_TABLE(Loads, TextAfterReload, ReloadCase{{"Refresh"}, ReloadCase::Refresh},
+           ReloadCase{{"Revert"}, ReloadCase::Revert}, ReloadCase{{"SwitchAfterSave"}, ReloadCase::SwitchAfterSave});

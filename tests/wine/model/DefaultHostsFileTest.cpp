@@ -125,6 +125,7 @@ TEST_P(DefaultWrite, WritesTemplateAfterAskingAboutReadOnly)
 
 const DWORD kAllBits = 0xFFFFFFFFu;
 
+// clang-format off
 CASE_TABLE(Files, DefaultWrite,
            // Nothing on disk: created without a question; attributes fall back to archive only.
            WriteCase{{"MissingFileCreated"}, false, 0, true, DefaultFileResult::Written, 0, true,
@@ -139,6 +140,7 @@ CASE_TABLE(Files, DefaultWrite,
                      FILE_ATTRIBUTE_READONLY, 0},
            WriteCase{{"HiddenReadOnlyAccepted"}, true, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, true,
                      DefaultFileResult::Written, 1, true, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, 0});
+// clang-format on
 
 // A module without the template writes nothing: no question, no file touched or created.
 TEST(DefaultHostsWrite, NoTemplateLeavesFileAlone)
@@ -154,10 +156,10 @@ TEST(DefaultHostsWrite, NoTemplateLeavesFileAlone)
     };
     DWORD found = 0;
 
-    EXPECT_EQ(DefaultFileResult::TemplateEmpty, CDefaultHostsFile::Write(existing, GetModuleHandleW(nullptr), found,
-                                                                         confirm));
-    EXPECT_EQ(DefaultFileResult::TemplateEmpty, CDefaultHostsFile::Write(missing, GetModuleHandleW(nullptr), found,
-                                                                         confirm));
+    EXPECT_EQ(DefaultFileResult::TemplateEmpty,
+              CDefaultHostsFile::Write(existing, GetModuleHandleW(nullptr), found, confirm));
+    EXPECT_EQ(DefaultFileResult::TemplateEmpty,
+              CDefaultHostsFile::Write(missing, GetModuleHandleW(nullptr), found, confirm));
     EXPECT_EQ(0, questions);
     EXPECT_EQ("# mine", testfiles::ReadBytes(existing));
     EXPECT_EQ(FILE_ATTRIBUTE_READONLY, GetFileAttributesW(existing.c_str()) & FILE_ATTRIBUTE_READONLY);

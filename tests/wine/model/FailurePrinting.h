@@ -9,15 +9,13 @@
 
 inline void PrintTo(FileFailureKind kind, std::ostream* os)
 {
-    static const char* const names[] = {"None", "Access", "UndefinedByte", "NulByte", "Unrepresentable",
-                                        "OutOfMemory"};
+    static const char* const names[] = {"None", "Access", "UndefinedByte", "NulByte", "Unrepresentable", "OutOfMemory"};
     *os << names[static_cast<int>(kind)];
 }
 
 inline void PrintTo(ReadResult result, std::ostream* os)
 {
-    static const char* const names[] = {"Ok", "OpenFailed", "ReadFailed", "ConversionFailed", "NulByte",
-                                        "OutOfMemory"};
+    static const char* const names[] = {"Ok", "OpenFailed", "ReadFailed", "ConversionFailed", "NulByte", "OutOfMemory"};
     *os << names[static_cast<int>(result)];
 }
 

@@ -102,8 +102,7 @@ TEST_P(ReplaceBlocked, FailsAndKeepsOldBytes)
     ExpectOnlyFile(file.folder, true);
 }
 
-CASE_TABLE(Blockers, ReplaceBlocked,
-           BlockCase{{"ReaderSharingAll"}, GENERIC_READ, kShareAll, FILE_ATTRIBUTE_NORMAL},
+CASE_TABLE(Blockers, ReplaceBlocked, BlockCase{{"ReaderSharingAll"}, GENERIC_READ, kShareAll, FILE_ATTRIBUTE_NORMAL},
            BlockCase{{"ReaderSharingRead"}, GENERIC_READ, FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL},
            BlockCase{{"WriterSharingAll"}, GENERIC_WRITE, kShareAll, FILE_ATTRIBUTE_NORMAL},
            BlockCase{{"ReaderWriterSharingNothing"}, GENERIC_READ | GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL},
@@ -245,12 +244,14 @@ TEST_P(ReplaceInPlace, WritesTheFileItselfOrPutsTheOldBack)
     EXPECT_EQ(std::vector<std::wstring>{L"hosts"}, testfiles::ListNames(disk));
 }
 
+// clang-format off
 CASE_TABLE(Sizes, ReplaceInPlace,
            InPlaceCase{{"Shorter"}, Repeat("127.0.0.1 old.example\r\n", 100), "# new\r\n", WriteResult::Ok},
            InPlaceCase{{"Longer"}, "# old\r\n", Repeat("127.0.0.1 new.example\r\n", 1000), WriteResult::Ok},
            // 80,500 bytes on a 64 KiB disk.
            InPlaceCase{{"MoreThanTheDiskHolds"}, Repeat("127.0.0.1 old.example\r\n", 1600),
                        Repeat("127.0.0.1 new.example\r\n", 3500), WriteResult::WriteFailed});
+// clang-format on
 
 // --- leftovers of saves that never ended ---
 

@@ -45,8 +45,7 @@ TEST_P(FileTimeTextLocal, ShowsLastWriteInLocalTime)
     EXPECT_EQ(c.expected, FormatFileTime(file.path));
 }
 
-CASE_TABLE(Times, FileTimeTextLocal,
-           LocalTimeCase{{"Afternoon"}, Time(2007, 3, 5, 14, 7, 9), L"05.03.2007 14:07:09"},
+CASE_TABLE(Times, FileTimeTextLocal, LocalTimeCase{{"Afternoon"}, Time(2007, 3, 5, 14, 7, 9), L"05.03.2007 14:07:09"},
            LocalTimeCase{{"EarlyNewYear"}, Time(2000, 1, 1, 5, 0, 0), L"01.01.2000 05:00:00"},
            LocalTimeCase{{"LateNewYearsEve"}, Time(1999, 12, 31, 23, 59, 59), L"31.12.1999 23:59:59"},
            LocalTimeCase{{"Midnight"}, Time(2024, 2, 29, 0, 0, 0), L"29.02.2024 00:00:00"});
@@ -87,9 +86,9 @@ TEST(FileTimeText, UnreadableTimeShowsUnknown)
 {
     const testfiles::CTempFolder folder;
     const std::vector<std::wstring> paths = {
-        folder / L"hosts",                  // missing file
-        folder / L"missing\\hosts",         // missing folder
-        L"",                                // no path from the registry
+        folder / L"hosts",          // missing file
+        folder / L"missing\\hosts", // missing folder
+        L"",                        // no path from the registry
     };
     for (const std::wstring& path : paths)
         EXPECT_EQ(L"unknown", FormatFileTime(path)) << testfiles::Narrow(path);

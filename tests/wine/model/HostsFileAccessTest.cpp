@@ -86,6 +86,7 @@ TEST_P(ReadAttributes, ReadOnlyBitAsOnDisk)
 
 const DWORD kAllBits = 0xFFFFFFFFu;
 
+// clang-format off
 CASE_TABLE(Files, ReadAttributes,
            // Nothing to read: exactly the archive bit, so the read-only box stays clear.
            AttributesCase{{"MissingFile"}, Nowhere(Place::MissingFile), FILE_ATTRIBUTE_ARCHIVE,
@@ -99,6 +100,7 @@ CASE_TABLE(Files, ReadAttributes,
                           FILE_ATTRIBUTE_DIRECTORY},
            AttributesCase{{"HiddenReadOnly"}, File("x", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
                           FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_DIRECTORY});
+// clang-format on
 
 // --- ProbeHostsFile ---
 
@@ -221,35 +223,35 @@ const FileFailureKind kUndefined = FileFailureKind::UndefinedByte;
 const FileFailureKind kNul = FileFailureKind::NulByte;
 
 // Lines end at CR LF and at a lone LF; a lone CR is part of the line. The first fault counts.
-CASE_TABLE(Texts, ReadTextFailure,
-           FailureCase{{"Ok"}, 1252, "a\r\nb", kRead, 0, L"a\r\nb"},
-           FailureCase{{"LineBreaksKept"}, 1252, "# c\r\n127.0.0.1 a\r\n\r\nx\ny", kRead, 0,
-                       L"# c\r\n127.0.0.1 a\r\n\r\nx\ny"},
-           FailureCase{{"EmptyFile"}, 1252, "", kRead, 0, L""},
-           FailureCase{{"EuroIn1252"}, 1252, "1.2.3.4 a # \x80\xE9", kRead, 0, L"1.2.3.4 a # \x20AC\xE9"},
-           // No byte order mark handling: the bytes are text like any other.
-           FailureCase{{"Utf8MarkIn1252"}, 1252, "\xEF\xBB\xBFx", kRead, 0, L"\xEF\xBB\xBFx"},
-           FailureCase{{"Utf8MarkInUtf8"}, CP_UTF8, "\xEF\xBB\xBFx", kRead, 0, L"\xFEFFx"},
-           FailureCase{{"ShiftJis"}, 932, "# \x82\xA0\r\n", kRead, 0, L"# \x3042\r\n"},
-           FailureCase{{"Utf8OnEveryLine"}, CP_UTF8, "\xE2\x82\xAC\r\n\xC3\xA9\n\xE2\x82\xAC", kRead, 0,
-                       L"\x20AC\r\n\xE9\n\x20AC"},
-           FailureCase{{"ShiftJisLeadByteWithBadTrail"}, 932, "# \x81\x20x", kUndefined, 1, L""},
-           FailureCase{{"ShiftJisLeadByteEndsTheFile"}, 932, "127.0.0.1 a\x82", kUndefined, 1, L""},
-           FailureCase{{"Utf8Overlong"}, CP_UTF8, "a\xC0\x80", kUndefined, 1, L""},
-           FailureCase{{"Utf8StrayContinuation"}, CP_UTF8, "a\x80z", kUndefined, 1, L""},
-           FailureCase{{"Utf8Surrogate"}, CP_UTF8, "a\xED\xA0\x80", kUndefined, 1, L""},
-           FailureCase{{"ShiftJisBadTrailOnThirdLine"}, 932, "a\r\nb\r\n# \x81\x20x\r\nc", kUndefined, 3, L""},
-           FailureCase{{"ShiftJisLeadByteAtEnd"}, 932, "a\nb\x82", kUndefined, 2, L""},
-           FailureCase{{"ShiftJisLeadByteBeforeBreak"}, 932, "a\x82\r\nb", kUndefined, 1, L""},
-           FailureCase{{"Utf8StrayByteAfterLoneCr"}, CP_UTF8, "a\rb\x80\r\nc", kUndefined, 1, L""},
-           FailureCase{{"Utf8GoodLinesBeforeBad"}, CP_UTF8, "\xC3\xA9\r\n\xE2\x82\xAC\r\na\x80", kUndefined, 3, L""},
-           FailureCase{{"Utf8AfterEmptyLines"}, CP_UTF8, "a\n\r\n\nb\x80", kUndefined, 4, L""},
-           FailureCase{{"Utf16"}, 1252, std::string("\xFF\xFE#\0 \0", 6), kNul, 1, L""},
-           FailureCase{{"NulOnThirdLine"}, 1252, std::string("a\r\nb\r\nc\0", 8), kNul, 3, L""},
-           FailureCase{{"NulAfterFinalBreak"}, 1252, std::string("a\r\n\0", 4), kNul, 2, L""},
-           FailureCase{{"NulBeforeUndefinedOnOneLine"}, 932, std::string("x\0\x81\x20", 4), kNul, 1, L""},
-           FailureCase{{"UndefinedLineBeforeNulLine"}, 932, std::string("\x81\x20\r\n\0", 5), kUndefined, 1, L""},
-           FailureCase{{"NulLineBeforeUndefinedLine"}, CP_UTF8, std::string("\0\n\x80", 3), kNul, 1, L""});
+CASE_TABLE(
+    Texts, ReadTextFailure, FailureCase{{"Ok"}, 1252, "a\r\nb", kRead, 0, L"a\r\nb"},
+    FailureCase{
+        {"LineBreaksKept"}, 1252, "# c\r\n127.0.0.1 a\r\n\r\nx\ny", kRead, 0, L"# c\r\n127.0.0.1 a\r\n\r\nx\ny"},
+    FailureCase{{"EmptyFile"}, 1252, "", kRead, 0, L""},
+    FailureCase{{"EuroIn1252"}, 1252, "1.2.3.4 a # \x80\xE9", kRead, 0, L"1.2.3.4 a # \x20AC\xE9"},
+    // No byte order mark handling: the bytes are text like any other.
+    FailureCase{{"Utf8MarkIn1252"}, 1252, "\xEF\xBB\xBFx", kRead, 0, L"\xEF\xBB\xBFx"},
+    FailureCase{{"Utf8MarkInUtf8"}, CP_UTF8, "\xEF\xBB\xBFx", kRead, 0, L"\xFEFFx"},
+    FailureCase{{"ShiftJis"}, 932, "# \x82\xA0\r\n", kRead, 0, L"# \x3042\r\n"},
+    FailureCase{
+        {"Utf8OnEveryLine"}, CP_UTF8, "\xE2\x82\xAC\r\n\xC3\xA9\n\xE2\x82\xAC", kRead, 0, L"\x20AC\r\n\xE9\n\x20AC"},
+    FailureCase{{"ShiftJisLeadByteWithBadTrail"}, 932, "# \x81\x20x", kUndefined, 1, L""},
+    FailureCase{{"ShiftJisLeadByteEndsTheFile"}, 932, "127.0.0.1 a\x82", kUndefined, 1, L""},
+    FailureCase{{"Utf8Overlong"}, CP_UTF8, "a\xC0\x80", kUndefined, 1, L""},
+    FailureCase{{"Utf8StrayContinuation"}, CP_UTF8, "a\x80z", kUndefined, 1, L""},
+    FailureCase{{"Utf8Surrogate"}, CP_UTF8, "a\xED\xA0\x80", kUndefined, 1, L""},
+    FailureCase{{"ShiftJisBadTrailOnThirdLine"}, 932, "a\r\nb\r\n# \x81\x20x\r\nc", kUndefined, 3, L""},
+    FailureCase{{"ShiftJisLeadByteAtEnd"}, 932, "a\nb\x82", kUndefined, 2, L""},
+    FailureCase{{"ShiftJisLeadByteBeforeBreak"}, 932, "a\x82\r\nb", kUndefined, 1, L""},
+    FailureCase{{"Utf8StrayByteAfterLoneCr"}, CP_UTF8, "a\rb\x80\r\nc", kUndefined, 1, L""},
+    FailureCase{{"Utf8GoodLinesBeforeBad"}, CP_UTF8, "\xC3\xA9\r\n\xE2\x82\xAC\r\na\x80", kUndefined, 3, L""},
+    FailureCase{{"Utf8AfterEmptyLines"}, CP_UTF8, "a\n\r\n\nb\x80", kUndefined, 4, L""},
+    FailureCase{{"Utf16"}, 1252, std::string("\xFF\xFE#\0 \0", 6), kNul, 1, L""},
+    FailureCase{{"NulOnThirdLine"}, 1252, std::string("a\r\nb\r\nc\0", 8), kNul, 3, L""},
+    FailureCase{{"NulAfterFinalBreak"}, 1252, std::string("a\r\n\0", 4), kNul, 2, L""},
+    FailureCase{{"NulBeforeUndefinedOnOneLine"}, 932, std::string("x\0\x81\x20", 4), kNul, 1, L""},
+    FailureCase{{"UndefinedLineBeforeNulLine"}, 932, std::string("\x81\x20\r\n\0", 5), kUndefined, 1, L""},
+    FailureCase{{"NulLineBeforeUndefinedLine"}, CP_UTF8, std::string("\0\n\x80", 3), kNul, 1, L""});
 
 // --- ReadHostsText: sharing ---
 

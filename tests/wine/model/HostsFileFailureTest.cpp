@@ -1,5 +1,5 @@
-#include "HostsFileHarness.h"
 #include "hosts/HostsFileAccess.h"
+#include "HostsFileHarness.h"
 
 #include "CaseTable.h"
 
@@ -104,7 +104,7 @@ CASE_TABLE(Files, HostsFileRefusedLoad,
 
 struct UnrepresentableCase : NamedCase
 {
-    bool text;             // a text save of `content`; else a record save with `content` as host 1
+    bool text; // a text save of `content`; else a record save with `content` as host 1
     std::wstring content;
     int line;
     std::wstring character;
@@ -145,8 +145,7 @@ TEST_P(HostsFileUnrepresentable, FailsNamingCharacterAndLineAndChangesNothing)
     EXPECT_EQ(L"b", model.GetEntry(1)->m_strHost);
 }
 
-CASE_TABLE(Texts, HostsFileUnrepresentable,
-           UnrepresentableCase{{"TextFirstLine"}, true, L"# \x0416", 1, L"\x0416"},
+CASE_TABLE(Texts, HostsFileUnrepresentable, UnrepresentableCase{{"TextFirstLine"}, true, L"# \x0416", 1, L"\x0416"},
            UnrepresentableCase{{"TextFirstOfTwo"}, true, L"# \x20AC ok\r\n\x0417\x0416", 2, L"\x0417"},
            UnrepresentableCase{{"TextAfterLoneLf"}, true, L"a\nb\r\nc \x0416", 3, L"\x0416"},
            UnrepresentableCase{{"TextLoneCrIsNoBreak"}, true, L"a\rb\x0416", 1, L"\x0416"},
@@ -215,8 +214,7 @@ TEST_P(HostsFileLoadOutOfMemory, FailsOnceLeavesModelEmptyReaderGoesOn)
 }
 
 // Larger than the conversion takes at once, as no 32-bit process could hold it anyway.
-CASE_TABLE(Causes, HostsFileLoadOutOfMemory,
-           OutOfMemoryLoadCase{{"FileAbove2GiB"}, 0, (uint64_t(1) << 31) + 1, false},
+CASE_TABLE(Causes, HostsFileLoadOutOfMemory, OutOfMemoryLoadCase{{"FileAbove2GiB"}, 0, (uint64_t(1) << 31) + 1, false},
            OutOfMemoryLoadCase{{"AddressSpaceRunsOutWhileParsing"}, 500000, 0, true});
 
 struct OutOfMemorySaveCase : NamedCase
@@ -285,8 +283,8 @@ const uint64_t kYear2002 = kYear2001 + 365ull * 24 * 3600 * 10000000;
 
 struct StampCase : NamedCase
 {
-    std::string rewrite;                 // what another program writes meanwhile
-    std::optional<uint64_t> writtenAt;   // and the time it then gives the file
+    std::string rewrite;               // what another program writes meanwhile
+    std::optional<uint64_t> writtenAt; // and the time it then gives the file
 };
 using HostsFileStamp = CaseTest<StampCase>;
 

@@ -40,7 +40,14 @@ inline bool Ended(HANDLE thread)
 
 // --- what the model reports ---
 
-enum class Kind { LineCount, Progress, LoadFinished, SaveFinished, LoadCancelled };
+enum class Kind
+{
+    LineCount,
+    Progress,
+    LoadFinished,
+    SaveFinished,
+    LoadCancelled
+};
 
 struct Event
 {
@@ -66,6 +73,7 @@ inline void PrintTo(const Event& e, std::ostream* os)
     *os << ")";
 }
 
+// clang-format off
 inline Event LineCount(int count) { return {Kind::LineCount, count, L"", 0}; }
 inline Event Progress(int index, std::wstring text) { return {Kind::Progress, index, std::move(text), 0}; }
 inline Event Reading(int index, int reported, int count)
@@ -76,6 +84,7 @@ inline Event Reading(int index, int reported, int count)
 inline Event LoadFinished(bool ok) { return {Kind::LoadFinished, ok, L"", 0}; }
 inline Event SaveFinished(bool ok) { return {Kind::SaveFinished, ok, L"", 0}; }
 inline Event LoadCancelled() { return {Kind::LoadCancelled, 0, L"", 0}; }
+// clang-format on
 
 inline int CountLoadEnds(const std::vector<Event>& events)
 {

@@ -321,8 +321,8 @@ TEST(HostsFileStress, ThousandLifetimesLeaveNothingBehind)
         if (step == 3)
             model->SetTextToSave(model->GetText());
         if (step == 1 || step == 3)
-            answered = answered && (step == 1 ? model->RequestSaveRecords() : model->RequestSaveText()) &&
-                       sink.WaitSaveEnd();
+            answered =
+                answered && (step == 1 ? model->RequestSaveRecords() : model->RequestSaveText()) && sink.WaitSaveEnd();
         EXPECT_TRUE(answered) << "cycle " << cycle;
         // After a cancel or a text save the destructor shuts down by itself.
         if (step < 2)

@@ -1,5 +1,5 @@
-#include "HostsFileHarness.h"
 #include "hosts/HostsFileAccess.h"
+#include "HostsFileHarness.h"
 
 #include "CaseTable.h"
 
@@ -12,7 +12,13 @@ namespace
 {
 // --- notification sequences of one load ---
 
-enum class Interference { None, CancelWhileIdle, CancelAtLineCount, CancelAtProgress };
+enum class Interference
+{
+    None,
+    CancelWhileIdle,
+    CancelAtLineCount,
+    CancelAtProgress
+};
 
 struct LoadCase : NamedCase
 {
@@ -84,6 +90,7 @@ TEST_P(HostsFileLoad, ReportsInOrderAndNextLoadWorks)
 const std::vector<Event> k250Lines = {LineCount(250), Reading(100, 100, 250), Reading(200, 200, 250),
                                       Reading(250, 200, 250), LoadFinished(true)};
 
+// clang-format off
 CASE_TABLE(Files, HostsFileLoad,
            LoadCase{{"EmptyFile"}, 0, Interference::None, 0, {LineCount(0), Progress(0, L""), LoadFinished(true)},
                     false},
@@ -102,6 +109,7 @@ CASE_TABLE(Files, HostsFileLoad,
                     {LineCount(101), Reading(100, 100, 101)}, true},
            LoadCase{{"CancelAtFinalReport"}, 250, Interference::CancelAtProgress, 250,
                     {k250Lines.begin(), k250Lines.end() - 1}, true});
+// clang-format on
 
 // --- saves ---
 
@@ -147,8 +155,17 @@ TEST(HostsFileSave, WritesLastLoadedFile)
 
 // --- failures: false reported, the file keeps its bytes, the next request works ---
 
-enum class Op { Load, SaveRecords, SaveText };
-enum class Cause { HeldOpen, Unencodable }; // held by another program sharing all; U+0416
+enum class Op
+{
+    Load,
+    SaveRecords,
+    SaveText
+};
+enum class Cause
+{
+    HeldOpen,
+    Unencodable
+}; // held by another program sharing all; U+0416
 
 struct FailureCase : NamedCase
 {
@@ -229,12 +246,11 @@ TEST_P(HostsFileFailure, FileKeptAndThreadGoesOn)
 }
 
 // No load case for a conversion failure: under Wine, code page 1252 maps all 256 bytes.
-CASE_TABLE(Causes, HostsFileFailure,
-           FailureCase{{"LoadHeldOpen"}, Op::Load, Cause::HeldOpen, FileFailureKind::Access},
+CASE_TABLE(Causes, HostsFileFailure, FailureCase{{"LoadHeldOpen"}, Op::Load, Cause::HeldOpen, FileFailureKind::Access},
            FailureCase{{"SaveRecordsHeldOpen"}, Op::SaveRecords, Cause::HeldOpen, FileFailureKind::Access},
            FailureCase{{"SaveTextHeldOpen"}, Op::SaveText, Cause::HeldOpen, FileFailureKind::Access},
-           FailureCase{{"SaveRecordsUnencodable"}, Op::SaveRecords, Cause::Unencodable,
-                       FileFailureKind::Unrepresentable},
+           FailureCase{
+               {"SaveRecordsUnencodable"}, Op::SaveRecords, Cause::Unencodable, FileFailureKind::Unrepresentable},
            FailureCase{{"SaveTextUnencodable"}, Op::SaveText, Cause::Unencodable, FileFailureKind::Unrepresentable});
 
 TEST(HostsFileSave, RecordSaveOnFullDiskKeepsOldFile)
