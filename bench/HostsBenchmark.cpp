@@ -49,7 +49,7 @@ void BM_Parse(benchmark::State& state)
     const int lines = static_cast<int>(state.range(0));
     const std::wstring& text = SampleText(lines);
     CHostsDocument document;
-    for (auto _ : state)
+    for ([[maybe_unused]] auto _ : state)
     {
         // The reader's text comes from the conversion; its copy here is not the parser's work.
         state.PauseTiming();
@@ -58,7 +58,7 @@ void BM_Parse(benchmark::State& state)
         Load(document, std::move(copy));
         benchmark::DoNotOptimize(document.GetEntryCount());
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * SampleBytes(lines).size());
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * SampleBytes(lines).size()));
     state.counters["entries"] = document.GetEntryCount();
 }
 BENCHMARK(BM_Parse)->Arg(200000)->Arg(1000000)->Unit(benchmark::kMillisecond);
@@ -68,13 +68,13 @@ void BM_Format(benchmark::State& state)
     CHostsDocument document;
     Load(document, SampleText(static_cast<int>(state.range(0))));
     size_t written = 0;
-    for (auto _ : state)
+    for ([[maybe_unused]] auto _ : state)
     {
         const std::wstring out = document.FormatRecords();
         written = out.size();
         benchmark::DoNotOptimize(out.data());
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * written);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * written));
 }
 BENCHMARK(BM_Format)->Arg(200000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
@@ -86,7 +86,7 @@ void BM_FindEntryMiss(benchmark::State& state)
     const std::wstring address;
     const std::wstring host = L"no-such-host";
     const std::wstring comment;
-    for (auto _ : state)
+    for ([[maybe_unused]] auto _ : state)
         benchmark::DoNotOptimize(FindEntry(document, 0, 1, address, host, comment));
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * document.GetEntryCount());
     state.counters["entries"] = document.GetEntryCount();

@@ -27,7 +27,7 @@ public:
             const unsigned id = Next() % 1000000;
             if (i % 1000 == 0)
                 std::snprintf(line, sizeof(line), "# ---- section %d: advertising and tracking servers ----", i / 1000);
-            else if (i % 1000 == 1)
+            else if (i % 1000 == 1 || (pick >= 13 && pick < 15))
                 std::snprintf(line, sizeof(line), "%s", "");
             else if (pick < 2)
                 std::snprintf(line, sizeof(line), "::1 ad%u.example.net", id);
@@ -37,8 +37,6 @@ public:
                 std::snprintf(line, sizeof(line), "0.0.0.0 a%u.example.com www.a%u.example.com", id, id);
             else if (pick < 13)
                 std::snprintf(line, sizeof(line), "0.0.0.0 s%u.example.com # reported", id);
-            else if (pick < 15)
-                std::snprintf(line, sizeof(line), "%s", "");
             else
                 std::snprintf(line, sizeof(line), "0.0.0.0 ad%u.example.com", id);
             text += line;

@@ -39,7 +39,9 @@ public:
     }
     wint_t operator()(wchar_t c) const
     {
-        return static_cast<wint_t>(c) < kSize ? m_upper[static_cast<size_t>(c)] : Upper(c);
+        // Where wchar_t is signed (not on Windows), a negative one becomes large: the slow way.
+        const auto code = static_cast<wint_t>(c); // NOLINT(bugprone-signed-char-misuse)
+        return code < kSize ? m_upper[code] : Upper(c);
     }
 
 private:

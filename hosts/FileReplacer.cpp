@@ -89,8 +89,9 @@ bool IsOurTempName(const std::wstring& name, const std::wstring& fileName)
 {
     const std::wstring prefix = fileName + kTempMarker;
     const size_t suffix = std::char_traits<wchar_t>::length(kTempSuffix);
-    if (name.size() != prefix.size() + kTempDigits + suffix || _wcsnicmp(name.c_str(), prefix.c_str(), prefix.size()) ||
-        _wcsicmp(name.c_str() + prefix.size() + kTempDigits, kTempSuffix))
+    if (name.size() != prefix.size() + kTempDigits + suffix ||
+        _wcsnicmp(name.c_str(), prefix.c_str(), prefix.size()) != 0 ||
+        _wcsicmp(name.c_str() + prefix.size() + kTempDigits, kTempSuffix) != 0)
         return false;
     for (size_t i = prefix.size(); i < prefix.size() + kTempDigits; ++i)
         if (!iswxdigit(name[i]))

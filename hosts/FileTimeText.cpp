@@ -7,16 +7,15 @@
 
 std::wstring FormatFileTime(const std::wstring& path)
 {
-    const std::wstring unknown = texts::kUnknownTime;
     CFileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file)
-        return unknown;
+        return texts::kUnknownTime;
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(file.Get(), &info))
-        return unknown;
+        return texts::kUnknownTime;
     SYSTEMTIME utc;
     if (!FileTimeToSystemTime(&info.ftLastWriteTime, &utc))
-        return unknown;
+        return texts::kUnknownTime;
     // TIME_ZONE_ID_UNKNOWN (0) is a valid answer for zones without daylight saving; only
     // TIME_ZONE_ID_INVALID means there is nothing to convert with.
     SYSTEMTIME shown = utc;

@@ -7,7 +7,7 @@
 namespace
 {
 // Pieces of about this many characters go to a writer at a time.
-const size_t kPieceSize = 64 * 1024;
+const size_t kPieceSize = size_t{64} * 1024;
 
 template <class List>
 void ClearLastLine(List& list)

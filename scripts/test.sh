@@ -1,7 +1,8 @@
 #!/bin/bash
 # Installs what is missing, builds every configuration and runs every test case:
 # native (ASan+UBSan), 64-bit and 32-bit Windows under Wine, the fuzz targets, and the
-# benchmarks (built only). Ends with one line: tests: N passed, M failed, K skipped.
+# benchmarks (built only); then the project's checks (layering, layout, clang-tidy).
+# Ends with one line: tests: N passed, M failed, K skipped.
 #
 # The two Wine suites and the native suite run side by side: each Wine build has an
 # environment of its own (prefix, wineserver, display), so they cannot disturb each other.
@@ -43,6 +44,9 @@ run_tests i686 &
 lane_i686=$!
 (run_tests native; run_tests fuzz) &
 lane_native=$!
+# Static analysis reads the sources meanwhile: the Wine cases spend much of their time waiting.
+scripts/check-tidy.sh >build/tidy.log 2>&1 &
+tidy=$!
 wait "$lane_x86_64" "$lane_i686" "$lane_native"
 
 passed=0
@@ -71,7 +75,7 @@ for dir in native fuzz i686 x86_64; do
     skipped=$((skipped + skip))
 done
 # The project's own checks, one result each: the folders' layering (a lower one never
-# includes a higher one) and the code's layout.
+# includes a higher one), the code's layout, and static analysis.
 for check in check-layers check-format; do
     if scripts/$check.sh; then
         passed=$((passed + 1))
@@ -79,6 +83,12 @@ for check in check-layers check-format; do
         failed=$((failed + 1))
     fi
 done
+if wait "$tidy"; then
+    passed=$((passed + 1))
+else
+    failed=$((failed + 1))
+fi
+cat build/tidy.log
 echo "== finished in $(($(date +%s) - started)) s"
 echo
 echo "tests: $passed passed, $failed failed, $skipped skipped"

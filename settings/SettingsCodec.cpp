@@ -31,7 +31,7 @@ DecodeStatus Decode(const uint8_t* bytes, size_t size, Settings& settings)
     const uint8_t* path = bytes + kHeaderSize;
     for (uint32_t i = 0; i < units; ++i)
     {
-        const char16_t unit = static_cast<char16_t>(path[2 * i] | path[2 * i + 1] << 8);
+        const char16_t unit = static_cast<char16_t>(path[2 * size_t{i}] | path[2 * size_t{i} + 1] << 8);
         // The path ends at an embedded zero, as a C string would.
         if (unit == 0)
             break;

@@ -7,7 +7,7 @@
 namespace
 {
 const int kIconSize = 32;
-const size_t kIconBytes = kIconSize * kIconSize * 4;
+const size_t kIconBytes = size_t{kIconSize} * kIconSize * 4;
 
 int AddIcon(HIMAGELIST list, HMODULE module, UINT id)
 {
@@ -63,7 +63,7 @@ bool AddIconStrip(HIMAGELIST list, HMODULE module, const std::vector<UINT>& ids)
     if (!strip || !bits)
         return false;
     // Both are bottom-up: row r of icon i goes to row r of the strip, at column i.
-    const size_t rowBytes = kIconSize * 4;
+    const size_t rowBytes = size_t{kIconSize} * 4;
     for (size_t i = 0; i < sources.size(); ++i)
         for (size_t row = 0; row < kIconSize; ++row)
             memcpy(static_cast<BYTE*>(bits) + row * rowBytes * sources.size() + i * rowBytes,

@@ -479,6 +479,7 @@ TEST(HostsDocument, RevertRestoresSequenceNumbersAndOrder)
     CHostsDocument doc;
     Load(doc, kMixedFile);
     std::vector<CHostsRecord> before;
+    before.reserve(doc.GetEntryCount());
     for (int i = 0; i < doc.GetEntryCount(); ++i)
         before.push_back(*doc.GetEntry(i));
 

@@ -214,8 +214,8 @@ TEST_F(AboutDialog, ShowsTheHostsVersionAndModulesInKeyOrderAndClosesWithCloseOr
     EXPECT_FALSE(IsWindow(shown[0])) << "Close left the dialog open";
     EXPECT_EQ(m_window.Hwnd(), owner);
     // Centred over the host's window, which is well inside the screen.
-    EXPECT_NEAR((ownerRect.left + ownerRect.right) / 2, (dialogRect.left + dialogRect.right) / 2, 1);
-    EXPECT_NEAR((ownerRect.top + ownerRect.bottom) / 2, (dialogRect.top + dialogRect.bottom) / 2, 1);
+    EXPECT_NEAR((ownerRect.left + ownerRect.right) / 2.0, (dialogRect.left + dialogRect.right) / 2.0, 1);
+    EXPECT_NEAR((ownerRect.top + ownerRect.bottom) / 2.0, (dialogRect.top + dialogRect.bottom) / 2.0, 1);
     EXPECT_EQ(L"7.8.9 build 42", version);
     EXPECT_EQ(L"(Beta)", beta);
     for (const std::wstring& text : texts)

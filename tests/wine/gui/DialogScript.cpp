@@ -55,7 +55,7 @@ CDialogScript::~CDialogScript()
 CDialogScript& CDialogScript::Do(std::function<void(HWND)> action)
 {
     Step step;
-    step.run = [action](HWND dialog) {
+    step.run = [action = std::move(action)](HWND dialog) {
         action(dialog);
         return true;
     };

@@ -70,10 +70,11 @@ HWND EditorPage::ActivatePage(bool waitForLoad)
 CWindowSpy EditorPage::WhenProgressShows(std::function<void(HWND dialog)> whileShown) const
 {
     const HWND dialog = FindProgressDialog();
-    return CWindowSpy(GetDlgItem(dialog, IDC_PROGRESS_CAPTION), [dialog, whileShown](UINT message, WPARAM, LPARAM) {
-        if (message == WM_SETTEXT)
-            whileShown(dialog);
-    });
+    return CWindowSpy(GetDlgItem(dialog, IDC_PROGRESS_CAPTION),
+                      [dialog, whileShown = std::move(whileShown)](UINT message, WPARAM, LPARAM) {
+                          if (message == WM_SETTEXT)
+                              whileShown(dialog);
+                      });
 }
 
 bool EditorPage::WaitForLoad()

@@ -69,7 +69,7 @@ using FindPattern = CaseFixture<FindDialog, PatternCase>;
 
 TEST_F(FindDialog, RecordTemplateHasItsControlsWhereTheLayoutPutsThem)
 {
-    ASSERT_TRUE(WithSearch([this](HWND dialog) {
+    ASSERT_TRUE(WithSearch([](HWND dialog) {
         EXPECT_EQ(L"Find", WindowText(dialog));
         const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE));
         const DWORD needed = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER;
@@ -99,7 +99,7 @@ TEST_F(FindDialog, RecordTemplateHasItsControlsWhereTheLayoutPutsThem)
 TEST_F(FindDialog, TextTemplateHasItsControlsWhereTheLayoutPutsThem)
 {
     ShowText();
-    ASSERT_TRUE(WithSearch([this](HWND dialog) {
+    ASSERT_TRUE(WithSearch([](HWND dialog) {
         EXPECT_EQ(L"Dialog", WindowText(dialog));
         const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE));
         const DWORD needed = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
@@ -217,7 +217,7 @@ TEST_F(FindDialog, TrailingBlanksAreTrimmedFromThePatternsAndTheFields)
 TEST_F(FindDialog, RecordPatternsAndDirectionStayForTheNextOpening)
 {
     FocusRow(0);
-    ASSERT_TRUE(WithSearch([this](HWND dialog) {
+    ASSERT_TRUE(WithSearch([](HWND dialog) {
         Click(dialog, IDC_FIND_UP);
         Type(dialog, IDC_FIND_ADDRESS, L"10.*");
         Type(dialog, IDC_FIND_HOST, L"hit");
@@ -225,7 +225,7 @@ TEST_F(FindDialog, RecordPatternsAndDirectionStayForTheNextOpening)
         Click(dialog, IDCANCEL);
         EXPECT_FALSE(IsShown(dialog));
     }));
-    ASSERT_TRUE(WithSearch([this](HWND dialog) {
+    ASSERT_TRUE(WithSearch([](HWND dialog) {
         EXPECT_EQ(L"10.*", ItemText(dialog, IDC_FIND_ADDRESS));
         EXPECT_EQ(L"hit", ItemText(dialog, IDC_FIND_HOST));
         EXPECT_EQ(L"near", ItemText(dialog, IDC_FIND_COMMENT));
@@ -345,7 +345,7 @@ TEST_F(FindDialog, TextAndDirectionStayForTheNextOpeningAndEnterSearches)
     const size_t previous = text.rfind(L"hit", last - 1);
     ASSERT_NE(std::wstring::npos, previous);
     SendMessageW(TextEdit(), EM_SETSEL, static_cast<WPARAM>(text.size()), static_cast<LPARAM>(text.size()));
-    ASSERT_TRUE(WithSearch([this](HWND dialog) {
+    ASSERT_TRUE(WithSearch([](HWND dialog) {
         Click(dialog, IDC_FIND_UP);
         Type(dialog, IDC_FIND_TEXT, L"hit");
         Click(dialog, IDCANCEL);

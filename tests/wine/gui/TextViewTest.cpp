@@ -70,7 +70,7 @@ TEST_F(TextView, TheLimitDoublesWhenTheTextReachesIt)
     EXPECT_GT(limit, length);
 
     // Fill it up to the limit exactly: the limit doubles, and typing goes on.
-    SendMessageW(TextEdit(), EM_SETSEL, length, length);
+    SendMessageW(TextEdit(), EM_SETSEL, length, static_cast<LPARAM>(length));
     Type(TextEdit(), std::wstring(limit - length, L'x').c_str());
     ASSERT_EQ(limit, static_cast<size_t>(GetWindowTextLengthW(TextEdit())));
     EXPECT_EQ(2 * limit, Limit(TextEdit()));

@@ -36,7 +36,7 @@ std::wstring Prepare(const CTempFolder& folder, const Setup& setup)
     {
     case Place::File:
     {
-        const std::wstring path = folder / L"hosts";
+        std::wstring path = folder / L"hosts";
         if (!testfiles::WriteBytes(path, setup.content) || !SetFileAttributesW(path.c_str(), setup.attributes))
             return std::wstring();
         return path;

@@ -225,9 +225,9 @@ using HostsFileSaveOutOfMemory = CaseTest<OutOfMemorySaveCase>;
 
 TEST_P(HostsFileSaveOutOfMemory, FailsOnceChangesNothingWriterGoesOn)
 {
-    const bool text = GetParam().text;
     if (!CAddressSpaceHog::kPossible)
         GTEST_SKIP() << NoHogReason();
+    const bool text = GetParam().text;
     // A record save formats the whole model at once, a text save converts the whole text.
     const std::string old = text ? "# old\r\n127.0.0.1 old.example\r\n" : Lines(100000);
     const CHostsOnDisk file(old);
