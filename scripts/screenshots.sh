@@ -5,6 +5,10 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 arch=${1:-i686}
+if [ "$arch" = i686 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    echo "32-bit programs cannot run on this machine: taking the x86_64 build's pictures"
+    arch=x86_64
+fi
 # Checked by package, not by command: a "convert" on PATH may be a stand-in.
 if [ "$(dpkg-query -W -f='${Status}' imagemagick 2>/dev/null || true)" != "install ok installed" ]; then
     apt-get update -qq
