@@ -134,19 +134,14 @@ TEST_F(SampleHost, TheRoadOfOneEdit)
     StartLoaded(program.substr(0, program.find_last_of(L'\\') + 1) + L"norvikhost.exe");
     if (HasFatalFailure())
         return;
-    const HANDLE process = m_process.Get();
-    const HWND table = m_table;
-    const HWND toolbar = m_toolbar;
-    const DWORD processId = m_processId;
-
     // A double click on the printer's row opens Edit record with its values.
     RECT cell = {LVIR_BOUNDS, 2, 0, 0};
-    ASSERT_TRUE(RemoteRect(process, table, LVM_GETSUBITEMRECT, 1, cell));
-    PostClick(table, MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2), true);
+    ASSERT_TRUE(RemoteRect(m_process.Get(), m_table, LVM_GETSUBITEMRECT, 1, cell));
+    PostClick(m_table, MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2), true);
     HWND dialog = nullptr;
     ASSERT_TRUE(PumpUntil(
         [&] {
-            dialog = FindProcessWindow(processId, L"#32770");
+            dialog = FindProcessWindow(m_processId, L"#32770");
             return dialog && GetDlgItem(dialog, IDC_RECORD_HOST);
         },
         20000));
@@ -162,11 +157,11 @@ TEST_F(SampleHost, TheRoadOfOneEdit)
     ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 20000));
 
     // Save changes, as the toolbar button is clicked.
-    ASSERT_TRUE(PumpUntil([&] { return IsButtonEnabled(toolbar, ID_SAVE_CHANGES); }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES); }, 20000));
     RECT button = {};
-    ASSERT_TRUE(RemoteRect(process, toolbar, TB_GETRECT, ID_SAVE_CHANGES, button));
-    PostClick(toolbar, MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2), false);
-    ASSERT_TRUE(PumpUntil([&] { return !IsButtonEnabled(toolbar, ID_SAVE_CHANGES); }, 20000));
+    ASSERT_TRUE(RemoteRect(m_process.Get(), m_toolbar, TB_GETRECT, ID_SAVE_CHANGES, button));
+    PostClick(m_toolbar, MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2), false);
+    ASSERT_TRUE(PumpUntil([&] { return !IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES); }, 20000));
 
     // The edited entry in its canonical form, every other line as it was.
     EXPECT_EQ("# office hosts\r\n"
