@@ -60,8 +60,13 @@ CHostsEditorForm::CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFoc
     m_strHostsPath = resolver.NormalizePath(GetHostsFilePath());
 
     m_hostsFile.SetSink(this);
+    CreateProgressDialog();
+}
+
+void CHostsEditorForm::CreateProgressDialog()
+{
     m_pProgressDialog = std::make_unique<CLoadProgressDialog>(nullptr, texts::kProgressCaption);
-    if (!m_pProgressDialog->Create(module))
+    if (!m_pProgressDialog->Create(m_module))
         m_pProgressDialog.reset();
 }
 
@@ -87,6 +92,16 @@ bool CHostsEditorForm::CreateIn(HWND parent, const RECT& rect)
         m_bModelShutDown = false;
         m_bClosing = false;
     }
+    // A rebuilt page starts as a new one does: in the table view, with nothing of the old
+    // page's text.
+    m_nViewMode = VIEW_TABLE;
+    SetText(nullptr);
+    m_bTextToShow = false;
+    m_bTextUnread = false;
+    m_bSavedSinceLoad = false;
+    // The progress dialog went with the top-level window that owned it.
+    if (!m_pProgressDialog || !m_pProgressDialog->Hwnd())
+        CreateProgressDialog();
     if (!Create(m_module, parent))
         return false;
     MoveWindow(m_hwnd, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
@@ -270,8 +285,12 @@ void CHostsEditorForm::OnAbout()
 {
     if (!m_pHost)
         return;
-    const std::map<std::wstring, std::wstring> modules = m_pHost->GetModuleVersions();
-    const std::wstring version = m_pHost->GetVersionText();
+    std::map<std::wstring, std::wstring> modules;
+    std::wstring version;
+    CallHost([&] {
+        modules = m_pHost->GetModuleVersions();
+        version = m_pHost->GetVersionText();
+    });
     CHostsEditorAbout about(version, modules);
     RunModal(about);
 }
@@ -279,13 +298,14 @@ void CHostsEditorForm::OnAbout()
 void CHostsEditorForm::UpdateSkin()
 {
     if (m_pHost)
-        m_pHost->ApplySkin(m_settings.m_bSkinEnabled ? m_settings.m_strSkinFile : std::wstring());
+        CallHost([this] { m_pHost->ApplySkin(m_settings.m_bSkinEnabled ? m_settings.m_strSkinFile : std::wstring()); });
 }
 
 void CHostsEditorForm::OnSelectSkin()
 {
     std::wstring path;
-    if (!ChooseSkinFile(m_hwnd, path))
+    bool chosen = false;
+    if (!Modal([&] { chosen = ChooseSkinFile(m_hwnd, path); }) || !chosen)
         return;
     // Compared as spelled: another letter case is another choice.
     if (path == m_settings.m_strSkinFile)
@@ -298,8 +318,8 @@ void CHostsEditorForm::OnSelectSkin()
 
 void CHostsEditorForm::OnResetSkin()
 {
-    TellSkinResetAfterRestart(m_hwnd);
-    m_settings.m_bSkinResetPending = true;
+    if (Modal([this] { TellSkinResetAfterRestart(m_hwnd); }))
+        m_settings.m_bSkinResetPending = true;
 }
 
 void CHostsEditorForm::RunCommand(UINT id)
@@ -357,7 +377,7 @@ bool CHostsEditorForm::OnNotify(NMHDR* header, LRESULT& result)
     return m_wndTable.OnNotify(header, result);
 }
 
-bool CHostsEditorForm::OnMessage(UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& result)
+bool CHostsEditorForm::OnMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/, LRESULT& result)
 {
     if (message == WM_SIZE)
     {
@@ -366,9 +386,9 @@ bool CHostsEditorForm::OnMessage(UINT message, WPARAM /*wParam*/, LPARAM /*lPara
         result = 0;
         return true;
     }
-    if (message == WM_FOCUS_TEXT_VIEW)
+    if (message == WM_LOAD_ENDED)
     {
-        FocusTextView();
+        OnLoadEnded(static_cast<unsigned>(wParam));
         result = 0;
         return true;
     }
@@ -378,6 +398,8 @@ bool CHostsEditorForm::OnMessage(UINT message, WPARAM /*wParam*/, LPARAM /*lPara
 void CHostsEditorForm::OnDestroy()
 {
     CKeyPreprocessor::Unregister(m_hwnd);
+    // A modal window still up belongs to a page that is gone.
+    m_reentry.Advance();
     // The host destroyed the page before closing it, and may have freed the module already:
     // then the last worker to end would unload the module under this thread, or tear the form
     // down from a worker under the loader lock. Once that can happen the module stays loaded.
@@ -394,12 +416,14 @@ HWND CHostsEditorForm::DialogOwner() const
     return GetAncestor(m_hwnd, GA_ROOT);
 }
 
-INT_PTR CHostsEditorForm::RunModal(CDialog& dialog)
+bool CHostsEditorForm::RunModal(CDialog& dialog)
 {
-    const INT_PTR result = dialog.DoModal(m_module, DialogOwner());
+    INT_PTR result = IDCANCEL;
+    if (!Modal([&] { result = dialog.DoModal(m_module, DialogOwner()); }))
+        return false;
     // The host's window gets the activation back, not necessarily the view the user was in.
     SetFocus(m_nViewMode == VIEW_TABLE ? m_wndTable.Hwnd() : m_editText.Hwnd());
-    return result;
+    return result == IDOK;
 }
 
 void CHostsEditorForm::UpdateCommandStates()
@@ -448,7 +472,10 @@ bool CHostsEditorForm::ConfirmPendingChanges()
     const bool readOnly = IsReadOnlyModified();
     if (!content && !readOnly)
         return true;
-    switch (AskSaveBeforeSwitching(m_hwnd))
+    int answer = IDCANCEL;
+    if (!Modal([&] { answer = AskSaveBeforeSwitching(m_hwnd); }))
+        return false;
+    switch (answer)
     {
     case IDYES:
         return Save();
@@ -497,6 +524,9 @@ void CHostsEditorForm::RepopulateTable()
 
 void CHostsEditorForm::EnableViews(bool enable)
 {
+    // A closed page takes no more edits: they would go into a model that is gone.
+    if (enable && m_bModelShutDown)
+        return;
     EnableWindow(m_wndTable.Hwnd(), enable);
     EnableWindow(m_editText.Hwnd(), enable);
     EnableWindow(Item(IDC_READ_ONLY), enable);

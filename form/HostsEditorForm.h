@@ -11,6 +11,7 @@
 #include "ui/CommandBar.h"
 #include "ui/Dialog.h"
 #include "ui/KeyPreprocessor.h"
+#include "ui/ReentryGuard.h"
 #include "ui/ResizeLayout.h"
 #include "win32/Event.h"
 
@@ -50,6 +51,11 @@ public:
     void RevertToDefault();
     // The host closes the page: wait for a save, stop loading, end the reader.
     void Close();
+    // The host hides the page: unsaved edits go, and so does what a modal window was about to do.
+    void Deactivate();
+    // The page's own code runs below the host's (a modal window of the page, or a call into the
+    // host): the form must not be deleted now.
+    bool InHostCode() const { return m_reentry.InHostCode(); }
 
     // The toolbar follows the state at once (a host's loop sends no idle updates).
     void UpdateCommandStates();
@@ -115,11 +121,15 @@ protected:
     void OnDestroy() override;
 
 private:
-    // Posted by the load thread: the text view takes the focus once the load is through.
-    static constexpr UINT WM_FOCUS_TEXT_VIEW = WM_APP + 1;
+    // Posted by the load thread when the model has answered; wParam is the load's number.
+    static constexpr UINT WM_LOAD_ENDED = WM_APP + 1;
 
     static DWORD WINAPI LoadThreadProc(LPVOID self);
     void RunLoad();
+    void OnLoadEnded(unsigned load);
+    // Load `load` is still the page's own: not closed, destroyed or followed by another since.
+    bool IsLoadCurrent(unsigned load) const;
+    void CreateProgressDialog();
     void RefreshFileState();
     void EnableViews(bool enable);
     void RunCommand(UINT id);
@@ -142,9 +152,28 @@ private:
     void SetText(std::shared_ptr<const std::wstring> text);
     const std::wstring& Text() const;
     HWND DialogOwner() const;
-    // A modal dialog of the form's own; the focus goes back to the view afterwards.
-    INT_PTR RunModal(CDialog& dialog);
+    // A modal dialog of the form's own; the focus goes back to the view afterwards. True when it
+    // ended with OK and the page is still the one that showed it.
+    bool RunModal(CDialog& dialog);
+    // Shows a modal window (a message box, a dialog); false when the host's code closed, hid,
+    // reloaded or destroyed the page meanwhile, and then the flow must stop.
+    template <class Show>
+    bool Modal(Show&& show)
+    {
+        CReentryGuard guard(m_reentry, m_hwnd);
+        show();
+        return guard.End();
+    }
+    // A call into the host's objects, which may call the exports in turn.
+    template <class Call>
+    void CallHost(Call&& call)
+    {
+        CReentryGuard guard(m_reentry, nullptr);
+        call();
+    }
     void ShowFindDialog();
+    // The model holds a loaded file the searches may look through.
+    bool IsSearchable() const;
     int SearchTable();
     void SearchText();
     void AddRecord();
@@ -175,6 +204,13 @@ private:
     bool m_bModelShutDown = false;
     // The form itself is going (a new Init, or the module's unload).
     bool m_bTearingDown = false;
+    // A save runs, its questions included: a second one (the host's, from a question's loop)
+    // is refused.
+    bool m_bInSave = false;
+    CReentryCounter m_reentry;
+    // The number of the latest load, and the size its thread found.
+    std::atomic<unsigned> m_nLoad{0};
+    std::atomic<uint64_t> m_nLoadedSize{0};
     int m_nReadOnly = 0;
     int m_nReadOnlyOnDisk = 0;
     bool m_bSavedSinceLoad = false;

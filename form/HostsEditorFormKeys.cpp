@@ -112,6 +112,6 @@ HWND CHostsEditorForm::TabOutBackward()
 {
     if (!m_pFocusHandler)
         return CTabNavigation::LastEnabledTabStop(m_hwnd);
-    m_pFocusHandler->FocusPrevious();
+    CallHost([this] { m_pFocusHandler->FocusPrevious(); });
     return nullptr;
 }

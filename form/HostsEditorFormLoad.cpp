@@ -25,6 +25,9 @@ void CHostsEditorForm::RefreshFileState()
 
 void CHostsEditorForm::StartLoad()
 {
+    // The model is about to be emptied: nothing started on the records before may go on.
+    m_reentry.Advance();
+    const unsigned load = ++m_nLoad;
     // The edit control keeps its selection while hidden; the caret goes back there after the load.
     m_editText.GetSel(m_dwTextSelStart, m_dwTextSelEnd);
     RefreshFileState();
@@ -34,8 +37,13 @@ void CHostsEditorForm::StartLoad()
     // Without a path there is nothing to create: the load fails with its read message.
     if (!m_strHostsPath.empty() && GetFileAttributesW(m_strHostsPath.c_str()) == INVALID_FILE_ATTRIBUTES)
     {
-        ReportFileNotFound(m_hwnd);
+        // A page closed or rebuilt while a message was up starts no load; a hidden one still does.
+        Modal([this] { ReportFileNotFound(m_hwnd); });
+        if (!IsLoadCurrent(load))
+            return;
         WriteDefaultHostsFile();
+        if (!IsLoadCurrent(load))
+            return;
     }
     // The previous load has ended (loads never overlap); its handle can go.
     WaitForLoadThread();
@@ -55,8 +63,12 @@ DWORD WINAPI CHostsEditorForm::LoadThreadProc(LPVOID self)
     return 0;
 }
 
+// The thread asks for the load and waits; what the load brings is shown by the GUI thread, where
+// nothing can close the page or empty the model under it.
 void CHostsEditorForm::RunLoad()
 {
+    const unsigned load = m_nLoad;
+    const HWND page = m_hwnd;
     m_bSaveFailed = false;
     m_bLoading = true;
     PostIdleUpdate();
@@ -66,11 +78,9 @@ void CHostsEditorForm::RunLoad()
     if (!ProbeHostsFile(m_strHostsPath, size))
     {
         // Nothing to read: end as a failed load instead of staying in the loading state.
+        m_failure = CFileFailure();
         m_bLoadFailed = true;
-        if (!m_bClosing)
-            ReportReadFailure(m_hwnd, CFileFailure());
-        m_bLoading = false;
-        PostIdleUpdate();
+        PostMessageW(page, WM_LOAD_ENDED, load, 0);
         return;
     }
     m_bCancelClicked = false;
@@ -93,36 +103,38 @@ void CHostsEditorForm::RunLoad()
     // A cancelled load has been wound up by OnLoadCancelled already.
     if (WaitForMultipleObjects(2, ends, FALSE, INFINITE) != WAIT_OBJECT_0)
         return;
-    // Closed meanwhile (possibly before this thread even asked): end as failed, silently.
-    if (m_bClosing)
-    {
-        if (m_pProgressDialog)
-            m_pProgressDialog->Hide();
-        m_bLoadFailed = true;
-        m_bLoading = false;
-        PostIdleUpdate();
-        return;
-    }
+    m_nLoadedSize = size;
+    // A page closed meanwhile has wound the load up itself; a destroyed one takes no message.
+    PostMessageW(page, WM_LOAD_ENDED, load, 0);
+}
 
-    if (!m_bLoadFailed && !ShowLoadedFile(size))
+bool CHostsEditorForm::IsLoadCurrent(unsigned load) const
+{
+    return load == m_nLoad && !m_bClosing && m_hwnd;
+}
+
+void CHostsEditorForm::OnLoadEnded(unsigned load)
+{
+    // A load of a page rebuilt since, or one a close has wound up, has nothing left to do.
+    if (load != m_nLoad || !m_bLoading)
+        return;
+    // A closed page loads nothing (its reader has ended): the load fails without a word.
+    if (m_bClosing)
         m_bLoadFailed = true;
-    if (m_bLoadFailed)
-    {
-        if (m_pProgressDialog)
-            m_pProgressDialog->Hide();
-        ReportReadFailure(m_hwnd, m_failure);
-    }
-    else
-    {
-        if (m_pProgressDialog)
-            m_pProgressDialog->Hide();
+    else if (!m_bLoadFailed && !ShowLoadedFile(m_nLoadedSize))
+        m_bLoadFailed = true;
+    if (m_pProgressDialog)
+        m_pProgressDialog->Hide();
+    if (!m_bLoadFailed)
         EnableViews(true);
-    }
     m_bSavedSinceLoad = false;
     m_bLoading = false;
-    PostIdleUpdate();
-    if (m_nViewMode == VIEW_TEXT)
-        PostMessageW(m_hwnd, WM_FOCUS_TEXT_VIEW, 0, 0);
+    UpdateCommandStates();
+    // The page is settled before the failure is told: the host may ask it anything meanwhile.
+    if (m_bLoadFailed && !m_bClosing)
+        Modal([this] { ReportReadFailure(m_hwnd, m_failure); });
+    else if (m_nViewMode == VIEW_TEXT)
+        FocusTextView();
 }
 
 // Only the focus, with the caret where it was: the dialog manager's way (WM_NEXTDLGCTL) would

@@ -48,7 +48,7 @@ void CHostsEditorForm::OnTableDblClick(int /*row*/)
 void CHostsEditorForm::AddRecord()
 {
     CRecordDialog dialog;
-    if (RunModal(dialog) == IDOK)
+    if (RunModal(dialog))
     {
         m_hostsFile.AddEntry(CHostsRecord(dialog.m_strAddress, dialog.m_strHost, dialog.m_strComment, false));
         RepopulateTable();
@@ -66,11 +66,15 @@ void CHostsEditorForm::EditRecord()
     // A multiple selection comes down to its first row, whatever the dialog's answer.
     m_wndTable.SetFocusedRow(selected.front(), false);
     const int row = m_wndTable.GetFocusedRow();
-    CHostsRecord* entry = row >= 0 ? m_hostsFile.GetEntry(row) : nullptr;
-    if (!entry)
+    const CHostsRecord* shown = row >= 0 ? m_hostsFile.GetEntry(row) : nullptr;
+    if (!shown)
         return;
-    CRecordDialog dialog(entry->m_strAddress, entry->m_strHost, entry->m_strComment);
-    if (RunModal(dialog) != IDOK)
+    CRecordDialog dialog(shown->m_strAddress, shown->m_strHost, shown->m_strComment);
+    // The entry is looked up again afterwards: what the dialog showed may be gone by then.
+    if (!RunModal(dialog))
+        return;
+    CHostsRecord* entry = m_hostsFile.GetEntry(row);
+    if (!entry)
         return;
     // In place: the entry keeps its line, its sequence and whether it is disabled.
     entry->m_strAddress = dialog.m_strAddress;
@@ -87,7 +91,10 @@ void CHostsEditorForm::DeleteRecords()
     if (selected.empty())
         return;
     const int first = selected.front();
-    if (!AskDeleteRecords(m_hwnd, selected.size()))
+    bool yes = false;
+    if (!Modal([&] { yes = AskDeleteRecords(m_hwnd, selected.size()); }))
+        return;
+    if (!yes)
     {
         m_wndTable.ClearSelection();
         return;

@@ -10,16 +10,20 @@
 
 bool CHostsEditorForm::WriteDefaultHostsFile()
 {
-    switch (CDefaultHostsFile::Write(m_strHostsPath, m_module, m_dwFileAttributes,
-                                     [this] { return AskSaveDefaultOverReadOnly(m_hwnd); }))
+    // A page gone while the question was up writes nothing.
+    const auto askReadOnly = [this] {
+        bool yes = false;
+        return Modal([&] { yes = AskSaveDefaultOverReadOnly(m_hwnd); }) && yes;
+    };
+    switch (CDefaultHostsFile::Write(m_strHostsPath, m_module, m_dwFileAttributes, askReadOnly))
     {
     case DefaultFileResult::Written:
         return true;
     case DefaultFileResult::TemplateEmpty:
-        ReportTemplateEmpty(m_hwnd);
+        Modal([this] { ReportTemplateEmpty(m_hwnd); });
         return false;
     case DefaultFileResult::WriteFailed:
-        ReportWriteFailure(m_hwnd, CFileFailure());
+        Modal([this] { ReportWriteFailure(m_hwnd, CFileFailure()); });
         return false;
     case DefaultFileResult::ReadOnlyDeclined:
         return false;
@@ -29,18 +33,18 @@ bool CHostsEditorForm::WriteDefaultHostsFile()
 
 bool CHostsEditorForm::Save()
 {
-    // A save while a load fills the model would write half a file.
-    if (!m_hwnd || m_bLoading || m_bSaving)
+    // A save while a load fills the model would write half a file; one asked for while this
+    // page's save waits for an answer would ask and write twice.
+    if (!m_hwnd || m_bLoading || m_bSaving || m_bInSave)
         return false;
     // After a failed load the model is empty and there is nothing to write: writing it would
     // wipe the file, and a host that saves before closing must still be able to close.
     if (m_bLoadFailed)
         return true;
+    m_bInSave = true;
+    auto endSave = ScopeExit([this] { m_bInSave = false; });
     // Both ends in full: packed into 16 bits each they would move beyond 65535.
     m_editText.GetSel(m_dwTextSelStart, m_dwTextSelEnd);
-    m_hSaveGate.Reset();
-    // Open again however the save ends: a closing page waits for it.
-    auto openGate = ScopeExit([this] { m_hSaveGate.Set(); });
     UpdateData(false);
     const bool missing = !CPathResolver::FileExists(m_strHostsPath);
 
@@ -54,11 +58,15 @@ bool CHostsEditorForm::Save()
     if (IsContentModified() || missing)
     {
         // Another program's change since the load would be lost without a word.
+        // Each answer counts only for the page that asked: the host may have closed, hidden or
+        // destroyed it while the question was up.
+        bool yes = true;
         const CFileStamp& loaded = m_hostsFile.GetStamp();
-        if (!missing && loaded.exists && ReadFileStamp(m_strHostsPath) != loaded && !AskOverwriteChangedFile(m_hwnd))
+        if (!missing && loaded.exists && ReadFileStamp(m_strHostsPath) != loaded &&
+            (!Modal([&] { yes = AskOverwriteChangedFile(m_hwnd); }) || !yes))
             return false;
         m_dwFileAttributes = ReadFileAttributesOrArchive(m_strHostsPath);
-        if ((m_dwFileAttributes & FILE_ATTRIBUTE_READONLY) && !AskSaveReadOnly(m_hwnd))
+        if ((m_dwFileAttributes & FILE_ATTRIBUTE_READONLY) && (!Modal([&] { yes = AskSaveReadOnly(m_hwnd); }) || !yes))
             return false;
         m_bSaving = true;
         UpdateCommandStates();
@@ -85,16 +93,23 @@ bool CHostsEditorForm::Save()
             m_hostsFile.SetTextToSave(m_pText ? m_pText : std::make_shared<const std::wstring>());
             m_hostsFile.RequestSaveText();
         }
+        // Shut only while the writer runs: this thread takes no messages then, so nothing of
+        // the host's runs on it and a close can never wait for itself.
         if (requested)
+        {
+            m_hSaveGate.Reset();
             m_hSaveFinished.Wait();
+            m_hSaveGate.Set();
+        }
         SetFileAttributesW(m_strHostsPath.c_str(), m_dwFileAttributes);
-        if (m_bSaveFailed)
-            ReportWriteFailure(m_hwnd, m_failure);
-        else
+        if (!m_bSaveFailed)
             m_bSavedSinceLoad = true;
         // The file's text is what was written now.
         m_bTextCompared = false;
+        // The page is itself again before the failure is told: the edits are still unsaved.
         endSaving.Run();
+        if (m_bSaveFailed && !Modal([this] { ReportWriteFailure(m_hwnd, m_failure); }))
+            return false;
     }
     if (IsReadOnlyModified() && m_nReadOnly)
     {
@@ -103,8 +118,10 @@ bool CHostsEditorForm::Save()
         m_nReadOnlyOnDisk = m_nReadOnly;
         UpdateCommandStates();
     }
-    openGate.Run();
-    SetFocus(m_nViewMode == VIEW_TABLE ? m_wndTable.Hwnd() : m_editText.Hwnd());
+    // Not from under a modal window of the page (the host's save from its loop): the focus is
+    // that window's.
+    if (!m_reentry.InHostCode())
+        SetFocus(m_nViewMode == VIEW_TABLE ? m_wndTable.Hwnd() : m_editText.Hwnd());
     m_strLastModified = FormatFileTime(m_strHostsPath);
     UpdateData(true);
     m_editText.SetSel(m_dwTextSelStart, m_dwTextSelEnd);
@@ -131,13 +148,26 @@ void CHostsEditorForm::Discard()
     }
 }
 
+void CHostsEditorForm::Deactivate()
+{
+    m_reentry.Advance();
+    Discard();
+    // A host's own loop sends no idle updates: Save and Discard go grey now.
+    UpdateCommandStates();
+    if (m_pProgressDialog)
+        m_pProgressDialog->Hide();
+}
+
 void CHostsEditorForm::Refresh()
 {
     if (m_bLoading)
         return;
     if (IsContentModified() || IsReadOnlyModified())
     {
-        switch (AskSaveBeforeRefreshing(m_hwnd))
+        int answer = IDCANCEL;
+        if (!Modal([&] { answer = AskSaveBeforeRefreshing(m_hwnd); }))
+            return;
+        switch (answer)
         {
         case IDYES:
             // A refused or failed save keeps the edits: reloading now would lose them.
@@ -156,9 +186,11 @@ void CHostsEditorForm::Refresh()
 
 void CHostsEditorForm::RevertToDefault()
 {
-    if (!AskRevertToDefault(m_hwnd))
+    bool yes = false;
+    if (!Modal([&] { yes = AskRevertToDefault(m_hwnd); }) || !yes)
         return;
-    if (WriteDefaultHostsFile())
+    const unsigned generation = m_reentry.Generation();
+    if (WriteDefaultHostsFile() && m_reentry.Generation() == generation)
         StartLoad();
 }
 
@@ -166,7 +198,10 @@ void CHostsEditorForm::Close()
 {
     if (m_settings.m_bSkinResetPending)
         m_settings.ResetSettings();
+    // Never shut while this thread could be here: it is shut only while a save writes.
     m_hSaveGate.Wait();
+    // What a modal window of the page was about to do is dropped.
+    m_reentry.Advance();
     // The load thread may not have asked for its load yet: it must neither start one nor
     // report a failure once the page is closed.
     m_bClosing = true;
@@ -177,6 +212,7 @@ void CHostsEditorForm::Close()
     // The model is empty now: so is what the page shows.
     if (m_hwnd)
     {
+        EnableViews(false);
         m_wndTable.Populate(0);
         SetText(nullptr);
         UpdateData(true);

@@ -20,6 +20,11 @@ void CHostsEditorForm::ShowFindDialog()
         RunModal(m_findTextDialog);
 }
 
+bool CHostsEditorForm::IsSearchable() const
+{
+    return m_hwnd && !m_bLoading && !m_bSaving && !m_bLoadFailed;
+}
+
 // F3: the view's last search once more, from the focused row or the caret.
 void CHostsEditorForm::OnFindNext()
 {
@@ -43,6 +48,9 @@ void CHostsEditorForm::OnFindNext()
 int CHostsEditorForm::FindRecord(int start, int direction, const std::wstring& address, const std::wstring& host,
                                  const std::wstring& comment)
 {
+    // The dialog may outlive its page's content: the host closed, reloaded or destroyed it.
+    if (!IsSearchable())
+        return -1;
     m_nSearchStart = start;
     m_nSearchDirection = direction;
     m_bRecordSearchSet = true;
@@ -68,7 +76,7 @@ int CHostsEditorForm::SearchTable()
     const int found =
         FindEntry(m_hostsFile, m_nSearchStart, m_nSearchDirection, m_strFindAddress, m_strFindHost, m_strFindComment);
     if (found < 0)
-        ReportRecordNotFound(m_hwnd);
+        Modal([this] { ReportRecordNotFound(m_hwnd); });
     else
         m_wndTable.SetFocusedRow(found, false);
     return found;
@@ -76,6 +84,8 @@ int CHostsEditorForm::SearchTable()
 
 void CHostsEditorForm::FindText(int direction, const std::wstring& text)
 {
+    if (!IsSearchable())
+        return;
     m_bTextSearchSet = true;
     m_strFindText = text;
     m_bTextSearchDown = direction == 1;
@@ -92,7 +102,7 @@ void CHostsEditorForm::SearchText()
     const size_t found = FindInText(Text(), m_strFindText, selectionStart, m_bTextSearchDown);
     if (found == std::wstring::npos)
     {
-        ReportRecordNotFound(m_hwnd);
+        Modal([this] { ReportRecordNotFound(m_hwnd); });
         return;
     }
     m_editText.SetSel(static_cast<DWORD>(found), static_cast<DWORD>(found + m_strFindText.size()));

@@ -45,6 +45,10 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 NORVIK_API bool Init(IEditorHost* host, IEditorFocusHandler* focusHandler)
 {
     return CatchAtBoundary(false, [&] {
+        // Refused while the form's own code waits below the host's (a question, a dialog): the
+        // form cannot go from under it. The old form stays, and a later Init may replace it.
+        if (g_form && g_form->InHostCode())
+            return false;
         CActivationScope scope;
         g_form.reset();
         // Every common control class the page and its dialogs use, the IP address and link included.
@@ -83,13 +87,8 @@ NORVIK_API HWND Activate(HWND parent, int left, int top, int right, int bottom)
 NORVIK_API void Deactivate()
 {
     CatchAtBoundary([] {
-        if (!g_form)
-            return;
-        g_form->Discard();
-        // A host's own loop sends no idle updates: Save and Discard go grey now.
-        g_form->UpdateCommandStates();
-        if (CLoadProgressDialog* progress = g_form->GetProgressDialog())
-            progress->Hide();
+        if (g_form)
+            g_form->Deactivate();
     });
 }
 

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <windows.h>
+
+// A page inside someone else's program runs the host's code whenever it shows a modal window
+// (the window's loop dispatches the host's timers and input) or calls one of the host's
+// objects, and that code may close, hide, reload or destroy the page meanwhile. The page
+// counts what voids its work in progress (its generation) and how deep it is in such calls.
+class CReentryCounter
+{
+public:
+    unsigned Generation() const { return m_generation; }
+    // Whatever the page was in the middle of is void from now on.
+    void Advance() { ++m_generation; }
+    // The host's code runs above one of the page's own frames: the page must not go now.
+    bool InHostCode() const { return m_depth > 0; }
+
+private:
+    friend class CReentryGuard;
+    unsigned m_generation = 0;
+    int m_depth = 0;
+};
+
+// Held across one modal window or one call into the host. With a page window, the keyboard
+// focus goes back where it was in the page once the window has ended: the owner's activation
+// would otherwise leave it on the host's top-level window.
+class CReentryGuard
+{
+public:
+    CReentryGuard(CReentryCounter& counter, HWND page);
+    ~CReentryGuard() { End(); }
+    CReentryGuard(const CReentryGuard&) = delete;
+    CReentryGuard& operator=(const CReentryGuard&) = delete;
+
+    // The call has returned: true when nothing voided the page's work meanwhile.
+    bool End();
+
+private:
+    CReentryCounter& m_counter;
+    const unsigned m_generation;
+    HWND m_page;
+    HWND m_focus = nullptr;
+    bool m_ended = false;
+};
