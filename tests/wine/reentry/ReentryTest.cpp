@@ -16,6 +16,7 @@ const wchar_t kHosts[] = L"localhost box two";
 const wchar_t kAdded[] = L"localhost box two added";
 const wchar_t kEdited[] = L"edited box two";
 const wchar_t kDeleted[] = L"box two";
+const wchar_t kDelete[] = L"Are you sure you want to delete selected record?";
 const wchar_t kNotFound[] = L"Record not found";
 const wchar_t kReadOnly[] = L"Hosts file is \"read-only\". Ignore and save?";
 
@@ -412,5 +413,67 @@ const std::vector<ReentryCase> kReentryCases = {
 };
 // clang-format on
 CASE_TABLE_IN(Modals, Reentry, kReentryCases);
+
+// After a message box the page has the keys again: the next key acts in it.
+struct KeyCase : NamedCase
+{
+    WORD first; // 0: the Enable/disable skin button instead
+    int answer;
+    const wchar_t* box;
+    WORD second;
+    int secondAnswer;
+    const wchar_t* secondBox;
+};
+using Keyboard = CaseFixture<ModalPage, KeyCase>;
+
+TEST_P(Keyboard, TheNextKeyActsInThePage)
+{
+    const KeyCase& c = GetParam();
+    // A skin chosen before (C:\a), which can be reset.
+    std::string settings = {1, 0, 0, 0, 4, 0, 0, 0, 'C', 0, ':', 0, '\\', 0, 'a', 0};
+    ASSERT_TRUE(c.first || testfiles::WriteBytes(m_host.settingsFolder + L"norvikcfg.bin", settings));
+    ASSERT_TRUE(OpenIn(NewWindow(m_window.Hwnd())));
+    if (c.first == VK_F3)
+    {
+        CDialogScript find(m_boxes, IDC_FIND_NEXT);
+        find.Do([](HWND dialog) {
+                SetDlgItemTextW(dialog, IDC_FIND_HOST, L"nothing");
+                SendMessageW(GetDlgItem(dialog, IDC_FIND_NEXT), BM_CLICK, 0, 0);
+            })
+            .Cancel();
+        m_boxes.QueueAnswer(IDOK);
+        ASSERT_TRUE(find.Run([this] { ClickButton(m_toolbar, ID_SEARCH); }));
+        m_boxes.Reset();
+    }
+    if (c.first == 'S')
+        ToggleRow0();
+    ASSERT_TRUE(c.first != 'S' || SetFileAttributesW(HostsPath().c_str(), FILE_ATTRIBUTE_READONLY));
+    const auto press = [this](WORD key) {
+        // No to the delete question leaves no row selected.
+        SelectOnly(0);
+        if (!key)
+            return ClickButton(m_toolbar, ID_RESET_SKIN);
+        PressKey(key, key == 'S' ? std::vector<WORD>{VK_LCONTROL} : std::vector<WORD>{});
+    };
+    SetFocus(Table());
+    m_boxes.QueueAnswer(c.answer);
+    press(c.first);
+    m_boxes.QueueAnswer(c.secondAnswer);
+    press(c.second);
+    std::vector<std::wstring> texts;
+    for (const SeenMessageBox& box : m_boxes.Seen())
+        texts.push_back(box.text);
+    EXPECT_EQ((std::vector<std::wstring>{c.box, c.secondBox}), texts);
+}
+
+// clang-format off
+CASE_TABLE(Boxes, Keyboard,
+    KeyCase{{"DeleteNoThenDelete"}, VK_DELETE, IDNO, kDelete, VK_DELETE, IDNO, kDelete},
+    KeyCase{{"DeleteYesThenDelete"}, VK_DELETE, IDYES, kDelete, VK_DELETE, IDNO, kDelete},
+    KeyCase{{"NotFoundThenF3"}, VK_F3, IDOK, kNotFound, VK_F3, IDOK, kNotFound},
+    KeyCase{{"ReadOnlyNoThenCtrlS"}, 'S', IDNO, kReadOnly, 'S', IDNO, kReadOnly},
+    KeyCase{{"SkinNoticeThenDelete"}, 0, IDOK, L"Skin will be reset to default after application restart", VK_DELETE,
+            IDNO, kDelete});
+// clang-format on
 
 } // namespace
