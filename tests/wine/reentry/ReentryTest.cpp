@@ -476,4 +476,47 @@ CASE_TABLE(Boxes, Keyboard,
             IDNO, kDelete});
 // clang-format on
 
+// The host destroys the page's window, or the whole window around it, and activates again.
+struct RebuiltCase : NamedCase
+{
+    bool ownWindow; // the page in a top-level window of its own, destroyed with it
+    bool textView;  // the page was left in the text view
+    int entries;    // 0: the small file; else that many, which show the progress
+};
+using Rebuilt = CaseFixture<ModalPage, RebuiltCase>;
+
+TEST_P(Rebuilt, TheNewPageShowsTheTableAndWorks)
+{
+    const RebuiltCase& c = GetParam();
+    ASSERT_TRUE(!c.entries || testfiles::WriteBytes(HostsPath(), ManyEntries(c.entries)));
+    ASSERT_TRUE(OpenIn(NewWindow(c.ownWindow ? nullptr : m_window.Hwnd())));
+    if (c.textView)
+        ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
+    ASSERT_EQ(c.textView, IsWindowVisible(TextEdit()) != FALSE);
+    DestroyWindow(c.ownWindow ? m_container : m_page);
+    PumpPending();
+    const HWND parent = c.ownWindow ? NewWindow(nullptr) : m_container;
+    ASSERT_TRUE(Show(parent, false));
+    HWND progress = nullptr;
+    HWND owner = nullptr;
+    bool cancel = false;
+    EXPECT_TRUE(PumpUntil([&] {
+        if (!progress && IsShown(FindProgressDialog()))
+        {
+            progress = FindProgressDialog();
+            owner = GetWindow(progress, GW_OWNER);
+            cancel = IsShown(GetDlgItem(progress, IDC_PROGRESS_CANCEL));
+        }
+        return IsButtonEnabled(m_toolbar, ID_REFRESH);
+    }));
+    EXPECT_EQ(c.entries > 0, progress != nullptr) << "the progress dialog";
+    EXPECT_TRUE(!progress || (owner == parent && cancel)) << "the progress dialog's owner or Cancel";
+    EXPECT_TRUE(IsWindowVisible(Table()));
+    EXPECT_TRUE(IsButtonChecked(m_toolbar, ID_VIEW_AS_TABLE));
+    EXPECT_TRUE(IsButtonEnabled(m_toolbar, ID_ADD_RECORD));
+    ExpectToggleSaved();
+}
+
+CASE_TABLE(Pages, Rebuilt, RebuiltCase{{"PageInTextViewDestroyed"}, false, true, 0},
+           RebuiltCase{{"OwnTopLevelWindowDestroyed"}, true, false, 100000});
 } // namespace
