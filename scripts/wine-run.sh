@@ -51,6 +51,10 @@ else
     done
     # shellcheck disable=SC1090
     . "$env"
+    # A program whose cases want Wine's own checks (heap checking, say) names them.
+    if [ -n "${NORVIK_WINEDEBUG:-}" ]; then
+        export WINEDEBUG=$NORVIK_WINEDEBUG
+    fi
 fi
 out=$(mktemp)
 err=$(mktemp)
