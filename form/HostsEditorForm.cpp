@@ -8,6 +8,7 @@
 #include "resources/resource.h"
 #include "resources/Texts.h"
 #include "settings/SkinFileDialog.h"
+#include "ui/FocusKeeper.h"
 #include "win32/ModuleThread.h"
 
 #include <commctrl.h>
@@ -138,6 +139,7 @@ bool CHostsEditorForm::OnInitDialog()
     m_layout.Add(Item(IDC_LAST_MODIFIED_LABEL), {1, 1, 1, 1});
     m_layout.Add(Item(IDC_LAST_MODIFIED), {1, 1, 1, 1});
     CKeyPreprocessor::Register(m_hwnd, this);
+    CFocusKeeper::Register(m_hwnd);
     return true;
 }
 
@@ -398,6 +400,7 @@ bool CHostsEditorForm::OnMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/,
 void CHostsEditorForm::OnDestroy()
 {
     CKeyPreprocessor::Unregister(m_hwnd);
+    CFocusKeeper::Unregister(m_hwnd);
     // A modal window still up belongs to a page that is gone.
     m_reentry.Advance();
     // The host destroyed the page before closing it, and may have freed the module already:

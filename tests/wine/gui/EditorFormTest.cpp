@@ -372,6 +372,7 @@ TEST_P(LoadFailure, SaysWhyAndKeepsTheFile)
         if (outOfMemory && !hog)
             hog = std::make_unique<CAddressSpaceHog>();
     });
+    m_boxes.QueueAnswer(IDOK);
     ASSERT_TRUE(ActivatePage(false));
     ASSERT_TRUE(PumpUntil([this] { return m_boxes.Count() == 1; }));
     hog.reset();
@@ -380,7 +381,6 @@ TEST_P(LoadFailure, SaysWhyAndKeepsTheFile)
     EXPECT_EQ(outOfMemory ? L"Not enough memory to load the hosts file (" + megabytes + L" MB)." : c.text, box.text);
     EXPECT_EQ(L"Error", box.caption);
     EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), box.flags);
-    CMessageBoxWatcher::Answer(box, IDOK);
     ASSERT_TRUE(WaitForLoad());
     EXPECT_EQ(0, TableRows());
     EXPECT_EQ(1, m_norvik.SaveHosts());
