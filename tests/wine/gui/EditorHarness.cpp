@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +17,7 @@
 namespace
 {
 CMessageBoxWatcher* g_watcher = nullptr;
+std::atomic<bool> g_watchdogFired{false};
 
 LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -102,6 +104,7 @@ private:
                                   [&] { return m_stop || !m_running || m_started != started; }))
                 continue;
             std::fprintf(stderr, "%s hangs after a minute\n", m_test.c_str());
+            g_watchdogFired = true;
             EnumWindows(&PrintAndCloseWindow, 0);
             if (m_wake.wait_until(lock, started + minutes(2),
                                   [&] { return m_stop || !m_running || m_started != started; }))
@@ -127,6 +130,11 @@ const bool g_watchdogInstalled = [] {
     return true;
 }();
 } // namespace
+
+bool HangWatchdogFired()
+{
+    return g_watchdogFired;
+}
 
 const CNorvikModule& NorvikExports()
 {

@@ -34,6 +34,9 @@ public:
     int focusPreviousCalls = 0;
 };
 
+// A test waited a minute for something that never came, and the watchdog closed what was open.
+bool HangWatchdogFired();
+
 // norvik.dll from the working folder, loaded once for the whole run.
 const CNorvikModule& NorvikExports();
 

@@ -12,6 +12,7 @@ void EditorPage::SetUp()
 
 void EditorPage::TearDown()
 {
+    EXPECT_FALSE(HangWatchdogFired()) << "a window stayed open for a minute: the watchdog closed it";
     if (!m_norvik.CloseHostEditor || !m_norvik.Init)
         return;
     m_norvik.CloseHostEditor();
