@@ -119,9 +119,7 @@ void CHostsEditorForm::OnLoadEnded(unsigned load)
     if (load != m_nLoad || !m_bLoading)
         return;
     // A closed page loads nothing (its reader has ended): the load fails without a word.
-    if (m_bClosing)
-        m_bLoadFailed = true;
-    else if (!m_bLoadFailed && !ShowLoadedFile(m_nLoadedSize))
+    if (m_bClosing || (!m_bLoadFailed && !ShowLoadedFile(m_nLoadedSize)))
         m_bLoadFailed = true;
     if (m_pProgressDialog)
         m_pProgressDialog->Hide();

@@ -57,9 +57,9 @@ bool CHostsEditorForm::Save()
     }
     if (IsContentModified() || missing)
     {
-        // Another program's change since the load would be lost without a word.
-        // Each answer counts only for the page that asked: the host may have closed, hidden or
-        // destroyed it while the question was up.
+        // Another program's change since the load would be lost without a word. Each answer
+        // counts only for the page that asked: the host may have closed, hidden or destroyed it
+        // while the question was up.
         bool yes = true;
         const CFileStamp& loaded = m_hostsFile.GetStamp();
         if (!missing && loaded.exists && ReadFileStamp(m_strHostsPath) != loaded &&
