@@ -13,9 +13,11 @@
 
 namespace
 {
-const char kFile[] = "# header\r\n127.0.0.1 localhost\r\n10.0.0.1 box\r\n10.0.0.2 two\r\n";
+// Large enough for the progress dialog, so that its owner is the host's window from the start.
+const std::string kTail = "\r\n#" + std::string(20480, '-');
+const std::string kFile = "# header\r\n127.0.0.1 localhost\r\n10.0.0.1 box\r\n10.0.0.2 two" + kTail + "\r\n";
 // Row 0 turned off, as a save writes it.
-const char kToggled[] = "# header\r\n# 127.0.0.1 localhost\r\n10.0.0.1 box\r\n10.0.0.2 two";
+const std::string kToggled = "# header\r\n# 127.0.0.1 localhost\r\n10.0.0.1 box\r\n10.0.0.2 two" + kTail;
 const wchar_t kHosts[] = L"localhost box two";
 const wchar_t kDeleteQuestion[] = L"Are you sure you want to delete selected record?";
 
