@@ -160,16 +160,22 @@ private:
     template <class Show>
     bool Modal(Show&& show)
     {
-        CReentryGuard guard(m_reentry, m_hwnd);
+        CReentryGuard guard(m_reentry);
         show();
         return guard.End();
+    }
+    // Yes to a question, from the page that asked it.
+    template <class Ask>
+    bool Agreed(Ask&& ask)
+    {
+        bool yes = false;
+        return Modal([&] { yes = ask(); }) && yes;
     }
     // A call into the host's objects, which may call the exports in turn.
     template <class Call>
     void CallHost(Call&& call)
     {
-        CReentryGuard guard(m_reentry, nullptr);
-        call();
+        Modal(call);
     }
     void ShowFindDialog();
     // The model holds a loaded file the searches may look through.

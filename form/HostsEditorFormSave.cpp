@@ -11,10 +11,7 @@
 bool CHostsEditorForm::WriteDefaultHostsFile()
 {
     // A page gone while the question was up writes nothing.
-    const auto askReadOnly = [this] {
-        bool yes = false;
-        return Modal([&] { yes = AskSaveDefaultOverReadOnly(m_hwnd); }) && yes;
-    };
+    const auto askReadOnly = [this] { return Agreed([this] { return AskSaveDefaultOverReadOnly(m_hwnd); }); };
     switch (CDefaultHostsFile::Write(m_strHostsPath, m_module, m_dwFileAttributes, askReadOnly))
     {
     case DefaultFileResult::Written:
@@ -60,13 +57,12 @@ bool CHostsEditorForm::Save()
         // Another program's change since the load would be lost without a word. Each answer
         // counts only for the page that asked: the host may have closed, hidden or destroyed it
         // while the question was up.
-        bool yes = true;
         const CFileStamp& loaded = m_hostsFile.GetStamp();
         if (!missing && loaded.exists && ReadFileStamp(m_strHostsPath) != loaded &&
-            (!Modal([&] { yes = AskOverwriteChangedFile(m_hwnd); }) || !yes))
+            !Agreed([this] { return AskOverwriteChangedFile(m_hwnd); }))
             return false;
         m_dwFileAttributes = ReadFileAttributesOrArchive(m_strHostsPath);
-        if ((m_dwFileAttributes & FILE_ATTRIBUTE_READONLY) && (!Modal([&] { yes = AskSaveReadOnly(m_hwnd); }) || !yes))
+        if ((m_dwFileAttributes & FILE_ATTRIBUTE_READONLY) && !Agreed([this] { return AskSaveReadOnly(m_hwnd); }))
             return false;
         m_bSaving = true;
         UpdateCommandStates();
@@ -186,8 +182,7 @@ void CHostsEditorForm::Refresh()
 
 void CHostsEditorForm::RevertToDefault()
 {
-    bool yes = false;
-    if (!Modal([&] { yes = AskRevertToDefault(m_hwnd); }) || !yes)
+    if (!Agreed([this] { return AskRevertToDefault(m_hwnd); }))
         return;
     const unsigned generation = m_reentry.Generation();
     if (WriteDefaultHostsFile() && m_reentry.Generation() == generation)

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <windows.h>
-
 // A page inside someone else's program runs the host's code whenever it shows a modal window
 // (the window's loop dispatches the host's timers and input) or calls one of the host's
 // objects, and that code may close, hide, reload or destroy the page meanwhile. The page
@@ -21,13 +19,12 @@ private:
     int m_depth = 0;
 };
 
-// Held across one modal window or one call into the host. With a page window, the keyboard
-// focus goes back where it was in the page once the window has ended: the owner's activation
-// would otherwise leave it on the host's top-level window.
+// Held across one modal window or one call into the host. (When the window has ended, the
+// focus comes back to the page through CFocusKeeper.)
 class CReentryGuard
 {
 public:
-    CReentryGuard(CReentryCounter& counter, HWND page);
+    explicit CReentryGuard(CReentryCounter& counter);
     ~CReentryGuard() { End(); }
     CReentryGuard(const CReentryGuard&) = delete;
     CReentryGuard& operator=(const CReentryGuard&) = delete;
@@ -38,7 +35,5 @@ public:
 private:
     CReentryCounter& m_counter;
     const unsigned m_generation;
-    HWND m_page;
-    HWND m_focus = nullptr;
     bool m_ended = false;
 };

@@ -135,6 +135,21 @@ void EditorPage::SelectOnly(int row) const
     SetRowState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
+void EditorPage::ToggleRow(int row)
+{
+    SelectOnly(row);
+    SetFocus(Table());
+    PressKey(VK_SPACE);
+}
+
+std::vector<std::wstring> EditorPage::Hosts() const
+{
+    std::vector<std::wstring> hosts;
+    for (int row = 0; row < TableRows(); ++row)
+        hosts.push_back(Cell(row, 2));
+    return hosts;
+}
+
 int EditorPage::FocusedRow() const
 {
     return static_cast<int>(SendMessageW(Table(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));

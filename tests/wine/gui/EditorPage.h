@@ -56,6 +56,10 @@ protected:
     void SetRowState(int row, UINT state, UINT mask) const;
     // Selects and focuses this row alone.
     void SelectOnly(int row) const;
+    // Selects the row and flips it with Space, as a user does.
+    void ToggleRow(int row);
+    // The Host column, top to bottom.
+    std::vector<std::wstring> Hosts() const;
     int FocusedRow() const;
     std::wstring TextViewText() const;
     std::vector<UINT> EnabledButtons() const;

@@ -43,14 +43,6 @@ protected:
         }
         SetFocus(Table());
     }
-
-    std::vector<std::wstring> Hosts() const
-    {
-        std::vector<std::wstring> hosts;
-        for (int row = 0; row < TableRows(); ++row)
-            hosts.push_back(Cell(row, 2));
-        return hosts;
-    }
 };
 
 struct DeleteCase : NamedCase

@@ -8,17 +8,7 @@ const wchar_t kReadOnlyQuestion[] = L"Hosts file is \"read-only\". Ignore and sa
 const wchar_t kSwitchPrompt[] =
     L"Hosts file (and/or its \"read-only\" attribute) was changed. Save changes before switching?";
 
-class SaveFlow : public EditorPage
-{
-protected:
-    // Selects the row and flips it with Space, as a user does.
-    void ToggleRow(int row)
-    {
-        SelectOnly(row);
-        SetFocus(Table());
-        PressKey(VK_SPACE);
-    }
-};
+using SaveFlow = EditorPage;
 
 DWORD Attributes(const std::wstring& path)
 {

@@ -232,10 +232,7 @@ TEST_P(TypedKeys, LeaveTheSelectionAndFocusAlone)
     std::vector<std::wstring> expected;
     for (int entry : c.keptAfterDelete)
         expected.push_back(L"h" + std::to_wstring(entry) + L".example.net");
-    std::vector<std::wstring> hosts;
-    for (int row = 0; row < TableRows(); ++row)
-        hosts.push_back(Cell(row, 2));
-    EXPECT_EQ(expected, hosts);
+    EXPECT_EQ(expected, Hosts());
 }
 
 CASE_TABLE(Table, TypedKeys, TypedCase{{"Letter"}, {3}, {'X'}, {0, 1, 2, 4}},
