@@ -8,16 +8,6 @@ namespace
 {
 // Pieces of about this many characters go to a writer at a time.
 const size_t kPieceSize = size_t{64} * 1024;
-
-template <class List>
-void ClearLastLine(List& list)
-{
-    if (list.empty())
-        return;
-    list.back().lastLine = 0;
-    if (list.back().own)
-        list.back().own->m_bLastLine = 0;
-}
 } // namespace
 
 CHostsDocument::CHostsDocument() : m_lines(std::make_shared<std::wstring>())
@@ -26,11 +16,21 @@ CHostsDocument::CHostsDocument() : m_lines(std::make_shared<std::wstring>())
     m_textToSave = m_text;
 }
 
+// The file's last line is the one with the highest sequence number, whatever was added or
+// removed since the load: it is never a stored flag, so a discard gives back the loaded file.
+bool CHostsDocument::IsLastLine(const CStoredRecord& stored) const
+{
+    const int32_t entry = m_entries.empty() ? -1 : m_entries.back().sequence;
+    const int32_t other = m_otherLines.empty() ? -1 : m_otherLines.back().sequence;
+    return stored.sequence == std::max(entry, other);
+}
+
 void CHostsDocument::Read(const CStoredRecord& stored, CHostsRecord& record) const
 {
     if (stored.own)
     {
         record = *stored.own;
+        record.m_bLastLine = IsLastLine(stored) ? 1 : 0;
         return;
     }
     const std::wstring_view line(m_lines->data() + stored.start, stored.length);
@@ -39,7 +39,7 @@ void CHostsDocument::Read(const CStoredRecord& stored, CHostsRecord& record) con
     record.m_nSequence = stored.sequence;
     record.m_nKind = fields.entry ? RECORD_ENTRY : RECORD_VERBATIM;
     record.m_bDisabled = fields.disabled ? 1 : 0;
-    record.m_bLastLine = stored.lastLine;
+    record.m_bLastLine = IsLastLine(stored) ? 1 : 0;
     record.m_strMoreHosts.clear();
     if (fields.entry)
     {
@@ -60,12 +60,13 @@ void CHostsDocument::Read(const CStoredRecord& stored, CHostsRecord& record) con
 
 void CHostsDocument::FormatTo(const CStoredRecord& stored, std::wstring& out) const
 {
+    const bool lastLine = IsLastLine(stored);
     if (stored.own)
-        return CHostsLine::AppendFormatted(*stored.own, out);
+        return CHostsLine::AppendFormatted(*stored.own, lastLine, out);
     const std::wstring_view line(m_lines->data() + stored.start, stored.length);
     CLineFields fields;
     CHostsLine::ParseFields(line, fields);
-    CHostsLine::AppendFormatted(line, fields, stored.lastLine != 0, out);
+    CHostsLine::AppendFormatted(line, fields, lastLine, out);
 }
 
 CHostsRecord* CHostsDocument::GetEntry(int index)
@@ -79,6 +80,7 @@ CHostsRecord* CHostsDocument::GetEntry(int index)
         Read(stored, *own);
         stored.own = std::move(own);
     }
+    stored.own->m_bLastLine = IsLastLine(stored) ? 1 : 0;
     return stored.own.get();
 }
 
@@ -100,8 +102,6 @@ bool CHostsDocument::ReadOtherLine(size_t index, CHostsRecord& record) const
 
 int CHostsDocument::AddEntry(const CHostsRecord& record)
 {
-    ClearLastLine(m_entries);
-    ClearLastLine(m_otherLines);
     auto copy = std::make_unique<CHostsRecord>(record);
     copy->m_bLastLine = 1;
     return AppendEntry(std::move(copy));
@@ -120,7 +120,7 @@ bool CHostsDocument::RemoveEntry(int index)
 bool CHostsDocument::SameValue(const CStoredRecord& a, const CStoredRecord& b) const
 {
     if (!a.own && !b.own)
-        return a.start == b.start && a.length == b.length && a.sequence == b.sequence && a.lastLine == b.lastLine;
+        return a.start == b.start && a.length == b.length && a.sequence == b.sequence;
     CHostsRecord left(L"", false);
     CHostsRecord right(L"", false);
     Read(a, left);
@@ -151,7 +151,6 @@ void CHostsDocument::CopyList(const RecordList& from, RecordList& to)
         added.start = stored.start;
         added.length = stored.length;
         added.sequence = stored.sequence;
-        added.lastLine = stored.lastLine;
         if (stored.own)
             added.own = std::make_unique<CHostsRecord>(*stored.own);
     }
@@ -191,7 +190,6 @@ int CHostsDocument::Append(RecordList& list, CStoredRecord stored)
 int CHostsDocument::AppendEntry(std::unique_ptr<CHostsRecord> record)
 {
     CStoredRecord stored;
-    stored.lastLine = record->m_bLastLine ? 1 : 0;
     stored.own = std::move(record);
     return Append(m_entries, std::move(stored));
 }
@@ -199,7 +197,6 @@ int CHostsDocument::AppendEntry(std::unique_ptr<CHostsRecord> record)
 int CHostsDocument::AppendOtherLine(std::unique_ptr<CHostsRecord> record)
 {
     CStoredRecord stored;
-    stored.lastLine = record->m_bLastLine ? 1 : 0;
     stored.own = std::move(record);
     return Append(m_otherLines, std::move(stored));
 }
@@ -289,17 +286,6 @@ void CHostsDocument::FinishLoad()
     };
     trim(*m_lines);
     trim(m_entries);
-    CStoredRecord* last = nullptr;
-    if (!m_entries.empty())
-        last = &m_entries.back();
-    if (!m_otherLines.empty() && (!last || m_otherLines.back().sequence > last->sequence))
-        last = &m_otherLines.back();
-    if (last)
-    {
-        last->lastLine = 1;
-        if (last->own)
-            last->own->m_bLastLine = 1;
-    }
     TakeSnapshot();
 }
 

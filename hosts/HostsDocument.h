@@ -69,12 +69,12 @@ protected:
     {
         uint32_t start = 0;
         uint32_t length = 0;
-        int32_t sequence = -1;
-        uint8_t lastLine = 0; // kind and flag are the line's own: parsed again when read
+        int32_t sequence = -1; // kind and flags are the line's own: parsed again when read
         std::unique_ptr<CHostsRecord> own;
     };
     using RecordList = std::vector<CStoredRecord>;
 
+    bool IsLastLine(const CStoredRecord& stored) const;
     void Read(const CStoredRecord& stored, CHostsRecord& record) const;
     void FormatTo(const CStoredRecord& stored, std::wstring& out) const;
     bool SameValue(const CStoredRecord& a, const CStoredRecord& b) const;

@@ -173,7 +173,7 @@ void CHostsLine::AppendFormatted(std::wstring_view line, const CLineFields& fiel
         out += L'\n';
 }
 
-void CHostsLine::AppendFormatted(const CHostsRecord& record, std::wstring& out)
+void CHostsLine::AppendFormatted(const CHostsRecord& record, bool lastLine, std::wstring& out)
 {
     if (record.IsEntry())
     {
@@ -197,13 +197,13 @@ void CHostsLine::AppendFormatted(const CHostsRecord& record, std::wstring& out)
     {
         out += record.m_strLine;
     }
-    if (!record.m_bLastLine)
+    if (!lastLine)
         out += L'\n';
 }
 
 std::wstring CHostsLine::FormatLine(const CHostsRecord& record)
 {
     std::wstring line;
-    AppendFormatted(record, line);
+    AppendFormatted(record, record.m_bLastLine != 0, line);
     return line;
 }

@@ -45,7 +45,12 @@ public:
 
     // "%s%s %s%s%s" for entries, the line itself for the rest, then "\n" unless it is the last line.
     static std::wstring FormatLine(const CHostsRecord& record);
-    static void AppendFormatted(const CHostsRecord& record, std::wstring& out);
+    static void AppendFormatted(const CHostsRecord& record, std::wstring& out)
+    {
+        AppendFormatted(record, record.m_bLastLine != 0, out);
+    }
+    // The same with the line break decided by the caller.
+    static void AppendFormatted(const CHostsRecord& record, bool lastLine, std::wstring& out);
 
     static bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
 };

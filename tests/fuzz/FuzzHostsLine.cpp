@@ -1,5 +1,6 @@
 // Parse, format and parse again: entries must keep their fields, other lines their bytes,
-// and a whole file must survive a rewrite from its records.
+// and a whole file must survive a rewrite from its records. Bytes after a NUL are edits
+// (add, remove, change, toggle): a discard must give back exactly the file as loaded.
 #include "hosts/HostsDocument.h"
 #include "hosts/HostsLine.h"
 #include "hosts/LineSplitter.h"
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace
@@ -83,13 +85,60 @@ void CheckFile(const std::wstring& text)
     Check(whole.FormatRecords() == rewritten);
     Check(!whole.IsModified());
 }
+
+void CheckEdits(const std::wstring& text, const uint8_t* edits, size_t size)
+{
+    CHostsDocument doc;
+    doc.BeginLoad(text);
+    while (doc.ParseLines(64))
+    {
+    }
+    doc.FinishLoad();
+    const std::wstring loaded = doc.FormatRecords();
+    for (size_t i = 0; i < size; ++i)
+    {
+        const int count = doc.GetEntryCount();
+        const int index = count ? edits[i] / 4 % count : 0;
+        switch (edits[i] % 4)
+        {
+        case 0:
+        {
+            // An entry added and removed again changes nothing.
+            const bool modified = doc.IsModified();
+            const std::wstring before = doc.FormatRecords();
+            Check(doc.RemoveEntry(doc.AddEntry(CHostsRecord(L"10.0.0.1", L"added", L"", false))) &&
+                  doc.IsModified() == modified && doc.FormatRecords() == before);
+            doc.AddEntry(CHostsRecord(L"10.0.0.2", L"kept", L"note", true));
+            break;
+        }
+        case 1:
+            doc.RemoveEntry(index);
+            break;
+        case 2:
+            if (CHostsRecord* entry = doc.GetEntry(index))
+                entry->m_strHost += L"x";
+            break;
+        default:
+            if (CHostsRecord* entry = doc.GetEntry(index))
+                entry->m_bDisabled = !entry->m_bDisabled;
+            break;
+        }
+    }
+    doc.RevertEntries();
+    Check(!doc.IsModified());
+    Check(doc.FormatRecords() == loaded);
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // Each byte stands for one character: the grammar only cares about ASCII.
-    std::wstring text(data, data + size);
+    const uint8_t* nul = static_cast<const uint8_t*>(std::memchr(data, 0, size));
+    const size_t textSize = nul ? static_cast<size_t>(nul - data) : size;
+    std::wstring text(data, data + textSize);
     CheckLine(text);
     CheckFile(text);
+    if (nul)
+        CheckEdits(text, nul + 1, size - textSize - 1);
     return 0;
 }

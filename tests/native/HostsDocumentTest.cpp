@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include <utility>
 
 namespace
 {
@@ -334,8 +335,8 @@ TEST(HostsDocument, RemoveEntryDropsOneLine)
     const Case cases[] = {
         {0, L"# x\r\n127.0.0.1 b\r\n# y\r\n127.0.0.1 c", {L"b", L"c"}},
         {1, L"127.0.0.1 a\r\n# x\r\n# y\r\n127.0.0.1 c", {L"a", L"c"}},
-        // The line before keeps its break: removal moves no last-line mark.
-        {2, L"127.0.0.1 a\r\n# x\r\n127.0.0.1 b\r\n# y\r\n", {L"a", L"b"}},
+        // The line before becomes the last: a rewrite never ends in a line break.
+        {2, L"127.0.0.1 a\r\n# x\r\n127.0.0.1 b\r\n# y", {L"a", L"b"}},
     };
     for (const Case& c : cases)
     {
@@ -433,33 +434,38 @@ TEST(HostsDocument, IsModifiedAfterEnableAndDisable)
 
 TEST(HostsDocument, IsModifiedAfterAddAndRemove)
 {
-    const wchar_t file[] = L"127.0.0.1 a\r\n# x\r\n127.0.0.1 b\r\n";
-    const wchar_t rewritten[] = L"127.0.0.1 a\r\n# x\r\n127.0.0.1 b";
+    // The file's last line an entry, and a line of text.
+    const std::pair<const wchar_t*, const wchar_t*> files[] = {
+        {L"127.0.0.1 a\r\n# x\r\n127.0.0.1 b\r\n", L"127.0.0.1 a\r\n# x\r\n127.0.0.1 b"},
+        {L"127.0.0.1 a\r\n127.0.0.1 b\r\n# x\r\n", L"127.0.0.1 a\r\n127.0.0.1 b\r\n# x"},
+    };
+    for (const auto& [file, rewritten] : files)
+    {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(file)));
+        CHostsDocument doc;
+        Load(doc, file);
+        doc.GetEntry(1);
+        doc.AddEntry(CHostsRecord(L"10.0.0.1", L"new", L"", false));
+        EXPECT_TRUE(doc.IsModified());
+        doc.RevertEntries();
+        EXPECT_FALSE(doc.IsModified());
+        EXPECT_EQ(doc.GetEntryCount(), 2);
+        EXPECT_EQ(doc.FormatRecords(), rewritten);
 
-    CHostsDocument doc;
-    Load(doc, file);
-    doc.AddEntry(CHostsRecord(L"10.0.0.1", L"new", L"", false));
-    EXPECT_TRUE(doc.IsModified());
-    doc.RevertEntries();
-    EXPECT_FALSE(doc.IsModified());
-    EXPECT_EQ(doc.GetEntryCount(), 2);
-    EXPECT_EQ(doc.FormatRecords(), rewritten);
+        ASSERT_TRUE(doc.RemoveEntry(0));
+        EXPECT_TRUE(doc.IsModified());
+        doc.RevertEntries();
+        EXPECT_FALSE(doc.IsModified());
+        ASSERT_EQ(doc.GetEntryCount(), 2);
+        EXPECT_EQ(doc.GetEntry(0)->m_strHost, L"a");
+        EXPECT_EQ(doc.FormatRecords(), rewritten);
 
-    ASSERT_TRUE(doc.RemoveEntry(0));
-    EXPECT_TRUE(doc.IsModified());
-    doc.RevertEntries();
-    EXPECT_FALSE(doc.IsModified());
-    ASSERT_EQ(doc.GetEntryCount(), 2);
-    EXPECT_EQ(doc.GetEntry(0)->m_strHost, L"a");
-    EXPECT_EQ(doc.FormatRecords(), rewritten);
-
-    // Removing the added entry again still differs: the former last line lost its mark.
-    doc.AddEntry(CHostsRecord(L"10.0.0.1", L"new", L"", false));
-    ASSERT_TRUE(doc.RemoveEntry(2));
-    EXPECT_TRUE(doc.IsModified());
-
-    doc.TakeSnapshot();
-    EXPECT_FALSE(doc.IsModified());
+        // Removing the added entry again gives back the file as loaded, last line included.
+        doc.AddEntry(CHostsRecord(L"10.0.0.1", L"new", L"", false));
+        ASSERT_TRUE(doc.RemoveEntry(2));
+        EXPECT_FALSE(doc.IsModified());
+        EXPECT_EQ(doc.FormatRecords(), rewritten);
+    }
 }
 
 TEST(HostsDocument, IsModifiedWithoutEntries)
