@@ -54,7 +54,7 @@ int main()
     wchar_t folder[MAX_PATH];
     GetTempPathW(MAX_PATH, folder);
     const std::wstring path = std::wstring(folder) + L"norvik-bench-hosts";
-    if (ReplaceFileContents(path, bytes) != WriteResult::Ok)
+    if (ReplaceFileContents(path, bytes).result != WriteResult::Ok)
     {
         std::fprintf(stderr, "cannot write the sample file\n");
         return 1;
@@ -82,7 +82,7 @@ int main()
         saves.push_back(Seconds(loaded, saved));
         // The file write alone, to tell disk time from formatting and conversion.
         LARGE_INTEGER written;
-        if (ReplaceFileContents(path, bytes) != WriteResult::Ok)
+        if (ReplaceFileContents(path, bytes).result != WriteResult::Ok)
             return 1;
         QueryPerformanceCounter(&written);
         writes.push_back(Seconds(saved, written));

@@ -76,6 +76,8 @@ std::wstring SaveFailureText(const CFileFailure& failure)
     case FileFailureKind::OutOfMemory:
         return Fill(texts::kNoMemoryToSave, {MegabytesText(failure.bytes)});
     default:
+        if (!failure.keptFile.empty())
+            return kCannotWrite + Fill(texts::kNewContentKept, {failure.keptFile});
         return std::wstring(kCannotWrite) + texts::kWriteBlocked;
     }
 }

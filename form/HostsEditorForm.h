@@ -139,6 +139,14 @@ private:
     void PostIdleUpdate();
     void RepopulateTable();
     bool WriteDefaultHostsFile();
+    // Save's steps: the content, and the read-only attribute as the check box asks. False when
+    // the save must stop (a No, a page gone, an attribute the file kept).
+    bool WriteContent(bool missing);
+    bool ApplyReadOnly();
+    // Gives the hosts file `attributes`; false when its read-only bit stays otherwise, and the
+    // check box then shows the file as it is.
+    bool SetHostsAttributes(DWORD attributes);
+    void ReportAttributesKept();
     void WaitForLoadThread();
     void FocusTextView();
     bool ShowLoadedFile(uint64_t size);

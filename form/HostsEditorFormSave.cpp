@@ -45,25 +45,84 @@ bool CHostsEditorForm::Save()
     UpdateData(false);
     const bool missing = !CPathResolver::FileExists(m_strHostsPath);
 
-    if (IsReadOnlyModified() && !m_nReadOnly)
+    if (IsReadOnlyModified() && !m_nReadOnly && !ApplyReadOnly())
+        return false;
+    if ((IsContentModified() || missing) && !WriteContent(missing))
+        return false;
+    if (IsReadOnlyModified() && m_nReadOnly && !ApplyReadOnly())
+        return false;
+    // Not from under a modal window of the page (the host's save from its loop): the focus is
+    // that window's.
+    if (!m_reentry.InHostCode())
+        SetFocus(m_nViewMode == VIEW_TABLE ? m_wndTable.Hwnd() : m_editText.Hwnd());
+    m_strLastModified = FormatFileTime(m_strHostsPath);
+    UpdateData(true);
+    m_editText.SetSel(m_dwTextSelStart, m_dwTextSelEnd);
+    if (m_dwTextSelStart == 0 && m_dwTextSelEnd == 0)
+        SendMessageW(m_editText.Hwnd(), EM_SCROLLCARET, 0, 0);
+    return !m_bSaveFailed;
+}
+
+bool CHostsEditorForm::SetHostsAttributes(DWORD attributes)
+{
+    SetFileAttributesW(m_strHostsPath.c_str(), attributes);
+    // Read back: only the file can say whether it took them.
+    const DWORD now = ReadFileAttributesOrArchive(m_strHostsPath);
+    if ((now & FILE_ATTRIBUTE_READONLY) == (attributes & FILE_ATTRIBUTE_READONLY))
+        return true;
+    m_nReadOnly = m_nReadOnlyOnDisk = (now & FILE_ATTRIBUTE_READONLY) ? 1 : 0;
+    m_dwFileAttributes = now;
+    return false;
+}
+
+void CHostsEditorForm::ReportAttributesKept()
+{
+    UpdateData(true);
+    UpdateCommandStates();
+    Modal([this] { ReportReadOnlyUnchanged(m_hwnd); });
+}
+
+bool CHostsEditorForm::ApplyReadOnly()
+{
+    const DWORD current = ReadFileAttributesOrArchive(m_strHostsPath);
+    const DWORD wanted = m_nReadOnly ? current | FILE_ATTRIBUTE_READONLY : current & ~FILE_ATTRIBUTE_READONLY;
+    if (!SetHostsAttributes(wanted))
     {
-        m_dwFileAttributes = ReadFileAttributesOrArchive(m_strHostsPath) & ~FILE_ATTRIBUTE_READONLY;
-        SetFileAttributesW(m_strHostsPath.c_str(), m_dwFileAttributes);
-        m_nReadOnlyOnDisk = m_nReadOnly;
-        UpdateCommandStates();
+        ReportAttributesKept();
+        return false;
     }
-    if (IsContentModified() || missing)
+    m_dwFileAttributes = wanted;
+    m_nReadOnlyOnDisk = m_nReadOnly;
+    UpdateCommandStates();
+    return true;
+}
+
+bool CHostsEditorForm::WriteContent(bool missing)
+{
+    // Until the file is written, or found changed by another program once the writer holds it:
+    // the question then comes again.
+    for (;;)
     {
         // Another program's change since the load would be lost without a word. Each answer
         // counts only for the page that asked: the host may have closed, hidden or destroyed it
         // while the question was up.
         const CFileStamp& loaded = m_hostsFile.GetStamp();
-        if (!missing && loaded.exists && ReadFileStamp(m_strHostsPath) != loaded &&
-            !Agreed([this] { return AskOverwriteChangedFile(m_hwnd); }))
-            return false;
+        CFileStamp expected;
+        if (!missing && loaded.exists)
+        {
+            expected = ReadFileStamp(m_strHostsPath);
+            if (expected != loaded && !Agreed([this] { return AskOverwriteChangedFile(m_hwnd); }))
+                return false;
+        }
         m_dwFileAttributes = ReadFileAttributesOrArchive(m_strHostsPath);
         if ((m_dwFileAttributes & FILE_ATTRIBUTE_READONLY) && !Agreed([this] { return AskSaveReadOnly(m_hwnd); }))
             return false;
+        // A read-only file that stays so cannot be written; the message says why.
+        if (!SetHostsAttributes(FILE_ATTRIBUTE_NORMAL))
+        {
+            ReportAttributesKept();
+            return false;
+        }
         m_bSaving = true;
         UpdateCommandStates();
         EnableViews(false);
@@ -75,8 +134,8 @@ bool CHostsEditorForm::Save()
             m_bSaving = false;
             UpdateCommandStates();
         });
-        SetFileAttributesW(m_strHostsPath.c_str(), FILE_ATTRIBUTE_NORMAL);
         bool requested = false;
+        m_hostsFile.SetExpectedStamp(expected);
         if (m_nViewMode == VIEW_TABLE)
         {
             requested = true;
@@ -97,33 +156,28 @@ bool CHostsEditorForm::Save()
             m_hSaveFinished.Wait();
             m_hSaveGate.Set();
         }
-        SetFileAttributesW(m_strHostsPath.c_str(), m_dwFileAttributes);
+        // A read-only file the user chose to save over is read-only again.
+        const bool attributesBack = SetHostsAttributes(m_dwFileAttributes);
         if (!m_bSaveFailed)
             m_bSavedSinceLoad = true;
         // The file's text is what was written now.
         m_bTextCompared = false;
         // The page is itself again before the failure is told: the edits are still unsaved.
         endSaving.Run();
-        if (m_bSaveFailed && !Modal([this] { ReportWriteFailure(m_hwnd, m_failure); }))
+        if (m_bSaveFailed && m_failure.kind == FileFailureKind::Changed)
+        {
+            m_bSaveFailed = false;
+            continue;
+        }
+        if (m_bSaveFailed)
+            return Modal([this] { ReportWriteFailure(m_hwnd, m_failure); });
+        if (!attributesBack)
+        {
+            ReportAttributesKept();
             return false;
+        }
+        return true;
     }
-    if (IsReadOnlyModified() && m_nReadOnly)
-    {
-        m_dwFileAttributes = ReadFileAttributesOrArchive(m_strHostsPath) | FILE_ATTRIBUTE_READONLY;
-        SetFileAttributesW(m_strHostsPath.c_str(), m_dwFileAttributes);
-        m_nReadOnlyOnDisk = m_nReadOnly;
-        UpdateCommandStates();
-    }
-    // Not from under a modal window of the page (the host's save from its loop): the focus is
-    // that window's.
-    if (!m_reentry.InHostCode())
-        SetFocus(m_nViewMode == VIEW_TABLE ? m_wndTable.Hwnd() : m_editText.Hwnd());
-    m_strLastModified = FormatFileTime(m_strHostsPath);
-    UpdateData(true);
-    m_editText.SetSel(m_dwTextSelStart, m_dwTextSelEnd);
-    if (m_dwTextSelStart == 0 && m_dwTextSelEnd == 0)
-        SendMessageW(m_editText.Hwnd(), EM_SCROLLCARET, 0, 0);
-    return !m_bSaveFailed;
 }
 
 void CHostsEditorForm::Discard()

@@ -44,6 +44,11 @@ void ReportTemplateEmpty(HWND owner)
     Error(owner, texts::kTemplateEmpty);
 }
 
+void ReportReadOnlyUnchanged(HWND owner)
+{
+    Error(owner, texts::kReadOnlyUnchanged);
+}
+
 void ReportRecordNotFound(HWND owner)
 {
     Show(owner, texts::kRecordNotFound, texts::kInformation, MB_OK | MB_ICONINFORMATION);

@@ -32,6 +32,6 @@ DefaultFileResult CDefaultHostsFile::Write(const std::wstring& path, HMODULE mod
     // Clears read-only, hidden and system alike; they are not put back.
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 
-    return ReplaceFileContents(path, content) == WriteResult::Ok ? DefaultFileResult::Written
+    return ReplaceFileContents(path, content).result == WriteResult::Ok ? DefaultFileResult::Written
                                                                  : DefaultFileResult::WriteFailed;
 }

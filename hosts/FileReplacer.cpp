@@ -2,6 +2,7 @@
 
 #include "win32/UniqueHandle.h"
 
+#include <atomic>
 #include <climits>
 #include <cwchar>
 #include <cwctype>
@@ -9,6 +10,19 @@
 
 namespace
 {
+const CFileReplacerCalls kSystemCalls;
+std::atomic<const CFileReplacerCalls*> g_calls{&kSystemCalls};
+
+const CFileReplacerCalls& Calls()
+{
+    return *g_calls.load();
+}
+
+bool Exists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 std::wstring FolderOf(const std::wstring& path)
 {
     const size_t slash = path.find_last_of(L"\\/");
@@ -25,11 +39,11 @@ bool WriteAll(HANDLE file, std::string_view bytes)
         const DWORD want = bytes.size() < chunk ? static_cast<DWORD>(bytes.size()) : chunk;
         DWORD written = 0;
         // A short write means the disk is full; it is a failure, not a partial success.
-        if (!WriteFile(file, bytes.data(), want, &written, nullptr) || written != want)
+        if (!Calls().writeFile(file, bytes.data(), want, &written, nullptr) || written != want)
             return false;
         bytes.remove_prefix(want);
     }
-    return FlushFileBuffers(file) != FALSE;
+    return Calls().flushFileBuffers(file) != FALSE;
 }
 
 // The whole content of an open file, from its start.
@@ -54,8 +68,8 @@ bool ReadAll(HANDLE file, std::string& bytes)
 bool Rewrite(HANDLE file, std::string_view bytes)
 {
     const LARGE_INTEGER start = {};
-    return SetFilePointerEx(file, start, nullptr, FILE_BEGIN) && WriteAll(file, bytes) && SetEndOfFile(file) &&
-           FlushFileBuffers(file);
+    return SetFilePointerEx(file, start, nullptr, FILE_BEGIN) && WriteAll(file, bytes) && Calls().setEndOfFile(file) &&
+           Calls().flushFileBuffers(file);
 }
 
 // Without room for a new file beside it (a folder the user may not add to, a disk out of
@@ -72,9 +86,11 @@ WriteResult RewriteInPlace(HANDLE file, std::string_view bytes)
     return WriteResult::WriteFailed;
 }
 
-// "hosts.norvik-save-0123ABCD.tmp": whose it is, what for, and that it may go.
+// "hosts.norvik-save-0123ABCD.tmp": whose it is, what for, and that it may go. The old file
+// leaves for the same name with ".old" while the new one takes its place.
 const wchar_t kTempMarker[] = L".norvik-save-";
 const wchar_t kTempSuffix[] = L".tmp";
+const wchar_t kBackupSuffix[] = L".old";
 const size_t kTempDigits = 8;
 // A save takes well under a minute; a file of ours that old was left by one that never ended.
 const ULONGLONG kLeftoverAge = 60ull * 10000000; // in FILETIME units
@@ -89,9 +105,10 @@ bool IsOurTempName(const std::wstring& name, const std::wstring& fileName)
 {
     const std::wstring prefix = fileName + kTempMarker;
     const size_t suffix = std::char_traits<wchar_t>::length(kTempSuffix);
+    const wchar_t* const end = name.c_str() + prefix.size() + kTempDigits;
     if (name.size() != prefix.size() + kTempDigits + suffix ||
         _wcsnicmp(name.c_str(), prefix.c_str(), prefix.size()) != 0 ||
-        _wcsicmp(name.c_str() + prefix.size() + kTempDigits, kTempSuffix) != 0)
+        (_wcsicmp(end, kTempSuffix) != 0 && _wcsicmp(end, kBackupSuffix) != 0))
         return false;
     for (size_t i = prefix.size(); i < prefix.size() + kTempDigits; ++i)
         if (!iswxdigit(name[i]))
@@ -104,21 +121,22 @@ ULONGLONG Ticks(const FILETIME& time)
     return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
-// Temporary files of earlier saves of this file that never ended, and nothing else.
+// Temporary files of earlier saves of this file that never ended, and nothing else. A file a
+// failed save kept for the user is read-only, and stays.
 void RemoveLeftovers(const std::wstring& folder, const std::wstring& fileName)
 {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     WIN32_FIND_DATAW found;
-    const std::wstring pattern = folder + fileName + kTempMarker + L"*" + kTempSuffix;
+    const std::wstring pattern = folder + fileName + kTempMarker + L"*.*";
     HANDLE search = FindFirstFileW(pattern.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return;
     do
     {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsOurTempName(found.cFileName, fileName) &&
-            Ticks(now) > Ticks(found.ftLastWriteTime) + kLeftoverAge)
-            DeleteFileW((folder + found.cFileName).c_str());
+        if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) &&
+            IsOurTempName(found.cFileName, fileName) && Ticks(now) > Ticks(found.ftLastWriteTime) + kLeftoverAge)
+            Calls().deleteFile((folder + found.cFileName).c_str());
     } while (FindNextFileW(search, &found));
     FindClose(search);
 }
@@ -134,68 +152,202 @@ CFileHandle CreateTempFile(const std::wstring& path, std::wstring& temp)
         swprintf(digits, kTempDigits + 1, L"%08lX", static_cast<unsigned long>(unique));
         temp = base + digits + kTempSuffix;
         CFileHandle file(
-            CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            Calls().createFile(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file || GetLastError() != ERROR_FILE_EXISTS)
             return file;
     }
     return CFileHandle();
 }
+
+std::wstring BackupNameOf(const std::wstring& temp)
+{
+    return temp.substr(0, temp.size() - std::char_traits<wchar_t>::length(kTempSuffix)) + kBackupSuffix;
+}
+
+// Sharing nothing: the save must fail while any other process has the file open, and nobody
+// may open it while the new content is prepared.
+CFileHandle Lock(const std::wstring& path, DWORD disposition)
+{
+    return CFileHandle(Calls().createFile(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+CFileStamp StampOf(const BY_HANDLE_FILE_INFORMATION& info)
+{
+    CFileStamp stamp;
+    stamp.exists = true;
+    stamp.lastWrite = Ticks(info.ftLastWriteTime);
+    stamp.size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    return stamp;
+}
+
+// The path as the file system spells it at its end, without the "\\?\" that says so.
+std::wstring FinalPathOf(HANDLE file)
+{
+    std::wstring final(GetFinalPathNameByHandleW(file, nullptr, 0, 0), L'\0');
+    final.resize(GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()), 0));
+    if (final.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+        return L"\\" + final.substr(7);
+    if (final.compare(0, 4, L"\\\\?\\") == 0)
+        return final.substr(4);
+    return final;
+}
+
+std::wstring LongFullPathOf(const std::wstring& path)
+{
+    std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
+    full.resize(GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+    std::wstring longer(GetLongPathNameW(full.c_str(), nullptr, 0), L'\0');
+    longer.resize(GetLongPathNameW(full.c_str(), longer.data(), static_cast<DWORD>(longer.size())));
+    return longer.empty() ? full : longer;
+}
+
+// A replacement would give the name a file of its own and leave the link's target, or the
+// file's other names, with the old content. Windows shows a symbolic link as a reparse point;
+// Wine shows a Unix one as its target, whose path only the open handle tells.
+bool IsLinked(HANDLE file, const std::wstring& path, const BY_HANDLE_FILE_INFORMATION& info)
+{
+    if (info.nNumberOfLinks > 1)
+        return true;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return true;
+    const std::wstring final = FinalPathOf(file);
+    return !final.empty() && _wcsicmp(final.c_str(), LongFullPathOf(path).c_str()) != 0;
+}
+
+// A scanner or an indexer opens a fresh file for a moment; a refusal may pass.
+bool IsRefusal(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+}
+const int kRetries = 4;
+const DWORD kFirstWait = 25; // ms, doubled for each retry: 375 ms in all
+
+// The old file again, under a new lock, unchanged since `seen`: the new content goes in place.
+CWriteOutcome WriteInPlaceAgain(const std::wstring& path, std::string_view bytes, const CFileStamp& seen)
+{
+    CFileHandle lock = Lock(path, OPEN_EXISTING);
+    if (!lock)
+        return {WriteResult::OpenFailed, {}};
+    BY_HANDLE_FILE_INFORMATION now;
+    if (!GetFileInformationByHandle(lock.Get(), &now) || StampOf(now) != seen)
+        return {WriteResult::Changed, {}};
+    return {RewriteInPlace(lock.Get(), bytes), {}};
+}
+
+// The old file has left the name and the new one did not take it: the new one tries again,
+// else the old one goes back; with neither, both are kept (read-only, so that no later save
+// clears them away) and the new one is named.
+CWriteOutcome Rescue(const std::wstring& path, const std::wstring& temp, const std::wstring& backup,
+                     std::string_view bytes, const CFileStamp& seen)
+{
+    for (int attempt = 0; attempt <= kRetries; ++attempt)
+    {
+        if (Calls().moveFileEx(temp.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
+        {
+            Calls().deleteFile(backup.c_str());
+            return {WriteResult::Ok, {}};
+        }
+        if (Exists(path))
+            break;
+        Sleep(kFirstWait << attempt);
+    }
+    if (!Exists(path) && Exists(backup) &&
+        Calls().moveFileEx(backup.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
+    {
+        Calls().deleteFile(temp.c_str());
+        return WriteInPlaceAgain(path, bytes, seen);
+    }
+    if (Exists(path))
+        return {WriteResult::Changed, {}};
+    Calls().setFileAttributes(temp.c_str(), FILE_ATTRIBUTE_READONLY);
+    if (Exists(backup))
+        Calls().setFileAttributes(backup.c_str(), FILE_ATTRIBUTE_READONLY);
+    return {WriteResult::Stranded, temp};
+}
+
+// The new content, complete under `temp`, takes the place of the old file. A failed replacement
+// leaves the name either holding the old file (the new content then goes in place) or empty.
+CWriteOutcome Replace(const std::wstring& path, const std::wstring& temp, std::string_view bytes,
+                      const CFileStamp& seen)
+{
+    const std::wstring backup = BackupNameOf(temp);
+    for (int attempt = 0;; ++attempt)
+    {
+        if (Calls().replaceFile(path.c_str(), temp.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                                nullptr))
+        {
+            Calls().deleteFile(backup.c_str());
+            return {WriteResult::Ok, {}};
+        }
+        const DWORD error = GetLastError();
+        if (!Exists(path))
+            return Rescue(path, temp, backup, bytes, seen);
+        if (!IsRefusal(error) || attempt == kRetries)
+            break;
+        Sleep(kFirstWait << attempt);
+    }
+    // The name holds the old file: the copy beside it may go.
+    Calls().deleteFile(temp.c_str());
+    if (Exists(backup))
+        Calls().deleteFile(backup.c_str());
+    return WriteInPlaceAgain(path, bytes, seen);
+}
 } // namespace
 
-WriteResult ReplaceFileContents(const std::wstring& path, std::string_view bytes)
+void SetFileReplacerCalls(const CFileReplacerCalls* calls)
+{
+    g_calls = calls ? calls : &kSystemCalls;
+}
+
+CWriteOutcome ReplaceFileContents(const std::wstring& path, std::string_view bytes, const CFileStamp& expected)
 {
     if (path.empty())
-        return WriteResult::OpenFailed;
-    // Sharing nothing: the save must fail while any other process has the file open, and
-    // nobody may open it while the new content is prepared.
-    CFileHandle lock(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        return {WriteResult::OpenFailed, {}};
+    CFileHandle lock = Lock(path, OPEN_ALWAYS);
     if (!lock)
-        return WriteResult::OpenFailed;
+        return {WriteResult::OpenFailed, {}};
     const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
-    BY_HANDLE_FILE_INFORMATION old;
-    const DWORD keptAttributes =
-        GetFileInformationByHandle(lock.Get(), &old)
-            ? old.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)
-            : 0;
+    BY_HANDLE_FILE_INFORMATION old = {};
+    GetFileInformationByHandle(lock.Get(), &old);
+    // What Windows refuses to open for writing, whoever runs the save.
+    if (old.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+        return {WriteResult::OpenFailed, {}};
+    const CFileStamp seen = StampOf(old);
+    if (expected.exists && !created && seen != expected)
+        return {WriteResult::Changed, {}};
+    const DWORD keptAttributes = old.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                                         FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
 
-    auto fail = [&](WriteResult result) {
+    // A file this save made holds nothing anybody had: it goes again when the save fails (not
+    // when another program has written it meanwhile).
+    auto endFailed = [&](CWriteOutcome outcome) {
         lock.Reset();
-        if (created)
-            DeleteFileW(path.c_str());
-        return result;
+        if (created && (outcome.result == WriteResult::OpenFailed || outcome.result == WriteResult::WriteFailed))
+            Calls().deleteFile(path.c_str());
+        return outcome;
     };
+    if (!created && IsLinked(lock.Get(), path, old))
+        return endFailed({RewriteInPlace(lock.Get(), bytes), {}});
 
     RemoveLeftovers(FolderOf(path), NameOf(path));
     std::wstring temp;
     {
         CFileHandle file = CreateTempFile(path, temp);
         if (!file)
-        {
-            const WriteResult result = RewriteInPlace(lock.Get(), bytes);
-            return result == WriteResult::Ok ? result : fail(result);
-        }
+            return endFailed({RewriteInPlace(lock.Get(), bytes), {}});
         if (!WriteAll(file.Get(), bytes))
         {
             file.Reset();
-            DeleteFileW(temp.c_str());
-            return fail(WriteResult::WriteFailed);
+            Calls().deleteFile(temp.c_str());
+            return endFailed({WriteResult::WriteFailed, {}});
         }
     }
     // Windows carries the old file's attributes over by itself; not every ReplaceFileW does.
+    // Without them the content is still whole: no reason to fail the save.
     if (keptAttributes)
-        SetFileAttributesW(temp.c_str(), keptAttributes);
-
+        Calls().setFileAttributes(temp.c_str(), keptAttributes);
     lock.Reset();
-    if (ReplaceFileW(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
-        return WriteResult::Ok;
-    const DWORD error = GetLastError();
-    // The old file is already gone and the new content is complete: move it into place.
-    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
-        MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return WriteResult::Ok;
-    DeleteFileW(temp.c_str());
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ? WriteResult::OpenFailed
-                                                                            : WriteResult::WriteFailed;
+    return endFailed(Replace(path, temp, bytes, seen));
 }

@@ -1,17 +1,51 @@
 #pragma once
 
+#include "hosts/HostsFileFailure.h"
+
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 
 enum class WriteResult
 {
     Ok,
-    OpenFailed,  // the file is open elsewhere, read-only, or cannot be created
-    WriteFailed, // writing the new content failed; the old content is untouched
+    OpenFailed,  // the file is open elsewhere, read-only, or cannot be created; nothing written
+    WriteFailed, // the new content could not be written; the file holds its old content
+    Changed,     // another program wrote the file since the stamp the caller gave; nothing written
+    Stranded,    // the file's name holds nothing: the new content is kept under another name
 };
 
-// Gives a file new content without ever leaving it half-written: the bytes go to a file
-// beside it first, which then takes its place (keeping the old file's attributes and
-// security). Where no file can be made beside it, the file is written in place, and its old
-// content is put back if that fails. Fails while any other handle to the file is open.
-WriteResult ReplaceFileContents(const std::wstring& path, std::string_view bytes);
+struct CWriteOutcome
+{
+    WriteResult result = WriteResult::Ok;
+    std::wstring kept; // Stranded: the file that holds the new content
+};
+
+// Gives a file new content. At every moment the file's name holds either its whole old content
+// or its whole new content, and Ok means the new content is on disk:
+// - the bytes go to a file beside it first, which then takes its place (keeping the old file's
+//   attributes and security);
+// - where no file can be made beside it, where the name is a link (so that the link and its
+//   target stay), or where the replacement is refused, the file is written in place, and its old
+//   content is put back if that fails;
+// - where a replacement took the old file away and the new one cannot follow, the old one goes
+//   back; only when neither can is the name left empty, the new content kept and named.
+// Fails while any other handle to the file is open. With `expected` existing, fails as Changed
+// when the file's last write or size differs from it once nobody else can open the file.
+CWriteOutcome ReplaceFileContents(const std::wstring& path, std::string_view bytes,
+                                  const CFileStamp& expected = CFileStamp());
+
+// The calls a replacement makes, for a test to make any of them fail; null puts the system's back.
+struct CFileReplacerCalls
+{
+    decltype(&::CreateFileW) createFile = ::CreateFileW;
+    decltype(&::WriteFile) writeFile = ::WriteFile;
+    decltype(&::FlushFileBuffers) flushFileBuffers = ::FlushFileBuffers;
+    decltype(&::SetEndOfFile) setEndOfFile = ::SetEndOfFile;
+    decltype(&::ReplaceFileW) replaceFile = ::ReplaceFileW;
+    decltype(&::MoveFileExW) moveFileEx = ::MoveFileExW;
+    decltype(&::DeleteFileW) deleteFile = ::DeleteFileW;
+    decltype(&::SetFileAttributesW) setFileAttributes = ::SetFileAttributesW;
+};
+void SetFileReplacerCalls(const CFileReplacerCalls* calls);

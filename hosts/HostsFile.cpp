@@ -282,6 +282,7 @@ bool CHostsFile::Save()
     {
         failure = Failure(FileFailureKind::OutOfMemory);
     }
+    m_expected = CFileStamp();
     if (saved)
     {
         m_stamp = ReadFileStamp(m_strPath);
@@ -306,11 +307,8 @@ bool CHostsFile::SaveText(CFileFailure& failure)
         return false;
     RecordList snapshot;
     CopyList(m_entries, snapshot);
-    if (ReplaceFileContents(m_strPath, bytes) != WriteResult::Ok)
-    {
-        failure = Failure(FileFailureKind::Access);
+    if (!Replace(bytes, failure))
         return false;
-    }
     m_text = m_textToSave;
     m_snapshot.swap(snapshot);
     return true;
@@ -323,13 +321,20 @@ bool CHostsFile::SaveRecords(CFileFailure& failure)
         return false;
     RecordList snapshot;
     CopyList(m_entries, snapshot);
-    if (ReplaceFileContents(m_strPath, bytes) != WriteResult::Ok)
-    {
-        failure = Failure(FileFailureKind::Access);
+    if (!Replace(bytes, failure))
         return false;
-    }
     m_snapshot.swap(snapshot);
     return true;
+}
+
+bool CHostsFile::Replace(std::string_view bytes, CFileFailure& failure) const
+{
+    const CWriteOutcome outcome = ReplaceFileContents(m_strPath, bytes, m_expected);
+    if (outcome.result == WriteResult::Ok)
+        return true;
+    failure = Failure(outcome.result == WriteResult::Changed ? FileFailureKind::Changed : FileFailureKind::Access);
+    failure.keptFile = outcome.kept;
+    return false;
 }
 
 bool CHostsFile::Encode(std::wstring_view text, std::string& bytes, CFileFailure& failure) const

@@ -43,6 +43,9 @@ public:
     const CFileFailure& GetFailure() const { return m_failure; }
     // The file as the last successful load read it or the last successful save wrote it.
     const CFileStamp& GetStamp() const { return m_stamp; }
+    // Before a save request: the file as the caller last saw it. A save that finds it otherwise
+    // once it holds the file writes nothing and fails as Changed; "not existing" checks nothing.
+    void SetExpectedStamp(const CFileStamp& stamp) { m_expected = stamp; }
 
 private:
     static DWORD WINAPI ReaderThreadProc(LPVOID self);
@@ -57,6 +60,7 @@ private:
     bool Save();
     bool SaveText(CFileFailure& failure);
     bool SaveRecords(CFileFailure& failure);
+    bool Replace(std::string_view bytes, CFileFailure& failure) const;
     bool Encode(std::wstring_view text, std::string& bytes, CFileFailure& failure) const;
     bool EncodeRecords(std::string& bytes, CFileFailure& failure) const;
     uint64_t RecordTextSize() const;
@@ -79,6 +83,7 @@ private:
     CAnsiCodec m_codec;
     CFileFailure m_failure;
     CFileStamp m_stamp;
+    CFileStamp m_expected;
     CKernelHandle m_hReaderThread;
     CKernelHandle m_hWriterThread;
 };

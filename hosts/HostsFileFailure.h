@@ -15,6 +15,7 @@ enum class FileFailureKind
     NulByte,         // load: a NUL byte (not 8-bit text; a UTF-16 file, for example)
     Unrepresentable, // save: a character the ANSI code page cannot hold
     OutOfMemory,     // load or save: not enough memory
+    Changed,         // save: another program wrote the file since it was last looked at
 };
 
 struct CFileFailure
@@ -24,6 +25,8 @@ struct CFileFailure
     std::wstring character; // Unrepresentable: that character (two units for a surrogate pair)
     uint64_t bytes = 0;     // OutOfMemory: the size of the file (load) or of the text (save), one byte
                             // per character as a single-byte code page writes it; 0 when not known
+    std::wstring keptFile;  // Access: the file that keeps the new content when the hosts file's name
+                            // could take neither it nor the old content back; empty otherwise
 };
 
 struct CFileStamp

@@ -29,6 +29,9 @@ inline constexpr wchar_t kUnrepresentable[] =
 inline constexpr wchar_t kNoMemoryToLoad[] = L"Not enough memory to load the hosts file (%s)."; // "N MB"
 inline constexpr wchar_t kNoMemoryToSave[] = L"Not enough memory to save the hosts file (%s).";
 inline constexpr wchar_t kMegabytes[] = L" MB";
+inline constexpr wchar_t kNewContentKept[] =
+    L"The file is missing now; its new content is kept in \"%s\"."; // that file's path
+inline constexpr wchar_t kReadOnlyUnchanged[] = L"Can't change the \"read-only\" attribute of the hosts file.";
 inline constexpr wchar_t kFileNotFound[] = L"\"Hosts\" file is not found. It will be created with default content.";
 inline constexpr wchar_t kTemplateEmpty[] = L"Default hosts file template is empty! ";
 inline constexpr wchar_t kSaveReadOnly[] = L"Hosts file is \"read-only\". Ignore and save?";

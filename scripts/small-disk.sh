@@ -1,6 +1,8 @@
 #!/bin/bash
-# Mounts or unmounts a 64 KiB tmpfs at DIR, a disk small enough for a test to fill up.
-#   small-disk.sh mount DIR | umount DIR
+# Mounts or unmounts a 64 KiB tmpfs at DIR, a disk small enough for a test to fill up, or a
+# read-only one holding read-only/hosts (with Wine's read-only attribute) and writable/hosts
+# (without), whose attributes nothing can change.
+#   small-disk.sh mount DIR [TMPFS-OPTIONS] | mount-read-only DIR | umount DIR
 # Mounting needs root (or sudo); without it the disk-full tests report themselves skipped.
 set -euo pipefail
 action=$1
@@ -29,11 +31,20 @@ mount)
         exit 1
     fi
     ;;
+mount-read-only)
+    "$0" mount "$dir"
+    for name in read-only writable; do
+        mkdir -p "$dir/$name"
+        printf '127.0.0.1 localhost\r\n' >"$dir/$name/hosts"
+    done
+    chmod a-w "$dir/read-only/hosts"
+    "${sudo[@]}" mount -o remount,ro "$dir"
+    ;;
 umount)
     unmount
     ;;
 *)
-    echo "usage: $0 mount DIR [TMPFS-OPTIONS] | umount DIR" >&2
+    echo "usage: $0 mount DIR [TMPFS-OPTIONS] | mount-read-only DIR | umount DIR" >&2
     exit 2
     ;;
 esac

@@ -1,7 +1,7 @@
 #!/bin/bash
 # Starts or stops the throwaway Wine environment of one test run under DIR: LANES lanes
 # (default 1), each with a fresh WINEPREFIX, one persistent wineserver, an Xvfb display with
-# a window manager, and a 64 KiB disk that the disk-full tests fill up. A test program runs
+# a window manager, a 64 KiB disk that the disk-full tests fill up, and a read-only one. A test program runs
 # in whichever lane is free (wine-run.sh), so lanes let programs that set the registry or
 # move the focus run side by side without meeting.
 #   wine-env.sh start DIR [LANES] | stop DIR
@@ -22,10 +22,11 @@ stop_lane() {
     "$here/desktop.sh" stop "$lane"
     "$here/small-disk.sh" umount "$lane/small-disk"
     "$here/small-disk.sh" umount "$lane/one-file-disk"
+    "$here/small-disk.sh" umount "$lane/read-only-disk"
 }
 
 start_lane() {
-    local lane=$1 display small_disk= one_file_disk=
+    local lane=$1 display small_disk= one_file_disk= read_only_disk=
     mkdir -p "$lane/prefix"
     display=$("$here/desktop.sh" start "$lane")
     export WINEPREFIX=$lane/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -46,6 +47,9 @@ start_lane() {
     if "$here/small-disk.sh" mount "$lane/one-file-disk" nr_inodes=2; then
         one_file_disk=$lane/one-file-disk
     fi
+    if "$here/small-disk.sh" mount-read-only "$lane/read-only-disk"; then
+        read_only_disk=$lane/read-only-disk
+    fi
     # TZ: a zone away from UTC without daylight saving, so that a file time shown in UTC
     # instead of local time is caught.
     {
@@ -56,6 +60,7 @@ start_lane() {
         echo "export TZ=JST-9"
         echo "export NORVIK_SMALL_DISK='$small_disk'"
         echo "export NORVIK_ONE_FILE_DISK='$one_file_disk'"
+        echo "export NORVIK_READ_ONLY_DISK='$read_only_disk'"
     } >"$lane/env.new"
     mv "$lane/env.new" "$lane/env"
 }

@@ -508,3 +508,41 @@ TEST_F(SaveFlow, SavesWhereOnlyTheFileItselfCanBeWritten)
     EXPECT_EQ(std::vector<std::wstring>{L"hosts"}, testfiles::ListNames(disk));
     m_norvik.CloseHostEditor();
 }
+
+// A hosts file on a disk mounted read-only: its attribute cannot change either way. The save
+// says so and fails, and the check box shows the file as it is.
+struct AttributeKeptCase : NamedCase
+{
+    const wchar_t* folder;
+    UINT check; // the file's read-only attribute, as the box shows it before and after
+};
+class AttributeKept : public SaveFlow, public ::testing::WithParamInterface<AttributeKeptCase>
+{
+};
+
+TEST_P(AttributeKept, IsReportedAndSaveFails)
+{
+    const AttributeKeptCase& c = GetParam();
+    std::string whyNot;
+    const std::wstring disk = testfiles::TestDiskFolder(L"NORVIK_READ_ONLY_DISK", whyNot);
+    if (disk.empty())
+        GTEST_SKIP() << whyNot;
+    const std::wstring folder = disk + L"\\" + c.folder;
+    ASSERT_TRUE(m_dataBasePath.Set(REG_SZ, folder));
+    ASSERT_TRUE(Open());
+    ASSERT_EQ(c.check, SendMessageW(ReadOnlyBox(), BM_GETCHECK, 0, 0));
+    SendMessageW(ReadOnlyBox(), BM_CLICK, 0, 0);
+    m_boxes.QueueAnswer(IDOK);
+    EXPECT_EQ(0, m_norvik.SaveHosts());
+    ASSERT_EQ(1u, m_boxes.Count());
+    EXPECT_EQ(L"Can't change the \"read-only\" attribute of the hosts file.", m_boxes.Seen()[0].text);
+    EXPECT_EQ(L"Error", m_boxes.Seen()[0].caption);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), m_boxes.Seen()[0].flags);
+    EXPECT_EQ(c.check, SendMessageW(ReadOnlyBox(), BM_GETCHECK, 0, 0));
+    EXPECT_EQ(c.check == BST_CHECKED, (Attributes(folder + L"\\hosts") & FILE_ATTRIBUTE_READONLY) != 0);
+    EXPECT_EQ(0, m_norvik.IsHostsChanged());
+    m_norvik.CloseHostEditor();
+}
+
+CASE_TABLE(Files, AttributeKept, AttributeKeptCase{{"ReadOnlyFile"}, L"read-only", BST_CHECKED},
+           AttributeKeptCase{{"WritableFile"}, L"writable", BST_UNCHECKED});

@@ -14,6 +14,11 @@ using testfiles::kShareAll;
 
 namespace
 {
+WriteResult Replace(const std::wstring& path, std::string_view bytes)
+{
+    return ReplaceFileContents(path, bytes).result;
+}
+
 std::string AllByteValues()
 {
     std::string bytes;
@@ -53,7 +58,7 @@ TEST_P(ReplaceContents, FileHoldsExactlyNewBytes)
     const ContentCase& c = GetParam();
     const CHostsOnDisk file(c.old);
 
-    EXPECT_EQ(WriteResult::Ok, ReplaceFileContents(file.path, c.replacement));
+    EXPECT_EQ(WriteResult::Ok, Replace(file.path, c.replacement));
     const std::optional<std::string> now = testfiles::ReadBytes(file.path);
     ASSERT_TRUE(now);
     EXPECT_EQ(c.replacement.size(), now->size());
@@ -95,7 +100,7 @@ TEST_P(ReplaceBlocked, FailsAndKeepsOldBytes)
         ASSERT_TRUE(holder);
     }
 
-    EXPECT_EQ(WriteResult::OpenFailed, ReplaceFileContents(file.path, "127.0.0.1 new.example\r\n"));
+    EXPECT_EQ(WriteResult::OpenFailed, Replace(file.path, "127.0.0.1 new.example\r\n"));
     holder.Reset();
     EXPECT_EQ(old, testfiles::ReadBytes(file.path));
     EXPECT_EQ(c.attributes & FILE_ATTRIBUTE_READONLY, GetFileAttributesW(file.path.c_str()) & FILE_ATTRIBUTE_READONLY);
@@ -116,9 +121,9 @@ TEST(ReplaceFileContents, ReplacesOnceOtherHandleIsClosed)
     const CHostsOnDisk file("old");
     CFileHandle holder = testfiles::HoldOpen(file.path, GENERIC_READ, kShareAll);
     ASSERT_TRUE(holder);
-    ASSERT_EQ(WriteResult::OpenFailed, ReplaceFileContents(file.path, "new"));
+    ASSERT_EQ(WriteResult::OpenFailed, Replace(file.path, "new"));
     holder.Reset();
-    EXPECT_EQ(WriteResult::Ok, ReplaceFileContents(file.path, "new"));
+    EXPECT_EQ(WriteResult::Ok, Replace(file.path, "new"));
     EXPECT_EQ("new", testfiles::ReadBytes(file.path));
     ExpectOnlyFile(file.folder, true);
 }
@@ -126,8 +131,8 @@ TEST(ReplaceFileContents, ReplacesOnceOtherHandleIsClosed)
 TEST(ReplaceFileContents, NoFileWhereItCannotBeCreated)
 {
     const testfiles::CTempFolder folder;
-    EXPECT_EQ(WriteResult::OpenFailed, ReplaceFileContents(folder / L"missing\\hosts", "x"));
-    EXPECT_EQ(WriteResult::OpenFailed, ReplaceFileContents(L"", "x"));
+    EXPECT_EQ(WriteResult::OpenFailed, Replace(folder / L"missing\\hosts", "x"));
+    EXPECT_EQ(WriteResult::OpenFailed, Replace(L"", "x"));
     ExpectOnlyFile(folder, false);
 }
 
@@ -148,7 +153,7 @@ TEST_P(ReplaceKeepsAttributes, AttributeSurvives)
     ASSERT_TRUE(SetFileAttributesW(file.path.c_str(), attribute));
     ASSERT_EQ(attribute, GetFileAttributesW(file.path.c_str()) & attribute);
 
-    EXPECT_EQ(WriteResult::Ok, ReplaceFileContents(file.path, "127.0.0.1 localhost"));
+    EXPECT_EQ(WriteResult::Ok, Replace(file.path, "127.0.0.1 localhost"));
     EXPECT_EQ("127.0.0.1 localhost", testfiles::ReadBytes(file.path));
     EXPECT_EQ(attribute, GetFileAttributesW(file.path.c_str()) & attribute)
         << "attributes now 0x" << std::hex << GetFileAttributesW(file.path.c_str());
@@ -195,14 +200,14 @@ TEST_P(ReplaceOnFullDisk, OldFileStaysWhole)
     ASSERT_GT(freeBytes, 0u);
     ASSERT_LT(freeBytes, replacement.size());
 
-    EXPECT_EQ(WriteResult::WriteFailed, ReplaceFileContents(file.path, replacement));
+    EXPECT_EQ(WriteResult::WriteFailed, Replace(file.path, replacement));
     EXPECT_EQ(old, testfiles::ReadBytes(file.path));
     EXPECT_EQ(old.has_value(), testfiles::Exists(file.path));
     EXPECT_TRUE(testfiles::LeftoverTempFiles(file.folder.Path()).empty());
     EXPECT_EQ(freeBytes, FreeBytes(file.folder.Path()));
 
     // The same disk takes a replacement that fits: the failure above was the full disk.
-    EXPECT_EQ(WriteResult::Ok, ReplaceFileContents(file.path, "127.0.0.1 fits\r\n"));
+    EXPECT_EQ(WriteResult::Ok, Replace(file.path, "127.0.0.1 fits\r\n"));
     EXPECT_EQ("127.0.0.1 fits\r\n", testfiles::ReadBytes(file.path));
     EXPECT_TRUE(testfiles::LeftoverTempFiles(file.folder.Path()).empty());
 }
@@ -238,7 +243,7 @@ TEST_P(ReplaceInPlace, WritesTheFileItselfOrPutsTheOldBack)
     ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
     const DWORD hidden = GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN;
 
-    EXPECT_EQ(c.result, ReplaceFileContents(path, c.replacement));
+    EXPECT_EQ(c.result, Replace(path, c.replacement));
     EXPECT_EQ(c.result == WriteResult::Ok ? c.replacement : c.old, testfiles::ReadBytes(path));
     EXPECT_EQ(hidden, GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(std::vector<std::wstring>{L"hosts"}, testfiles::ListNames(disk));
@@ -275,7 +280,7 @@ TEST_P(ReplaceRemovesLeftovers, OnlyOurOldOnes)
     const uint64_t ticks = ((uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime) - c.ageSeconds * 10000000ull;
     ASSERT_TRUE(testfiles::SetLastWrite(leftover, ticks));
 
-    EXPECT_EQ(WriteResult::Ok, ReplaceFileContents(file.path, "# new\r\n"));
+    EXPECT_EQ(WriteResult::Ok, Replace(file.path, "# new\r\n"));
     EXPECT_EQ(!c.removed, testfiles::Exists(leftover));
     EXPECT_EQ("# new\r\n", testfiles::ReadBytes(file.path));
     const std::vector<std::wstring> expected =
@@ -290,6 +295,7 @@ TEST_P(ReplaceRemovesLeftovers, OnlyOurOldOnes)
 CASE_TABLE(Names, ReplaceRemovesLeftovers,
            LeftoverCase{{"OursTwoMinutesOld"}, L"hosts.norvik-save-0000ABCD.tmp", 120, true},
            LeftoverCase{{"OursInOtherCase"}, L"HOSTS.NORVIK-SAVE-0000abcd.TMP", 120, true},
+           LeftoverCase{{"OldFileOfOurs"}, L"hosts.norvik-save-0000ABCD.old", 120, true},
            LeftoverCase{{"OursStillFresh"}, L"hosts.norvik-save-0000ABCD.tmp", 10, false},
            LeftoverCase{{"AnotherFilesTemporary"}, L"hosts.bak.norvik-save-0000ABCD.tmp", 120, false},
            LeftoverCase{{"NotHexDigits"}, L"hosts.norvik-save-0000ABCG.tmp", 120, false},
