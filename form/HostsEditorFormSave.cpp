@@ -100,20 +100,18 @@ bool CHostsEditorForm::ApplyReadOnly()
 bool CHostsEditorForm::WriteContent(bool missing)
 {
     // Until the file is written, or found changed by another program once the writer holds it:
-    // the question then comes again.
-    for (;;)
+    // the question then comes again, whatever the stamps say, so that only the user repeats it.
+    for (bool changedWhileWriting = false;; changedWhileWriting = true)
     {
         // Another program's change since the load would be lost without a word. Each answer
         // counts only for the page that asked: the host may have closed, hidden or destroyed it
         // while the question was up.
         const CFileStamp& loaded = m_hostsFile.GetStamp();
-        CFileStamp expected;
-        if (!missing && loaded.exists)
-        {
-            expected = ReadFileStamp(m_strHostsPath);
-            if (expected != loaded && !Agreed([this] { return AskOverwriteChangedFile(m_hwnd); }))
-                return false;
-        }
+        const bool compare = (!missing && loaded.exists) || changedWhileWriting;
+        const CFileStamp expected = compare ? ReadFileStamp(m_strHostsPath) : CFileStamp();
+        if (compare && (expected != loaded || changedWhileWriting) &&
+            !Agreed([this] { return AskOverwriteChangedFile(m_hwnd); }))
+            return false;
         m_dwFileAttributes = ReadFileAttributesOrArchive(m_strHostsPath);
         if ((m_dwFileAttributes & FILE_ATTRIBUTE_READONLY) && !Agreed([this] { return AskSaveReadOnly(m_hwnd); }))
             return false;

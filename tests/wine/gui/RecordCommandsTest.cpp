@@ -101,12 +101,12 @@ TEST_P(DeleteRecords, AskThenRemoveTheSelectedEntriesAndFocusTheRowBefore)
     EXPECT_EQ(L"Confirmation ", m_boxes.Seen()[0].caption);
     EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONQUESTION), m_boxes.Seen()[0].flags);
     std::vector<std::wstring> hosts;
-    std::string saved = "# ten\r\n";
+    std::string saved = "# ten";
     for (int i : c.kept)
     {
         hosts.push_back(L"h" + std::to_wstring(i));
-        // The last entry's line ends the file without a break, and only it.
-        saved += Line(i) + (i == 9 ? "" : "\r\n");
+        // The file's last line, whichever it is now, ends it without a break, and only it.
+        saved += "\r\n" + Line(i);
     }
     EXPECT_EQ(hosts, Hosts());
     if (c.answer == IDNO)
@@ -130,8 +130,7 @@ CASE_TABLE(Confirmed, DeleteRecords,
                       L"Are you sure you want to delete 3 selected records?", {0, 1, 4, 5, 6, 8, 9}, 1},
            DeleteCase{{"FirstRow"}, {0}, IDYES, L"Are you sure you want to delete selected record?",
                       {1, 2, 3, 4, 5, 6, 7, 8, 9}, 0},
-           // The entry that ended the file goes: the comment's line keeps its break, and so
-           // does the new last entry's.
+           // The entry that ended the file goes: the line before it ends the file now.
            DeleteCase{{"LastRow"}, {9}, IDYES, L"Are you sure you want to delete selected record?",
                       {0, 1, 2, 3, 4, 5, 6, 7, 8}, 8},
            DeleteCase{{"EveryRow"}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, IDYES,
