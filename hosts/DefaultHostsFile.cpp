@@ -33,5 +33,5 @@ DefaultFileResult CDefaultHostsFile::Write(const std::wstring& path, HMODULE mod
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 
     return ReplaceFileContents(path, content).result == WriteResult::Ok ? DefaultFileResult::Written
-                                                                 : DefaultFileResult::WriteFailed;
+                                                                        : DefaultFileResult::WriteFailed;
 }

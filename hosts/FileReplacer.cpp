@@ -253,8 +253,7 @@ CWriteOutcome Rescue(const std::wstring& path, const std::wstring& temp, const s
             break;
         Sleep(kFirstWait << attempt);
     }
-    if (!Exists(path) && Exists(backup) &&
-        Calls().moveFileEx(backup.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
+    if (!Exists(path) && Exists(backup) && Calls().moveFileEx(backup.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
     {
         Calls().deleteFile(temp.c_str());
         return WriteInPlaceAgain(path, bytes, seen);

@@ -9,8 +9,8 @@
 #include <iterator>
 #include <string>
 #include <string_view>
-#include <vector>
 #include <utility>
+#include <vector>
 
 namespace
 {

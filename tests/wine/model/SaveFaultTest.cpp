@@ -286,8 +286,7 @@ bool RunUnix(const std::wstring& commandLine, const std::wstring& folder, const 
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
     std::wstring line = commandLine;
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                        &process))
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &process))
         return false;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
