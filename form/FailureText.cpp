@@ -75,6 +75,8 @@ std::wstring SaveFailureText(const CFileFailure& failure)
                Fill(texts::kUnrepresentable, {failure.character, CodePointText(failure.character)});
     case FileFailureKind::OutOfMemory:
         return Fill(texts::kNoMemoryToSave, {MegabytesText(failure.bytes)});
+    case FileFailureKind::Damaged:
+        return std::wstring(kCannotWrite) + texts::kOldNotPutBack;
     default:
         if (!failure.keptFile.empty())
             return kCannotWrite + Fill(texts::kNewContentKept, {failure.keptFile});

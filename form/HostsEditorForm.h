@@ -140,8 +140,9 @@ private:
     void RepopulateTable();
     bool WriteDefaultHostsFile();
     // Save's steps: the content, and the read-only attribute as the check box asks. False when
-    // the save must stop (a No, a page gone, an attribute the file kept).
-    bool WriteContent(bool missing);
+    // the save must stop (a No, a page gone, an attribute the file kept); `writeFailed` tells
+    // a write that failed and was reported.
+    bool WriteContent(bool missing, bool& writeFailed);
     bool ApplyReadOnly();
     // Gives the hosts file `attributes`; false when its read-only bit stays otherwise, and the
     // check box then shows the file as it is.

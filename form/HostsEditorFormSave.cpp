@@ -12,7 +12,8 @@ bool CHostsEditorForm::WriteDefaultHostsFile()
 {
     // A page gone while the question was up writes nothing.
     const auto askReadOnly = [this] { return Agreed([this] { return AskSaveDefaultOverReadOnly(m_hwnd); }); };
-    switch (CDefaultHostsFile::Write(m_strHostsPath, m_module, m_dwFileAttributes, askReadOnly))
+    CFileFailure failure;
+    switch (CDefaultHostsFile::Write(m_strHostsPath, m_module, m_dwFileAttributes, askReadOnly, &failure.keptFile))
     {
     case DefaultFileResult::Written:
         return true;
@@ -20,7 +21,7 @@ bool CHostsEditorForm::WriteDefaultHostsFile()
         Modal([this] { ReportTemplateEmpty(m_hwnd); });
         return false;
     case DefaultFileResult::WriteFailed:
-        Modal([this] { ReportWriteFailure(m_hwnd, CFileFailure()); });
+        Modal([&] { ReportWriteFailure(m_hwnd, failure); });
         return false;
     case DefaultFileResult::ReadOnlyDeclined:
         return false;
@@ -47,9 +48,12 @@ bool CHostsEditorForm::Save()
 
     if (IsReadOnlyModified() && !m_nReadOnly && !ApplyReadOnly())
         return false;
-    if ((IsContentModified() || missing) && !WriteContent(missing))
+    bool writeFailed = false;
+    if ((IsContentModified() || missing) && !WriteContent(missing, writeFailed))
         return false;
-    if (IsReadOnlyModified() && m_nReadOnly && !ApplyReadOnly())
+    // Nothing more is done to a file that did not take its content: the read-only attribute
+    // asked for waits for the save that writes it.
+    if (!writeFailed && IsReadOnlyModified() && m_nReadOnly && !ApplyReadOnly())
         return false;
     // Not from under a modal window of the page (the host's save from its loop): the focus is
     // that window's.
@@ -97,7 +101,7 @@ bool CHostsEditorForm::ApplyReadOnly()
     return true;
 }
 
-bool CHostsEditorForm::WriteContent(bool missing)
+bool CHostsEditorForm::WriteContent(bool missing, bool& writeFailed)
 {
     // Until the file is written, or found changed by another program once the writer holds it:
     // the question then comes again, whatever the stamps say, so that only the user repeats it.
@@ -167,6 +171,7 @@ bool CHostsEditorForm::WriteContent(bool missing)
             m_bSaveFailed = false;
             continue;
         }
+        writeFailed = m_bSaveFailed;
         if (m_bSaveFailed)
             return Modal([this] { ReportWriteFailure(m_hwnd, m_failure); });
         if (!attributesBack)

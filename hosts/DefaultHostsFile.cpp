@@ -20,7 +20,7 @@ std::string CDefaultHostsFile::LoadTemplate(HMODULE module)
 }
 
 DefaultFileResult CDefaultHostsFile::Write(const std::wstring& path, HMODULE module, DWORD& attributes,
-                                           const std::function<bool()>& confirmReadOnly)
+                                           const std::function<bool()>& confirmReadOnly, std::wstring* kept)
 {
     const std::string content = LoadTemplate(module);
     if (content.empty())
@@ -32,6 +32,8 @@ DefaultFileResult CDefaultHostsFile::Write(const std::wstring& path, HMODULE mod
     // Clears read-only, hidden and system alike; they are not put back.
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 
-    return ReplaceFileContents(path, content).result == WriteResult::Ok ? DefaultFileResult::Written
-                                                                        : DefaultFileResult::WriteFailed;
+    const CWriteOutcome outcome = ReplaceFileContents(path, content);
+    if (kept)
+        *kept = outcome.kept;
+    return outcome.result == WriteResult::Ok ? DefaultFileResult::Written : DefaultFileResult::WriteFailed;
 }

@@ -23,7 +23,8 @@ public:
     static std::string LoadTemplate(HMODULE module);
 
     // Writes the template over the file. `attributes` receives the attributes found before
-    // writing (archive when unreadable); `confirmReadOnly` is asked only for a read-only file.
+    // writing (archive when unreadable); `confirmReadOnly` is asked only for a read-only file;
+    // `kept` receives the file that keeps the new content when the file's name was left empty.
     static DefaultFileResult Write(const std::wstring& path, HMODULE module, DWORD& attributes,
-                                   const std::function<bool()>& confirmReadOnly);
+                                   const std::function<bool()>& confirmReadOnly, std::wstring* kept = nullptr);
 };

@@ -82,8 +82,7 @@ WriteResult RewriteInPlace(HANDLE file, std::string_view bytes)
         return WriteResult::WriteFailed;
     if (Rewrite(file, bytes))
         return WriteResult::Ok;
-    Rewrite(file, old);
-    return WriteResult::WriteFailed;
+    return Rewrite(file, old) ? WriteResult::WriteFailed : WriteResult::Damaged;
 }
 
 // "hosts.norvik-save-0123ABCD.tmp": whose it is, what for, and that it may go. The old file
@@ -105,10 +104,9 @@ bool IsOurTempName(const std::wstring& name, const std::wstring& fileName)
 {
     const std::wstring prefix = fileName + kTempMarker;
     const size_t suffix = std::char_traits<wchar_t>::length(kTempSuffix);
-    const wchar_t* const end = name.c_str() + prefix.size() + kTempDigits;
     if (name.size() != prefix.size() + kTempDigits + suffix ||
         _wcsnicmp(name.c_str(), prefix.c_str(), prefix.size()) != 0 ||
-        (_wcsicmp(end, kTempSuffix) != 0 && _wcsicmp(end, kBackupSuffix) != 0))
+        _wcsicmp(name.c_str() + prefix.size() + kTempDigits, kTempSuffix) != 0)
         return false;
     for (size_t i = prefix.size(); i < prefix.size() + kTempDigits; ++i)
         if (!iswxdigit(name[i]))
@@ -121,14 +119,15 @@ ULONGLONG Ticks(const FILETIME& time)
     return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
-// Temporary files of earlier saves of this file that never ended, and nothing else. A file a
-// failed save kept for the user is read-only, and stays.
+// Temporary files of earlier saves of this file that never ended, and nothing else. An old
+// file's content under ".old" may be the only copy left: it stays, as does a file a failed
+// save kept for the user (read-only).
 void RemoveLeftovers(const std::wstring& folder, const std::wstring& fileName)
 {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     WIN32_FIND_DATAW found;
-    const std::wstring pattern = folder + fileName + kTempMarker + L"*.*";
+    const std::wstring pattern = folder + fileName + kTempMarker + L"*" + kTempSuffix;
     HANDLE search = FindFirstFileW(pattern.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return;
@@ -181,16 +180,21 @@ CFileStamp StampOf(const BY_HANDLE_FILE_INFORMATION& info)
     return stamp;
 }
 
-// The path as the file system spells it at its end, without the "\\?\" that says so.
+std::wstring WithoutLongPrefix(std::wstring path)
+{
+    if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+        return L"\\" + path.substr(7);
+    if (path.compare(0, 4, L"\\\\?\\") == 0)
+        return path.substr(4);
+    return path;
+}
+
+// The path as the file system spells it at its end.
 std::wstring FinalPathOf(HANDLE file)
 {
     std::wstring final(GetFinalPathNameByHandleW(file, nullptr, 0, 0), L'\0');
     final.resize(GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()), 0));
-    if (final.compare(0, 8, L"\\\\?\\UNC\\") == 0)
-        return L"\\" + final.substr(7);
-    if (final.compare(0, 4, L"\\\\?\\") == 0)
-        return final.substr(4);
-    return final;
+    return WithoutLongPrefix(final);
 }
 
 std::wstring LongFullPathOf(const std::wstring& path)
@@ -199,7 +203,7 @@ std::wstring LongFullPathOf(const std::wstring& path)
     full.resize(GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
     std::wstring longer(GetLongPathNameW(full.c_str(), nullptr, 0), L'\0');
     longer.resize(GetLongPathNameW(full.c_str(), longer.data(), static_cast<DWORD>(longer.size())));
-    return longer.empty() ? full : longer;
+    return WithoutLongPrefix(longer.empty() ? full : longer);
 }
 
 // A replacement would give the name a file of its own and leave the link's target, or the
@@ -216,10 +220,23 @@ bool IsLinked(HANDLE file, const std::wstring& path, const BY_HANDLE_FILE_INFORM
     return !final.empty() && _wcsicmp(final.c_str(), LongFullPathOf(path).c_str()) != 0;
 }
 
-// A scanner or an indexer opens a fresh file for a moment; a refusal may pass.
+// A scanner or an indexer opens a file for a moment; a refusal may pass. Windows reports a
+// file held open so as the old file that could not be removed; with a backup name given, both
+// names are left as they were.
 bool IsRefusal(DWORD error)
 {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_UNABLE_TO_REMOVE_REPLACED || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
+}
+
+// The file at `path` is the one last seen as `seen`, not one another program put there.
+bool HoldsSeen(const std::wstring& path, const CFileStamp& seen)
+{
+    CFileHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                 nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    return file && GetFileInformationByHandle(file.Get(), &info) && StampOf(info) == seen;
 }
 const int kRetries = 4;
 const DWORD kFirstWait = 25; // ms, doubled for each retry: 375 ms in all
@@ -231,7 +248,9 @@ CWriteOutcome WriteInPlaceAgain(const std::wstring& path, std::string_view bytes
     if (!lock)
         return {WriteResult::OpenFailed, {}};
     BY_HANDLE_FILE_INFORMATION now;
-    if (!GetFileInformationByHandle(lock.Get(), &now) || StampOf(now) != seen)
+    if (!GetFileInformationByHandle(lock.Get(), &now))
+        return {WriteResult::OpenFailed, {}};
+    if (StampOf(now) != seen)
         return {WriteResult::Changed, {}};
     return {RewriteInPlace(lock.Get(), bytes), {}};
 }
@@ -287,7 +306,10 @@ CWriteOutcome Replace(const std::wstring& path, const std::wstring& temp, std::s
             break;
         Sleep(kFirstWait << attempt);
     }
-    // The name holds the old file: the copy beside it may go.
+    // Another program's file at the name: both copies stay, and the caller asks again.
+    if (!HoldsSeen(path, seen))
+        return {WriteResult::Changed, {}};
+    // The name holds the old file: the copies beside it may go.
     Calls().deleteFile(temp.c_str());
     if (Exists(backup))
         Calls().deleteFile(backup.c_str());
@@ -308,11 +330,16 @@ CWriteOutcome ReplaceFileContents(const std::wstring& path, std::string_view byt
     if (!lock)
         return {WriteResult::OpenFailed, {}};
     const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
-    BY_HANDLE_FILE_INFORMATION old = {};
-    GetFileInformationByHandle(lock.Get(), &old);
-    // What Windows refuses to open for writing, whoever runs the save.
-    if (old.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+    BY_HANDLE_FILE_INFORMATION old;
+    // Unseen, it could be neither compared nor recognised later. And a read-only file is what
+    // Windows refuses to open for writing, whoever runs the save.
+    if (!GetFileInformationByHandle(lock.Get(), &old) || (old.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
+    {
+        lock.Reset();
+        if (created)
+            Calls().deleteFile(path.c_str());
         return {WriteResult::OpenFailed, {}};
+    }
     const CFileStamp seen = StampOf(old);
     if (expected.exists && !created && seen != expected)
         return {WriteResult::Changed, {}};
@@ -323,14 +350,17 @@ CWriteOutcome ReplaceFileContents(const std::wstring& path, std::string_view byt
     // when another program has written it meanwhile).
     auto endFailed = [&](CWriteOutcome outcome) {
         lock.Reset();
-        if (created && (outcome.result == WriteResult::OpenFailed || outcome.result == WriteResult::WriteFailed))
+        if (created && (outcome.result == WriteResult::OpenFailed || outcome.result == WriteResult::WriteFailed ||
+                        outcome.result == WriteResult::Damaged))
             Calls().deleteFile(path.c_str());
         return outcome;
     };
     if (!created && IsLinked(lock.Get(), path, old))
         return endFailed({RewriteInPlace(lock.Get(), bytes), {}});
 
-    RemoveLeftovers(FolderOf(path), NameOf(path));
+    // With the name empty before this save, what an earlier one left may be all there is.
+    if (!created)
+        RemoveLeftovers(FolderOf(path), NameOf(path));
     std::wstring temp;
     {
         CFileHandle file = CreateTempFile(path, temp);

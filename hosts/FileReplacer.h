@@ -14,6 +14,7 @@ enum class WriteResult
     WriteFailed, // the new content could not be written; the file holds its old content
     Changed,     // another program wrote the file since the stamp the caller gave; nothing written
     Stranded,    // the file's name holds nothing: the new content is kept under another name
+    Damaged,     // written in place, neither the new content nor the old one could be written whole
 };
 
 struct CWriteOutcome
@@ -30,9 +31,11 @@ struct CWriteOutcome
 //   target stay), or where the replacement is refused, the file is written in place, and its old
 //   content is put back if that fails;
 // - where a replacement took the old file away and the new one cannot follow, the old one goes
-//   back; only when neither can is the name left empty, the new content kept and named.
+//   back; only when neither can is the name left empty, the new content kept and named;
+// - a copy beside the file goes only once the name holds the new content or the old one.
 // Fails while any other handle to the file is open. With `expected` existing, fails as Changed
-// when the file's last write or size differs from it once nobody else can open the file.
+// when the file's last write or size differs from it while the file is held shut (a write in
+// the moment between letting it go and the replacement is not seen).
 CWriteOutcome ReplaceFileContents(const std::wstring& path, std::string_view bytes,
                                   const CFileStamp& expected = CFileStamp());
 

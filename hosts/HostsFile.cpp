@@ -332,7 +332,9 @@ bool CHostsFile::Replace(std::string_view bytes, CFileFailure& failure) const
     const CWriteOutcome outcome = ReplaceFileContents(m_strPath, bytes, m_expected);
     if (outcome.result == WriteResult::Ok)
         return true;
-    failure = Failure(outcome.result == WriteResult::Changed ? FileFailureKind::Changed : FileFailureKind::Access);
+    failure = Failure(outcome.result == WriteResult::Changed   ? FileFailureKind::Changed
+                      : outcome.result == WriteResult::Damaged ? FileFailureKind::Damaged
+                                                               : FileFailureKind::Access);
     failure.keptFile = outcome.kept;
     return false;
 }

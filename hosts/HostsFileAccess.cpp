@@ -192,12 +192,18 @@ bool FindUnrepresentable(const CAnsiCodec& codec, std::wstring_view text, CFileF
 CFileStamp ReadFileStamp(const std::wstring& path)
 {
     CFileStamp stamp;
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (path.empty() || !GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (path.empty())
+        return stamp;
+    // Through a handle, as the reader and the writer see the file: what a name's entry says
+    // may lag behind it.
+    CFileHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                 nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file || !GetFileInformationByHandle(file.Get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return stamp;
     stamp.exists = true;
-    stamp.lastWrite = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
-    stamp.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
+    stamp.lastWrite = Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
+    stamp.size = Join(info.nFileSizeHigh, info.nFileSizeLow);
     return stamp;
 }

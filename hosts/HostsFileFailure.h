@@ -16,6 +16,7 @@ enum class FileFailureKind
     Unrepresentable, // save: a character the ANSI code page cannot hold
     OutOfMemory,     // load or save: not enough memory
     Changed,         // save: another program wrote the file since it was last looked at
+    Damaged,         // save: written in place, and its old content could not be put back either
 };
 
 struct CFileFailure

@@ -33,6 +33,9 @@ TEST(FailureText, SaysWhatIsWrongAndWhere)
         {true, {FileFailureKind::OutOfMemory, 0, L"", 119u << 20, L""}, L"Not enough memory to load the hosts file (119 MB)."},
         {true, {FileFailureKind::OutOfMemory, 0, L"", 1000, L""}, L"Not enough memory to load the hosts file (1 MB)."},
         {false, {FileFailureKind::OutOfMemory, 0, L"", 3ull << 30, L""}, L"Not enough memory to save the hosts file (3072 MB)."},
+        {false, {FileFailureKind::Damaged, 0, L"", 0, L""},
+         L"Can't write to hosts file! The file may be incomplete: neither its new content nor its old one could be "
+         L"written whole."},
         {false, {FileFailureKind::Access, 0, L"", 0, L"C:\\etc\\hosts.norvik-save-0000ABCD.tmp"},
          L"Can't write to hosts file! The file is missing now; its new content is kept in "
          L"\"C:\\etc\\hosts.norvik-save-0000ABCD.tmp\"."},

@@ -112,11 +112,14 @@ TEST_F(SaveFlow, AWriteFailureIsReportedAndTheOldFileKept)
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kFile));
     ASSERT_TRUE(Open());
     ToggleRow(0);
+    // The attribute asked for waits for the save that writes the file.
+    SendMessageW(ReadOnlyBox(), BM_CLICK, 0, 0);
     m_boxes.QueueAnswer(IDOK);
     {
         const CFileHandle held = testfiles::HoldOpen(HostsPath(), GENERIC_READ, FILE_SHARE_READ);
         EXPECT_EQ(0, m_norvik.SaveHosts());
     }
+    EXPECT_EQ(0u, Attributes(HostsPath()) & FILE_ATTRIBUTE_READONLY);
     ASSERT_EQ(1u, m_boxes.Count());
     EXPECT_EQ(L"Can't write to hosts file! Probably, file is exclusively blocked by other application.",
               m_boxes.Seen()[0].text);

@@ -24,13 +24,14 @@ enum Call
     kCalls
 };
 // What Windows documents for a failed ReplaceFileW, done before it fails; kOtherWrites: another
-// program writes the file at that moment.
+// program writes the file at that moment (kOtherCreates: once the old file went to the backup).
 enum Effect
 {
     kNone,
     kOldDeleted,
     kOldToBackup,
-    kOtherWrites
+    kOtherWrites,
+    kOtherCreates
 };
 // Calls nth to nth + times - 1 fail (times 0: every one from the nth).
 struct Fault
@@ -95,9 +96,9 @@ BOOL WINAPI FakeReplace(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, D
         return ReplaceFileW(replaced, replacement, backup, flags, nullptr, nullptr);
     if (g.counts[kReplace] == fault->nth && fault->effect == kOldDeleted)
         DeleteFileW(replaced);
-    if (g.counts[kReplace] == fault->nth && fault->effect == kOldToBackup)
+    if (g.counts[kReplace] == fault->nth && (fault->effect == kOldToBackup || fault->effect == kOtherCreates))
         MoveFileExW(replaced, backup, MOVEFILE_REPLACE_EXISTING);
-    if (g.counts[kReplace] == fault->nth && fault->effect == kOtherWrites)
+    if (g.counts[kReplace] == fault->nth && (fault->effect == kOtherWrites || fault->effect == kOtherCreates))
         testfiles::WriteBytes(replaced, kOther);
     SetLastError(fault->error);
     return FALSE;
@@ -152,7 +153,7 @@ TEST_P(SaveFaults, NameHoldsOldOrNewWhole)
     }
     g = {c.faults, {}, file.path, false, {}};
     for (const Fault& fault : c.faults)
-        g.mayBeGone |= fault.effect == kOldDeleted || fault.effect == kOldToBackup;
+        g.mayBeGone |= fault.effect == kOldDeleted || fault.effect == kOldToBackup || fault.effect == kOtherCreates;
     const CFileStamp stale = {true, 1, sizeof(kOld) - 1};
 
     const CWriteOutcome outcome = ReplaceFileContents(file.path, kNew, c.stale ? stale : CFileStamp());
@@ -201,7 +202,9 @@ CASE_TABLE(Calls, SaveFaults,
     FaultCase{{"ReplaceRefusedInPlace"}, {{kReplace, 1, 0, kSharing}}, W::Ok, kNew, 0},
     FaultCase{{"ReplaceDeniedInPlace"}, {{kReplace, 1, 0, kDenied}}, W::Ok, kNew, 0},
     FaultCase{{"ReplaceRefusedNotDeleted"}, {{kReplace, 1, 0, kSharing}, {kDelete, 1, 1, kDenied}}, W::Ok, kNew, 1},
-    FaultCase{{"ReplaceRefusedOtherWrites"}, {{kReplace, 1, 0, kSharing, kOtherWrites}}, W::Changed, kOther, 0},
+    FaultCase{{"ReplaceRefusedOtherWrites"}, {{kReplace, 1, 0, kSharing, kOtherWrites}}, W::Changed, kOther, 1},
+    FaultCase{{"OldInBackupOtherCreates"}, {{kReplace, 1, 1, kUnmoved2, kOtherCreates}}, W::Changed, kOther, 2},
+    FaultCase{{"InPlaceOldNotBack"}, {{kCreate, 2, 1, kDenied}, {kFlush, 1, 0, kFull}}, W::Damaged, kOld, 0},
     FaultCase{{"ReplacedNotRemoved"}, {{kReplace, 1, 1, ERROR_UNABLE_TO_REMOVE_REPLACED}}, W::Ok, kNew, 0},
     FaultCase{{"OldGoneNewMoved"}, {{kReplace, 1, 1, kUnmoved, kOldDeleted}}, W::Ok, kNew, 0},
     FaultCase{{"OldInBackupNewMoved"}, {{kReplace, 1, 1, kUnmoved2, kOldToBackup}}, W::Ok, kNew, 0},
