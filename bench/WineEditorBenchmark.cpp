@@ -1,6 +1,8 @@
 // The editor as a user meets it, on the real norvik.dll with a blocklist hosts file of the
 // size asked for: time from Activate to the table filled and Refresh enabled, time of
-// SaveHosts after one toggled entry, and the process's memory. Run under Wine (or Windows),
+// SaveHosts after one toggled entry, of Refresh, of the first switch to the text view and of a
+// typed character there (up to 1,000,000 lines), the longest the host's window kept a user
+// waiting meanwhile, and the process's memory. Run under Wine (or Windows),
 // one process per size so that the peaks belong to that size:
 //   editor_wine_bench.exe [LINES [RUNS [RESERVE_MB]]]     (200000, 5 and 0 by default)
 // RESERVE_MB of address space is reserved up front, as a host with big data of its own has:
@@ -9,6 +11,7 @@
 // and what the process does afterwards is the result. Every wait has a limit; a wait that
 // runs out ends the process with exit code 4 and says what it waited for.
 #include "SampleHostsFile.h"
+#include "StallMeter.h"
 
 #include "module/NorvikModule.h"
 #include "resources/resource.h"
@@ -245,6 +248,28 @@ LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception)
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
+// Everything this thread has to do now, as a host's loop would do it.
+void PumpPending()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+    {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+// A click on a toolbar button, as a user's mouse gives it, and all it does at once.
+void Click(HWND toolbar, UINT id)
+{
+    RECT rect = {};
+    SendMessageW(toolbar, TB_GETRECT, id, reinterpret_cast<LPARAM>(&rect));
+    const LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    PostMessageW(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageW(toolbar, WM_LBUTTONUP, 0, point);
+    PumpPending();
+}
+
 // Pumps this thread's messages as a host's loop does, until `done`; the watchdog sets the limit.
 template <class Done>
 void Pump(Done done)
@@ -380,6 +405,13 @@ int main(int argc, char** argv)
 
     std::vector<double> loads;
     std::vector<double> saves;
+    std::vector<double> refreshes;
+    std::vector<double> loadStalls;
+    std::vector<double> refreshStalls;
+    std::vector<double> typing;
+    double textSwitch = -1;
+    double textStall = -1;
+    CStallMeter meter(window.Get());
     Memory afterLoad;
     Memory afterSave;
     int rows = 0;
@@ -393,6 +425,7 @@ int main(int argc, char** argv)
             return 1;
         }
         watchdog.Expect("the table filled and Refresh enabled after Activate", limit);
+        meter.TakeLongest();
         const double start = Now();
         const HWND page = norvik.Activate(window.Get(), 0, 0, 880, 680);
         const HWND toolbar = FindWindowExW(page, nullptr, TOOLBARCLASSNAMEW, nullptr);
@@ -415,6 +448,7 @@ int main(int argc, char** argv)
             break;
         }
         loads.push_back(loaded);
+        loadStalls.push_back(meter.TakeLongest());
         rows = static_cast<int>(SendMessageW(table, LVM_GETITEMCOUNT, 0, 0));
         if (rows == 0)
         {
@@ -446,6 +480,42 @@ int main(int argc, char** argv)
         {
             saves.push_back(saveTime);
         }
+        // Refresh of the file just saved: no question, a new load.
+        watchdog.Expect("Refresh to end", std::chrono::seconds(900));
+        meter.TakeLongest();
+        const double refreshStart = Now();
+        Click(toolbar, ID_REFRESH);
+        Pump([&] { return IsEnabled(toolbar, ID_REFRESH) && SendMessageW(table, LVM_GETITEMCOUNT, 0, 0) > 0; });
+        refreshes.push_back(Now() - refreshStart);
+        refreshStalls.push_back(meter.TakeLongest());
+        watchdog.Met();
+        // The text view once, after the figures above, where it can be waited for: a character
+        // typed at the end and taken back.
+        if (run == 0 && lines <= 1000000)
+        {
+            watchdog.Expect("the switch to the text view", std::chrono::seconds(900));
+            meter.TakeLongest();
+            const double switchStart = Now();
+            Click(toolbar, ID_VIEW_AS_TEXT);
+            textSwitch = Now() - switchStart;
+            textStall = meter.TakeLongest();
+            const HWND edit = GetDlgItem(page, IDC_HOSTS_TEXT);
+            SetFocus(edit);
+            SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(-1), -1);
+            for (const WPARAM key : {WPARAM('x'), WPARAM(VK_BACK), WPARAM('y'), WPARAM(VK_BACK), WPARAM('z')})
+            {
+                const double typed = Now();
+                SendMessageW(edit, WM_CHAR, key, 0);
+                PumpPending();
+                typing.push_back(Now() - typed);
+            }
+            SendMessageW(edit, WM_CHAR, VK_BACK, 0);
+            Click(toolbar, ID_VIEW_AS_TABLE);
+            watchdog.Met();
+            if (PrintBoxes("text view", watchdog))
+                outcome = "text-view-asked";
+        }
+
         watchdog.Expect("CloseHostEditor to return", limit);
         norvik.CloseHostEditor();
         watchdog.Met();
@@ -476,6 +546,29 @@ int main(int argc, char** argv)
         std::printf("SaveHosts after one toggle: median %.0f ms (first %.0f ms) of %zu\n", Median(saves) * 1000,
                     saves.front() * 1000, saves.size());
         result += Field("save_ms", Median(saves) * 1000, 0) + Field("save_first_ms", saves.front() * 1000, 0);
+    }
+    if (!refreshes.empty())
+    {
+        std::printf("Refresh to table filled and Refresh enabled: median %.0f ms of %zu\n", Median(refreshes) * 1000,
+                    refreshes.size());
+        result += Field("refresh_ms", Median(refreshes) * 1000, 0);
+    }
+    if (!loadStalls.empty())
+    {
+        std::printf("longest wait of the host's window: load %.0f ms, Refresh %.0f ms (medians)\n", Median(loadStalls),
+                    Median(refreshStalls.empty() ? loadStalls : refreshStalls));
+        result += Field("load_stall_ms", Median(loadStalls), 0);
+        if (!refreshStalls.empty())
+            result += Field("refresh_stall_ms", Median(refreshStalls), 0);
+    }
+    if (textSwitch >= 0)
+    {
+        std::printf("switch to the text view: %.0f ms, longest wait of the host's window %.0f ms\n", textSwitch * 1000,
+                    textStall);
+        std::printf("a typed character in the text view: median %.1f ms of %zu\n", Median(typing) * 1000,
+                    typing.size());
+        result += Field("text_ms", textSwitch * 1000, 0) + Field("text_stall_ms", textStall, 0) +
+                  Field("char_ms", Median(typing) * 1000, 1);
     }
     std::printf("working set before the first Activate: %.1f MB\n", before.current);
     std::printf("peak working set after the first load: %.1f MB\n", afterLoad.peak);

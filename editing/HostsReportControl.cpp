@@ -122,7 +122,9 @@ void CHostsReportControl::Populate(int count)
 {
     if (!m_hwnd)
         return;
-    ListView_SetItemState(m_hwnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    // No rows first: that drops every selection and the focus at once, where clearing the
+    // state of each row would visit them all.
+    ListView_SetItemCountEx(m_hwnd, 0, 0);
     ListView_SetItemCountEx(m_hwnd, count, 0);
     SendMessageW(m_hwnd, LVM_SETSELECTIONMARK, 0, -1);
     InvalidateRect(m_hwnd, nullptr, TRUE);

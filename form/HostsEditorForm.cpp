@@ -178,12 +178,8 @@ void CHostsEditorForm::DoDataExchange(bool toControls)
     }
     else
     {
-        if (m_bTextUnread)
-        {
-            m_pText = std::make_shared<const std::wstring>(m_editText.GetText());
-            m_bTextUnread = false;
-            m_bTextCompared = false;
-        }
+        // The text is read only where it is needed (ReadText): a copy per keystroke would cost
+        // more than the typing.
         m_nReadOnly = SendMessageW(readOnly, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
         m_strLastModified = CWindow::GetText(lastModified);
     }
@@ -262,9 +258,19 @@ bool CHostsEditorForm::OnCommand(WORD id, WORD code, HWND control)
     return CDialog::OnCommand(id, code, control);
 }
 
+void CHostsEditorForm::ReadText()
+{
+    if (!m_bTextUnread)
+        return;
+    m_pText = std::make_shared<const std::wstring>(m_editText.GetText());
+    m_bTextUnread = false;
+    m_bTextCompared = false;
+}
+
 void CHostsEditorForm::OnTextChanged()
 {
     m_bTextUnread = true;
+    m_bTextCompared = false;
     m_editText.GrowLimit(static_cast<size_t>(GetWindowTextLengthW(m_editText.Hwnd())));
     if (!m_bLoading)
         UpdateCommandStates();
@@ -453,7 +459,16 @@ bool CHostsEditorForm::IsContentModified()
         if (!m_bTextCompared)
         {
             const std::shared_ptr<const std::wstring> file = m_hostsFile.GetSharedText();
-            m_bTextModified = m_pText != file && Text() != *file;
+            // A length that differs tells without a copy of the text; only an equal one is read.
+            if (m_bTextUnread && static_cast<size_t>(GetWindowTextLengthW(m_editText.Hwnd())) != file->size())
+            {
+                m_bTextModified = true;
+            }
+            else
+            {
+                ReadText();
+                m_bTextModified = m_pText != file && Text() != *file;
+            }
             m_bTextCompared = true;
         }
         return m_bTextModified;

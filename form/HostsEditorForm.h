@@ -156,6 +156,8 @@ private:
     HWND TabOutForward();
     HWND TabOutBackward();
     void OnTextChanged();
+    // The text view's text into m_pText, when it was changed there since it was last read.
+    void ReadText();
     // The text view's text, shown at the next exchange to the controls.
     // The text view's text; shared with the model until the view changes it.
     void SetText(std::shared_ptr<const std::wstring> text);

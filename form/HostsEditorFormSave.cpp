@@ -146,7 +146,7 @@ bool CHostsEditorForm::WriteContent(bool missing, bool& writeFailed)
         else if (m_nViewMode == VIEW_TEXT)
         {
             requested = true;
-            UpdateData(false);
+            ReadText();
             m_hostsFile.SetTextToSave(m_pText ? m_pText : std::make_shared<const std::wstring>());
             m_hostsFile.RequestSaveText();
         }

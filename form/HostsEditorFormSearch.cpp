@@ -98,7 +98,7 @@ void CHostsEditorForm::SearchText()
     DWORD selectionStart = 0;
     DWORD selectionEnd = 0;
     m_editText.GetSel(selectionStart, selectionEnd);
-    UpdateData(false);
+    ReadText();
     const size_t found = FindInText(Text(), m_strFindText, selectionStart, m_bTextSearchDown);
     if (found == std::wstring::npos)
     {

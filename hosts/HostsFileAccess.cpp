@@ -119,7 +119,9 @@ ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std:
     {
         // A piece at a time, each ending after a line break, so that a character never spans
         // two pieces: the file's bytes and its text are never held whole at the same time.
-        text.reserve(static_cast<size_t>(stamp.size)); // a byte gives at most one UTF-16 unit
+        // A byte gives at most one UTF-16 unit; the two more are for the line break the model
+        // adds after a last line without one, which would otherwise copy the whole text.
+        text.reserve(static_cast<size_t>(stamp.size) + 2);
         std::string piece;
         int linesBefore = 0;
         for (bool end = false; !end;)

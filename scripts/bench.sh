@@ -3,7 +3,9 @@
 # Benchmark, 200,000 and 1,000,000 lines), then for both Windows builds (i686 first, the
 # module's target) a load and record save through the worker threads, and the editor on the
 # real DLL with 200,000, 1,000,000 and 3,000,000 lines, each size in a process of its own so
-# that its peak working set is its own, on a display with a window manager as users have.
+# that its peak working set is its own, on a display with a window manager as users have:
+# load, save, Refresh, the text view and typing, and how long the host's window kept a user
+# waiting meanwhile.
 # Ends with a summary table; the full output of each program is kept in the logs folder.
 #   BENCH_BUILD         prefix of the Windows build trees (default build/: build/i686, build/x86_64)
 #   BENCH_NATIVE_BUILD  the native Release tree (default ${BENCH_BUILD}bench)
@@ -124,6 +126,17 @@ for arch in "${archs[@]}"; do
             "$(field "$log" save_ms) ($(field "$log" save_first_ms))" \
             "$(field "$log" peak_load_mb)" "$(field "$log" peak_save_mb)" "$(field "$log" ws_closed_mb)" "$outcome"
         grep -E '^(load failed|save failed|gave up|crashed)' "$log" | sed 's/^/           /' || true
+    done
+done
+echo "the host's window meanwhile (longest wait for an answer, ms; text view and typing up to 1,000,000 lines):"
+printf '  %-6s %8s %10s %12s %12s %14s %14s %10s\n' arch lines "load wait" "refresh ms" "refresh wait" \
+    "text view ms" "text wait" "char ms"
+for arch in "${archs[@]}"; do
+    for lines in "${sizes[@]}"; do
+        log=$logs/$arch-editor-$lines.txt
+        printf '  %-6s %8s %10s %12s %12s %14s %14s %10s\n' "$arch" "$lines" "$(field "$log" load_stall_ms)" \
+            "$(field "$log" refresh_ms)" "$(field "$log" refresh_stall_ms)" "$(field "$log" text_ms)" \
+            "$(field "$log" text_stall_ms)" "$(field "$log" char_ms)"
     done
 done
 echo "full output: $logs"

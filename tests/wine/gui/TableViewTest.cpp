@@ -94,6 +94,19 @@ TEST_F(TableView, SpaceFlipsEachSelectedRowAndKeepsSelectionAndFocus)
     EXPECT_TRUE(SelectedRows().empty());
 }
 
+// A reload forgets the rows that were selected and focused: they may hold other entries now.
+TEST_F(TableView, ARefreshLeavesNoSelectionOrFocusBehind)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kEntries));
+    ASSERT_TRUE(Open());
+    SetRowState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SetRowState(3, LVIS_SELECTED, LVIS_SELECTED);
+    ClickButton(m_toolbar, ID_REFRESH);
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_TRUE(SelectedRows().empty());
+    EXPECT_EQ(-1, FocusedRow());
+}
+
 TEST_F(TableView, AClickInTheEnabledCellTogglesAndSelectsOnlyThatRow)
 {
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kEntries));
