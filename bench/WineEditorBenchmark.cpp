@@ -259,6 +259,18 @@ void PumpPending()
     }
 }
 
+// A new period for the stall meter: its wait in flight, begun by what came before, ends first.
+void NewStallPeriod(CStallMeter& meter)
+{
+    const double end = Now() + 0.06;
+    while (Now() < end)
+    {
+        PumpPending();
+        Sleep(5);
+    }
+    meter.TakeLongest();
+}
+
 // A click on a toolbar button, as a user's mouse gives it, and all it does at once.
 void Click(HWND toolbar, UINT id)
 {
@@ -425,7 +437,7 @@ int main(int argc, char** argv)
             return 1;
         }
         watchdog.Expect("the table filled and Refresh enabled after Activate", limit);
-        meter.TakeLongest();
+        NewStallPeriod(meter);
         const double start = Now();
         const HWND page = norvik.Activate(window.Get(), 0, 0, 880, 680);
         const HWND toolbar = FindWindowExW(page, nullptr, TOOLBARCLASSNAMEW, nullptr);
@@ -482,19 +494,18 @@ int main(int argc, char** argv)
         }
         // Refresh of the file just saved: no question, a new load.
         watchdog.Expect("Refresh to end", std::chrono::seconds(900));
-        meter.TakeLongest();
+        NewStallPeriod(meter);
         const double refreshStart = Now();
         Click(toolbar, ID_REFRESH);
         Pump([&] { return IsEnabled(toolbar, ID_REFRESH) && SendMessageW(table, LVM_GETITEMCOUNT, 0, 0) > 0; });
         refreshes.push_back(Now() - refreshStart);
         refreshStalls.push_back(meter.TakeLongest());
         watchdog.Met();
-        // The text view once, after the figures above, where it can be waited for: a character
-        // typed at the end and taken back.
+        // The text view once, after the figures above: a character typed at the end, taken back.
         if (run == 0 && lines <= 1000000)
         {
             watchdog.Expect("the switch to the text view", std::chrono::seconds(900));
-            meter.TakeLongest();
+            NewStallPeriod(meter);
             const double switchStart = Now();
             Click(toolbar, ID_VIEW_AS_TEXT);
             textSwitch = Now() - switchStart;
