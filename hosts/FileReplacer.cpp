@@ -1,5 +1,6 @@
 #include "hosts/FileReplacer.h"
 
+#include "hosts/HostsFileAccess.h"
 #include "win32/UniqueHandle.h"
 
 #include <atomic>
@@ -171,15 +172,6 @@ CFileHandle Lock(const std::wstring& path, DWORD disposition)
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-CFileStamp StampOf(const BY_HANDLE_FILE_INFORMATION& info)
-{
-    CFileStamp stamp;
-    stamp.exists = true;
-    stamp.lastWrite = Ticks(info.ftLastWriteTime);
-    stamp.size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    return stamp;
-}
-
 std::wstring WithoutLongPrefix(std::wstring path)
 {
     if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0)
@@ -229,15 +221,6 @@ bool IsRefusal(DWORD error)
            error == ERROR_UNABLE_TO_REMOVE_REPLACED || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
 }
 
-// The file at `path` is the one last seen as `seen`, not one another program put there.
-bool HoldsSeen(const std::wstring& path, const CFileStamp& seen)
-{
-    CFileHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
-                                 nullptr));
-    BY_HANDLE_FILE_INFORMATION info;
-    return file && GetFileInformationByHandle(file.Get(), &info) && StampOf(info) == seen;
-}
 const int kRetries = 4;
 const DWORD kFirstWait = 25; // ms, doubled for each retry: 375 ms in all
 
@@ -307,7 +290,7 @@ CWriteOutcome Replace(const std::wstring& path, const std::wstring& temp, std::s
         Sleep(kFirstWait << attempt);
     }
     // Another program's file at the name: both copies stay, and the caller asks again.
-    if (!HoldsSeen(path, seen))
+    if (ReadFileStamp(path) != seen)
         return {WriteResult::Changed, {}};
     // The name holds the old file: the copies beside it may go.
     Calls().deleteFile(temp.c_str());

@@ -102,9 +102,7 @@ ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std:
         failure = Failure(FileFailureKind::Access);
         return ReadResult::ReadFailed;
     }
-    stamp.exists = true;
-    stamp.lastWrite = Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
-    stamp.size = Join(info.nFileSizeHigh, info.nFileSizeLow);
+    stamp = StampOf(info);
 
     auto outOfMemory = [&] {
         std::wstring().swap(text);
@@ -204,6 +202,12 @@ CFileStamp ReadFileStamp(const std::wstring& path)
     BY_HANDLE_FILE_INFORMATION info;
     if (!file || !GetFileInformationByHandle(file.Get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return stamp;
+    return StampOf(info);
+}
+
+CFileStamp StampOf(const BY_HANDLE_FILE_INFORMATION& info)
+{
+    CFileStamp stamp;
     stamp.exists = true;
     stamp.lastWrite = Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
     stamp.size = Join(info.nFileSizeHigh, info.nFileSizeLow);

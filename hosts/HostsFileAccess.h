@@ -41,3 +41,5 @@ bool FindUnrepresentable(const CAnsiCodec& codec, std::wstring_view text, CFileF
 
 // The file's last-write time and size as they are now; not existing when it cannot be read.
 CFileStamp ReadFileStamp(const std::wstring& path);
+// The same from what an open handle told.
+CFileStamp StampOf(const BY_HANDLE_FILE_INFORMATION& info);
