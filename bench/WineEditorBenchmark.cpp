@@ -2,8 +2,7 @@
 // size asked for: time from Activate to the table filled and Refresh enabled, time of
 // SaveHosts after one toggled entry, of Refresh, of the first switch to the text view and of a
 // typed character there (up to 1,000,000 lines), the longest the host's window kept a user
-// waiting meanwhile, and the process's memory. Run under Wine (or Windows),
-// one process per size so that the peaks belong to that size:
+// waiting meanwhile, and the process's memory. Run under Wine (or Windows), one process per size:
 //   editor_wine_bench.exe [LINES [RUNS [RESERVE_MB]]]     (200000, 5 and 0 by default)
 // RESERVE_MB of address space is reserved up front, as a host with big data of its own has:
 // with enough of it a 32-bit load runs out of memory.
@@ -506,11 +505,12 @@ int main(int argc, char** argv)
         {
             watchdog.Expect("the switch to the text view", std::chrono::seconds(900));
             NewStallPeriod(meter);
+            const HWND edit = GetDlgItem(page, IDC_HOSTS_TEXT);
             const double switchStart = Now();
             Click(toolbar, ID_VIEW_AS_TEXT);
+            Pump([&] { return IsWindowVisible(edit) && IsEnabled(toolbar, ID_VIEW_AS_TABLE); });
             textSwitch = Now() - switchStart;
             textStall = meter.TakeLongest();
-            const HWND edit = GetDlgItem(page, IDC_HOSTS_TEXT);
             SetFocus(edit);
             SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(-1), -1);
             for (const WPARAM key : {WPARAM('x'), WPARAM(VK_BACK), WPARAM('y'), WPARAM(VK_BACK), WPARAM('z')})

@@ -44,6 +44,23 @@ void CHostsTextEdit::SetText(const std::wstring& text)
     SetWindowTextW(m_hwnd, text.c_str());
 }
 
+void CHostsTextEdit::InsertAt(DWORD offset, const std::wstring& text)
+{
+    // A selection set walks the control's lines: only when the caret is elsewhere.
+    DWORD start = 0;
+    DWORD end = 0;
+    GetSel(start, end);
+    if (start != offset || end != offset)
+        SetSel(offset, offset);
+    SendMessageW(m_hwnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void CHostsTextEdit::ClearHistory()
+{
+    SendMessageW(m_hwnd, EM_EMPTYUNDOBUFFER, 0, 0);
+    SendMessageW(m_hwnd, EM_SETMODIFY, FALSE, 0);
+}
+
 void CHostsTextEdit::GetSel(DWORD& start, DWORD& end) const
 {
     start = end = 0;

@@ -21,6 +21,10 @@ public:
     std::wstring GetText() const;
     // The whole text at once, the limit grown first so that none of it is cut.
     void SetText(const std::wstring& text);
+    // `text` at `offset` (the end of what is in), as an edit that cannot be undone.
+    void InsertAt(DWORD offset, const std::wstring& text);
+    // Nothing to undo and nothing modified: the state a new text starts in.
+    void ClearHistory();
     // Selection offsets in characters, full width (not cut to 16 bits).
     void GetSel(DWORD& start, DWORD& end) const;
     void SetSel(DWORD start, DWORD end);

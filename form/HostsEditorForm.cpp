@@ -169,7 +169,7 @@ void CHostsEditorForm::DoDataExchange(bool toControls)
         // be megabytes, which an edit control takes seconds to lay out.
         if (m_bTextToShow && m_nViewMode == VIEW_TEXT)
         {
-            m_editText.SetText(Text());
+            ShowText();
             m_bTextToShow = false;
             m_bTextUnread = false;
         }
@@ -187,7 +187,7 @@ void CHostsEditorForm::DoDataExchange(bool toControls)
 
 void CHostsEditorForm::QueryCommandState(UINT id, CCommandState& state)
 {
-    if ((m_bLoading || m_bSaving) && id != ID_ABOUT)
+    if ((m_bLoading || m_bSaving || m_textFill.IsRunning()) && id != ID_ABOUT)
     {
         state.enabled = false;
         return;
@@ -232,6 +232,11 @@ void CHostsEditorForm::QueryCommandState(UINT id, CCommandState& state)
 
 bool CHostsEditorForm::OnCommand(WORD id, WORD code, HWND control)
 {
+    if (id == ID_CANCEL_LOAD && m_textFill.IsRunning())
+    {
+        CancelTextFill();
+        return true;
+    }
     if (id == ID_CANCEL_LOAD)
     {
         m_bCancelClicked = true;
@@ -251,42 +256,11 @@ bool CHostsEditorForm::OnCommand(WORD id, WORD code, HWND control)
     }
     if (id == IDC_HOSTS_TEXT && code == EN_CHANGE)
     {
-        if (!IsExchangingData())
+        if (!IsExchangingData() && !m_textFill.IsRunning())
             OnTextChanged();
         return true;
     }
     return CDialog::OnCommand(id, code, control);
-}
-
-void CHostsEditorForm::ReadText()
-{
-    if (!m_bTextUnread)
-        return;
-    m_pText = std::make_shared<const std::wstring>(m_editText.GetText());
-    m_bTextUnread = false;
-    m_bTextCompared = false;
-}
-
-void CHostsEditorForm::OnTextChanged()
-{
-    m_bTextUnread = true;
-    m_bTextCompared = false;
-    m_editText.GrowLimit(static_cast<size_t>(GetWindowTextLengthW(m_editText.Hwnd())));
-    if (!m_bLoading)
-        UpdateCommandStates();
-}
-
-const std::wstring& CHostsEditorForm::Text() const
-{
-    static const std::wstring empty;
-    return m_pText ? *m_pText : empty;
-}
-
-void CHostsEditorForm::SetText(std::shared_ptr<const std::wstring> text)
-{
-    m_pText = std::move(text);
-    m_bTextToShow = true;
-    m_bTextCompared = false;
 }
 
 void CHostsEditorForm::OnAbout()
@@ -394,6 +368,14 @@ bool CHostsEditorForm::OnMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/,
         result = 0;
         return true;
     }
+    if (message == WM_TEXT_FILL || (message == WM_TIMER && wParam == kTextFillTimer))
+    {
+        if (message == WM_TIMER)
+            KillTimer(m_hwnd, kTextFillTimer);
+        OnTextFillStep(message == WM_TIMER ? m_nFill : static_cast<unsigned>(wParam));
+        result = 0;
+        return true;
+    }
     if (message == WM_LOAD_ENDED)
     {
         OnLoadEnded(static_cast<unsigned>(wParam));
@@ -409,6 +391,7 @@ void CHostsEditorForm::OnDestroy()
     CFocusKeeper::Unregister(m_hwnd);
     // A modal window still up belongs to a page that is gone.
     m_reentry.Advance();
+    StopTextFill();
     // The host destroyed the page before closing it, and may have freed the module already:
     // then the last worker to end would unload the module under this thread, or tear the form
     // down from a worker under the loader lock. Once that can happen the module stays loaded.
@@ -448,7 +431,7 @@ void CHostsEditorForm::PostIdleUpdate()
 
 bool CHostsEditorForm::IsContentModified()
 {
-    if (m_bLoadFailed || m_bLoading || m_bSaving || !m_hwnd)
+    if (m_bLoadFailed || m_bLoading || m_bSaving || m_textFill.IsRunning() || !m_hwnd)
         return false;
     UpdateData(false);
     if (m_nViewMode == VIEW_TABLE)
@@ -503,36 +486,6 @@ bool CHostsEditorForm::ConfirmPendingChanges()
     default:
         return false;
     }
-}
-
-void CHostsEditorForm::OnViewAsText()
-{
-    if (m_nViewMode == VIEW_TEXT || !ConfirmPendingChanges())
-        return;
-    if (m_bSavedSinceLoad)
-        StartLoad();
-    m_nViewMode = VIEW_TEXT;
-    // The text goes out now unless a load is about to bring it; the controls are read
-    // first, so that only the text goes out new.
-    if (!m_bLoading)
-    {
-        UpdateData(false);
-        UpdateData(true);
-    }
-    ShowWindow(m_wndTable.Hwnd(), SW_HIDE);
-    ShowWindow(m_editText.Hwnd(), SW_SHOW);
-    SetFocus(m_editText.Hwnd());
-}
-
-void CHostsEditorForm::OnViewAsTable()
-{
-    if (m_nViewMode == VIEW_TABLE || !ConfirmPendingChanges())
-        return;
-    if (m_bSavedSinceLoad)
-        StartLoad();
-    m_nViewMode = VIEW_TABLE;
-    ShowWindow(m_wndTable.Hwnd(), SW_SHOW);
-    ShowWindow(m_editText.Hwnd(), SW_HIDE);
 }
 
 void CHostsEditorForm::RepopulateTable()

@@ -4,6 +4,7 @@
 #include "editing/FindTextDialog.h"
 #include "editing/HostsReportControl.h"
 #include "editing/HostsTextEdit.h"
+#include "editing/TextFill.h"
 #include "hosts/HostsFile.h"
 #include "hosts/LoadProgressDialog.h"
 #include "module/EditorHost.h"
@@ -60,7 +61,8 @@ public:
     // The toolbar follows the state at once (a host's loop sends no idle updates).
     void UpdateCommandStates();
     bool IsLoading() const { return m_bLoading; }
-    bool IsProgressShown() const { return m_bProgressShown; }
+    // The page shows the progress of a load or of a long text going into the text view.
+    bool IsProgressShown() const { return (m_bLoading && m_bProgressShown) || m_bFillProgress; }
     bool IsContentModified();
     bool IsReadOnlyModified();
     CLoadProgressDialog* GetProgressDialog() const { return m_pProgressDialog.get(); }
@@ -123,6 +125,9 @@ protected:
 private:
     // Posted by the load thread when the model has answered; wParam is the load's number.
     static constexpr UINT WM_LOAD_ENDED = WM_APP + 1;
+    // The next piece of a long text for the text view; wParam is the fill's number.
+    static constexpr UINT WM_TEXT_FILL = WM_APP + 2;
+    static constexpr UINT_PTR kTextFillTimer = 1;
 
     static DWORD WINAPI LoadThreadProc(LPVOID self);
     void RunLoad();
@@ -158,10 +163,18 @@ private:
     void OnTextChanged();
     // The text view's text into m_pText, when it was changed there since it was last read.
     void ReadText();
-    // The text view's text, shown at the next exchange to the controls.
-    // The text view's text; shared with the model until the view changes it.
+    // The text view's text; shared with the model until the view changes it. Shown at the next
+    // exchange to the controls.
     void SetText(std::shared_ptr<const std::wstring> text);
     const std::wstring& Text() const;
+    // Puts the text into the view: at once when short, else in pieces between messages, with
+    // the table standing in until the last piece.
+    void ShowText();
+    void ScheduleTextFill();
+    void OnTextFillStep(unsigned fill);
+    void StopTextFill();
+    // The fill stops and the table shows; the text waits for the next switch to the text view.
+    void CancelTextFill();
     HWND DialogOwner() const;
     // A modal dialog of the form's own; the focus goes back to the view afterwards. True when it
     // ended with OK and the page is still the one that showed it.
@@ -248,6 +261,10 @@ private:
     std::atomic<bool> m_bTextCompared{false};
     std::atomic<bool> m_bTextModified{false};
     CHostsTextEdit m_editText;
+    CTextFill m_textFill;
+    // The number of the latest fill; a piece asked for by an earlier one is dropped.
+    unsigned m_nFill = 0;
+    bool m_bFillProgress = false;
     // Search: the dialogs live as long as the form, and so do the last patterns.
     CFindRecordDialog m_findRecordDialog;
     CFindTextDialog m_findTextDialog;

@@ -27,6 +27,7 @@ void CHostsEditorForm::StartLoad()
 {
     // The model is about to be emptied: nothing started on the records before may go on.
     m_reentry.Advance();
+    CancelTextFill();
     const unsigned load = ++m_nLoad;
     // The edit control keeps its selection while hidden; the caret goes back there after the load.
     m_editText.GetSel(m_dwTextSelStart, m_dwTextSelEnd);
@@ -139,7 +140,8 @@ void CHostsEditorForm::OnLoadEnded(unsigned load)
 // select the whole text, and the next key would replace the file.
 void CHostsEditorForm::FocusTextView()
 {
-    if (m_nViewMode != VIEW_TEXT || m_bLoading)
+    // A fill in progress sets the caret and focus as it ends.
+    if (m_nViewMode != VIEW_TEXT || m_bLoading || m_textFill.IsRunning())
         return;
     SetFocus(m_editText.Hwnd());
     const DWORD length = static_cast<DWORD>(GetWindowTextLengthW(m_editText.Hwnd()));
@@ -189,6 +191,7 @@ bool CHostsEditorForm::ShowLoadedFile(uint64_t size)
     catch (const std::bad_alloc&)
     {
         // The table lets go of the entries before they go.
+        StopTextFill();
         m_wndTable.Populate(0);
         m_pText.reset();
         m_hostsFile.Clear();

@@ -39,6 +39,9 @@ bool CHostsEditorForm::Save()
     // wipe the file, and a host that saves before closing must still be able to close.
     if (m_bLoadFailed)
         return true;
+    // While a long text goes into the text view nothing is pending: the view shows the file.
+    if (m_textFill.IsRunning())
+        return true;
     m_bInSave = true;
     auto endSave = ScopeExit([this] { m_bInSave = false; });
     // Both ends in full: packed into 16 bits each they would move beyond 65535.
@@ -264,6 +267,7 @@ void CHostsEditorForm::Close()
     // The model is empty now: so is what the page shows.
     if (m_hwnd)
     {
+        CancelTextFill();
         EnableViews(false);
         m_wndTable.Populate(0);
         SetText(nullptr);

@@ -7,7 +7,7 @@
 
 void CHostsEditorForm::OnFind()
 {
-    if (m_bLoading || m_bSaving)
+    if (m_bLoading || m_bSaving || m_textFill.IsRunning())
         return;
     ShowFindDialog();
 }
@@ -22,13 +22,13 @@ void CHostsEditorForm::ShowFindDialog()
 
 bool CHostsEditorForm::IsSearchable() const
 {
-    return m_hwnd && !m_bLoading && !m_bSaving && !m_bLoadFailed;
+    return m_hwnd && !m_bLoading && !m_bSaving && !m_bLoadFailed && !m_textFill.IsRunning();
 }
 
 // F3: the view's last search once more, from the focused row or the caret.
 void CHostsEditorForm::OnFindNext()
 {
-    if (m_bLoading || m_bSaving)
+    if (m_bLoading || m_bSaving || m_textFill.IsRunning())
         return;
     if (m_nViewMode == VIEW_TABLE)
     {

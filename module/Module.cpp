@@ -75,7 +75,7 @@ NORVIK_API HWND Activate(HWND parent, int left, int top, int right, int bottom)
         }
         else if (CLoadProgressDialog* progress = g_form->GetProgressDialog())
         {
-            if (g_form->IsLoading() && g_form->IsProgressShown())
+            if (g_form->IsProgressShown())
                 progress->ShowCentered();
             else
                 progress->Hide();

@@ -87,6 +87,7 @@ inline constexpr wchar_t kUnknownTime[] = L"unknown";
 // Loading progress.
 inline constexpr wchar_t kProgressCaption[] = L"Hosts file loading progress...";
 inline constexpr wchar_t kReadingFormat[] = L"Reading hosts file records (%d of %d)";
+inline constexpr wchar_t kShowingTextFormat[] = L"Showing hosts file as text (line %d of %d)";
 
 // The record dialog: its captions, and the tip for a character a host name cannot hold.
 inline constexpr wchar_t kAddRecordCaption[] = L"Add record";

@@ -1,6 +1,8 @@
 #include "CaseTable.h"
 #include "EditorPage.h"
 
+#include <functional>
+
 namespace
 {
 using TextView = EditorPage;
@@ -17,6 +19,21 @@ std::string LongFile(size_t size)
 size_t Limit(HWND edit)
 {
     return static_cast<size_t>(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0));
+}
+
+// As a host's loop takes them: one message, then a look (the fill keeps the queue busy).
+bool PumpEachUntil(const std::function<bool()>& done)
+{
+    const ULONGLONG end = GetTickCount64() + 60000;
+    while (!done() && GetTickCount64() < end)
+    {
+        MSG message;
+        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        else
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    return done();
 }
 
 void Type(HWND edit, const wchar_t* text)
@@ -64,6 +81,7 @@ TEST_F(TextView, TheLimitDoublesWhenTheTextReachesIt)
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), file));
     ASSERT_TRUE(Open());
     ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
+    ASSERT_TRUE(WaitForLoad());
     const size_t length = static_cast<size_t>(GetWindowTextLengthW(TextEdit()));
     ASSERT_EQ(file.size() - 2, length);
     size_t limit = Limit(TextEdit());
@@ -83,6 +101,7 @@ TEST_F(TextView, CtrlASelectsEverythingAndASelectionPast65535SurvivesASave)
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), LongFile(100000)));
     ASSERT_TRUE(Open());
     ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
+    ASSERT_TRUE(WaitForLoad());
     const int length = GetWindowTextLengthW(TextEdit());
     SetFocus(TextEdit());
     PressKey('A', {VK_LCONTROL});
@@ -159,3 +178,97 @@ TEST_P(TextAfterReload, KeepsTheCaretAndSelectsNothing)
 
 CASE_TABLE(Loads, TextAfterReload, ReloadCase{{"Refresh"}, ReloadCase::Refresh},
            ReloadCase{{"Revert"}, ReloadCase::Revert}, ReloadCase{{"SwitchAfterSave"}, ReloadCase::SwitchAfterSave});
+
+// A text too long to go in at once goes into the hidden view in pieces, behind the progress
+// dialog and with the table standing in. Whatever the user or the host does meanwhile, the page
+// ends in a state a single fill could have left, or in the table.
+struct FillCase : NamedCase
+{
+    enum Meanwhile
+    {
+        Nothing,
+        Cancel,
+        HostSaves,
+        HostHidesAndShows,
+        HostCloses,
+    } meanwhile;
+};
+
+class LongTextFill : public EditorPage, public ::testing::WithParamInterface<FillCase>
+{
+};
+
+TEST_P(LongTextFill, EndsWithTheWholeTextOrInTheTable)
+{
+    const std::string file = LongFile(400000);
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), file));
+    ASSERT_TRUE(Open());
+    const HWND dialog = FindProgressDialog();
+    bool shown = false;
+    bool tableMeanwhile = false;
+    const CWindowSpy spy = WhenProgressShows([&](HWND) {
+        shown = true;
+        tableMeanwhile = IsWindowVisible(Table()) && !IsWindowVisible(TextEdit());
+    });
+    RECT button = {};
+    SendMessageW(m_toolbar, TB_GETRECT, ID_VIEW_AS_TEXT, reinterpret_cast<LPARAM>(&button));
+    const LPARAM point = MAKELPARAM(button.left + 2, button.top + 2);
+    PostMessageW(m_toolbar, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageW(m_toolbar, WM_LBUTTONUP, 0, point);
+    const HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
+    ASSERT_TRUE(PumpEachUntil([&] { return shown && SendMessageW(bar, PBM_GETPOS, 0, 0) > 0; }));
+    EXPECT_TRUE(tableMeanwhile);
+    EXPECT_EQ(std::vector<UINT>{ID_ABOUT}, EnabledButtons());
+    const FillCase::Meanwhile meanwhile = GetParam().meanwhile;
+    switch (meanwhile)
+    {
+    case FillCase::Nothing:
+        break;
+    case FillCase::Cancel:
+        SendMessageW(GetDlgItem(dialog, IDC_PROGRESS_CANCEL), BM_CLICK, 0, 0);
+        break;
+    case FillCase::HostSaves:
+        EXPECT_EQ(1, m_norvik.SaveHosts());
+        EXPECT_EQ(0, m_norvik.IsHostsChanged());
+        break;
+    case FillCase::HostHidesAndShows:
+        m_norvik.Deactivate();
+        EXPECT_FALSE(IsWindowVisible(dialog));
+        ASSERT_TRUE(ActivatePage(false));
+        EXPECT_TRUE(IsWindowVisible(dialog));
+        break;
+    case FillCase::HostCloses:
+        m_norvik.CloseHostEditor();
+        break;
+    }
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(dialog); }));
+    PumpPending();
+    EXPECT_EQ(file, FileBytes());
+    EXPECT_EQ(0u, m_boxes.Count());
+    if (meanwhile == FillCase::Cancel || meanwhile == FillCase::HostCloses)
+    {
+        EXPECT_TRUE(IsWindowVisible(Table()));
+        EXPECT_FALSE(IsWindowVisible(TextEdit()));
+        EXPECT_TRUE(IsButtonChecked(m_toolbar, ID_VIEW_AS_TABLE));
+        EXPECT_EQ(meanwhile == FillCase::Cancel, IsWindowEnabled(Table()) != FALSE);
+        if (meanwhile == FillCase::HostCloses)
+            return;
+        // The next switch fills the view again, whole.
+        ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
+        ASSERT_TRUE(WaitForLoad());
+    }
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(TextEdit()) != FALSE; }));
+    EXPECT_FALSE(IsWindowVisible(Table()));
+    const std::wstring text = TextViewText();
+    EXPECT_EQ(std::wstring(file.begin(), file.end() - 2), text);
+    EXPECT_FALSE(SendMessageW(TextEdit(), EM_CANUNDO, 0, 0));
+    EXPECT_FALSE(SendMessageW(TextEdit(), EM_GETMODIFY, 0, 0));
+    EXPECT_EQ(0, m_norvik.IsHostsChanged());
+    EXPECT_FALSE(IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES));
+    EXPECT_TRUE(IsButtonChecked(m_toolbar, ID_VIEW_AS_TEXT));
+    EXPECT_EQ(TextEdit(), GetFocus());
+}
+
+CASE_TABLE(Pieces, LongTextFill, FillCase{{"Complete"}, FillCase::Nothing}, FillCase{{"Cancel"}, FillCase::Cancel},
+           FillCase{{"HostSaves"}, FillCase::HostSaves}, FillCase{{"HostHidesAndShows"}, FillCase::HostHidesAndShows},
+           FillCase{{"HostCloses"}, FillCase::HostCloses});
