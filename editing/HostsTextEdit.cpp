@@ -1,5 +1,7 @@
 #include "editing/HostsTextEdit.h"
 
+#include "win32/UniqueHandle.h"
+
 bool CHostsTextEdit::PreTranslateMessage(const MSG& message)
 {
     if (message.message != WM_KEYDOWN)
@@ -42,6 +44,19 @@ void CHostsTextEdit::SetText(const std::wstring& text)
 {
     GrowLimit(text.size());
     SetWindowTextW(m_hwnd, text.c_str());
+}
+
+void CHostsTextEdit::EmptyWithRoomFor(size_t length)
+{
+    GrowLimit(length);
+    SetText(std::wstring());
+    CLocalMemory buffer(LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, (length + 1) * sizeof(wchar_t)));
+    if (!buffer)
+        return;
+    // A multi-line edit takes the buffer and owns it; the one it gives up is its caller's to
+    // free. (Asking for the handle again would make the new buffer the caller's too.)
+    const CLocalMemory old(reinterpret_cast<HLOCAL>(SendMessageW(m_hwnd, EM_GETHANDLE, 0, 0)));
+    SendMessageW(m_hwnd, EM_SETHANDLE, reinterpret_cast<WPARAM>(buffer.Release()), 0);
 }
 
 void CHostsTextEdit::InsertAt(DWORD offset, const std::wstring& text)

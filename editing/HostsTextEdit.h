@@ -21,6 +21,9 @@ public:
     std::wstring GetText() const;
     // The whole text at once, the limit grown first so that none of it is cut.
     void SetText(const std::wstring& text);
+    // Empties the control into a buffer that holds `length` characters: filled piece by piece,
+    // a buffer grown to each piece would be copied whole at every piece.
+    void EmptyWithRoomFor(size_t length);
     // `text` at `offset` (the end of what is in), as an edit that cannot be undone.
     void InsertAt(DWORD offset, const std::wstring& text);
     // Nothing to undo and nothing modified: the state a new text starts in.

@@ -34,8 +34,7 @@ void CTextFill::Start(CHostsTextEdit& edit, std::shared_ptr<const std::wstring> 
     m_nPieceChars = kFirstPieceChars;
     m_nLinesDone = 0;
     m_nLineCount = CountLines(m_pText->data(), m_pText->data() + m_pText->size());
-    edit.GrowLimit(m_pText->size());
-    edit.SetText(std::wstring());
+    edit.EmptyWithRoomFor(m_pText->size());
 }
 
 bool CTextFill::Step()

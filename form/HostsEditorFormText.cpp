@@ -111,18 +111,16 @@ void CHostsEditorForm::OnTextFillStep(unsigned fill)
     if (static_cast<size_t>(GetWindowTextLengthW(m_editText.Hwnd())) != Text().size())
     {
         CancelTextFill();
-        m_failure = CFileFailure();
-        m_failure.kind = FileFailureKind::OutOfMemory;
-        m_failure.bytes = Text().size() * sizeof(wchar_t);
-        Modal([this] { ReportReadFailure(m_hwnd, m_failure); });
+        Modal([this] { ReportNoMemory(m_hwnd); });
         return;
     }
     // Focus only for a page the user is still in (a disabled view leaves it on the top window):
     // the host's other windows keep theirs.
     const HWND focus = GetFocus();
     const HWND progress = m_pProgressDialog ? m_pProgressDialog->Hwnd() : nullptr;
-    const bool focusHere = !focus || focus == DialogOwner() || focus == m_hwnd || IsChild(m_hwnd, focus) ||
-                           (progress && (focus == progress || IsChild(progress, focus)));
+    const bool focusHere =
+        IsWindowVisible(m_hwnd) && (!focus || focus == DialogOwner() || focus == m_hwnd || IsChild(m_hwnd, focus) ||
+                                    (progress && (focus == progress || IsChild(progress, focus))));
     StopTextFill();
     EnableViews(true);
     ShowWindow(m_wndTable.Hwnd(), SW_HIDE);

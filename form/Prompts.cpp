@@ -49,6 +49,11 @@ void ReportReadOnlyUnchanged(HWND owner)
     Error(owner, texts::kReadOnlyUnchanged);
 }
 
+void ReportNoMemory(HWND owner)
+{
+    Error(owner, texts::kStoppedNoMemory);
+}
+
 void ReportRecordNotFound(HWND owner)
 {
     Show(owner, texts::kRecordNotFound, texts::kInformation, MB_OK | MB_ICONINFORMATION);

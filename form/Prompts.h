@@ -14,6 +14,7 @@ void ReportFileNotFound(HWND owner);
 void ReportTemplateEmpty(HWND owner);
 void ReportRecordNotFound(HWND owner);
 void ReportReadOnlyUnchanged(HWND owner);
+void ReportNoMemory(HWND owner);
 void TellSkinResetAfterRestart(HWND owner);
 bool AskSaveReadOnly(HWND owner);
 bool AskSaveDefaultOverReadOnly(HWND owner);

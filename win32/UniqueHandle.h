@@ -66,8 +66,17 @@ struct RegKeyTraits
     static void Close(Type key) { ::RegCloseKey(key); }
 };
 
+struct LocalMemoryTraits
+{
+    using Type = HLOCAL;
+    static Type Empty() { return nullptr; }
+    static void Close(Type memory) { ::LocalFree(memory); }
+};
+
 // CreateFile's handles: INVALID_HANDLE_VALUE when empty.
 using CFileHandle = CUniqueHandle<FileHandleTraits>;
 // Events, threads and other kernel objects: null when empty.
 using CKernelHandle = CUniqueHandle<KernelHandleTraits>;
 using CRegKey = CUniqueHandle<RegKeyTraits>;
+// LocalAlloc's memory (an edit control's text buffer).
+using CLocalMemory = CUniqueHandle<LocalMemoryTraits>;

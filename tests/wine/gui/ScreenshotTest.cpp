@@ -54,6 +54,19 @@ TEST_F(Screenshots, DISABLED_TableTextAndProgress)
     }
     ASSERT_TRUE(moving);
     SaveScreen("progress-dialog", 0);
-
     ASSERT_TRUE(WaitForLoad());
+
+    // A long text going into the text view, the table standing in.
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), SampleFile(30000)));
+    ClickButton(m_toolbar, ID_REFRESH);
+    ASSERT_TRUE(WaitForLoad());
+    SendMessageW(m_page, WM_COMMAND, ID_VIEW_AS_TEXT, reinterpret_cast<LPARAM>(m_toolbar));
+    while (SendDlgItemMessageW(progress, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0) < 10000 && GetTickCount64() < end + 60000)
+    {
+        MSG message;
+        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+    }
+    SaveScreen("text-fill", 0);
+    SendDlgItemMessageW(progress, IDC_PROGRESS_CANCEL, BM_CLICK, 0, 0);
 }
