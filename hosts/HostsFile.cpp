@@ -13,11 +13,12 @@
 
 namespace
 {
-std::wstring ProgressText(int index, int count)
+// Into `text`'s own storage: after the first report no allocation.
+void FormatProgress(int index, int count, std::wstring& text)
 {
-    wchar_t text[96];
-    swprintf(text, 96, texts::kReadingFormat, index, count);
-    return text;
+    wchar_t buffer[96];
+    const int length = swprintf(buffer, 96, texts::kReadingFormat, index, count);
+    text.assign(buffer, static_cast<size_t>(std::max(length, 0)));
 }
 
 CFileFailure Failure(FileFailureKind kind, uint64_t bytes = 0)
@@ -242,7 +243,7 @@ bool CHostsFile::ReadAndParse(CFileStamp& stamp, CFileFailure& failure)
     {
         if (i > 0)
         {
-            progress = ProgressText(i, count);
+            FormatProgress(i, count, progress);
             if (m_pSink)
                 m_pSink->OnProgress(i, progress);
         }

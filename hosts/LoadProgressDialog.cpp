@@ -7,9 +7,12 @@
 
 namespace
 {
-// Posted to the dialog when a new progress text, or a new range or position, is waiting.
-const UINT WM_PROGRESS_TEXT = WM_APP + 1;
-const UINT WM_PROGRESS_BAR = WM_APP + 2;
+// Posted to the dialog when a new progress text, range or position is waiting.
+const UINT WM_PROGRESS_UPDATE = WM_APP + 1;
+// A busy reader reports every 100 lines, and the GUI thread takes each notice as it comes:
+// at most one notice per this many milliseconds, and each post is a call into the window
+// system. The bar's last step and a new range always go at once.
+const ULONGLONG kNoticeMs = 20;
 } // namespace
 
 CLoadProgressDialog::CLoadProgressDialog(HWND notifyWindow, std::wstring caption)
@@ -38,36 +41,47 @@ void CLoadProgressDialog::Reset()
 {
     m_nPos = 0;
     m_nRange = 0;
-    PostBar();
-    SetText(std::wstring());
+    {
+        std::lock_guard<std::mutex> lock(m_textLock);
+        m_strProgressText.clear();
+    }
+    Notify(true);
 }
 
 void CLoadProgressDialog::SetRange(int count)
 {
     m_nRange = count;
-    PostBar();
+    Notify(true);
 }
 
 void CLoadProgressDialog::SetPos(int index)
 {
     m_nPos = index;
-    PostBar();
+    Notify(index >= m_nRange);
 }
 
-void CLoadProgressDialog::PostBar()
+void CLoadProgressDialog::Notify(bool now)
 {
-    if (m_hwnd && !m_bBarPosted.exchange(true))
-        PostMessageW(m_hwnd, WM_PROGRESS_BAR, 0, 0);
+    if (!m_hwnd)
+        return;
+    const ULONGLONG tick = GetTickCount64();
+    if (!now && tick - m_nLastNotice < kNoticeMs)
+        return;
+    if (!m_bPosted.exchange(true))
+    {
+        m_nLastNotice = tick;
+        PostMessageW(m_hwnd, WM_PROGRESS_UPDATE, 0, 0);
+    }
 }
 
 void CLoadProgressDialog::SetText(const std::wstring& text)
 {
+    // Into the text's own storage: after the first report no allocation.
     {
         std::lock_guard<std::mutex> lock(m_textLock);
-        m_strProgressText = text;
+        m_strProgressText.assign(text);
     }
-    if (m_hwnd && !m_bTextPosted.exchange(true))
-        PostMessageW(m_hwnd, WM_PROGRESS_TEXT, 0, 0);
+    Notify(false);
 }
 
 std::wstring CLoadProgressDialog::GetProgressText() const
@@ -126,23 +140,14 @@ bool CLoadProgressDialog::OnCommand(WORD id, WORD code, HWND control)
 
 bool CLoadProgressDialog::OnMessage(UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& result)
 {
-    if (message == WM_PROGRESS_TEXT)
-    {
-        // Cleared first: a text stored from now on posts again.
-        m_bTextPosted = false;
-        SetWindowTextW(m_textEdit, GetProgressText().c_str());
-    }
-    else if (message == WM_PROGRESS_BAR)
-    {
-        m_bBarPosted = false;
-        // The range first, so that the position is clamped against the new one.
-        SendMessageW(m_progressBar, PBM_SETRANGE32, 0, m_nRange);
-        SendMessageW(m_progressBar, PBM_SETPOS, static_cast<WPARAM>(m_nPos.load()), 0);
-    }
-    else
-    {
+    if (message != WM_PROGRESS_UPDATE)
         return false;
-    }
+    // Cleared first: what is stored from now on posts again.
+    m_bPosted = false;
+    // The range first, so that the position is clamped against the new one.
+    SendMessageW(m_progressBar, PBM_SETRANGE32, 0, m_nRange);
+    SendMessageW(m_progressBar, PBM_SETPOS, static_cast<WPARAM>(m_nPos.load()), 0);
+    SetWindowTextW(m_textEdit, GetProgressText().c_str());
     result = 0;
     return true;
 }

@@ -12,7 +12,8 @@ class CTextProgressCtrl;
 // The "Please wait..." dialog of a large load. Worker threads drive it without waiting for the
 // GUI thread (a blocking send from the reader would deadlock against a GUI thread that waits
 // for it): range, position and text are stored and one notice is posted until the dialog has
-// taken them, so a fast reader never floods the GUI thread's queue with stale updates.
+// taken them (and no more often than every 20 ms), so a fast reader never floods the GUI
+// thread's queue with stale updates.
 class CLoadProgressDialog : public CDialog
 {
 public:
@@ -49,9 +50,10 @@ private:
     std::wstring m_strProgressText;
     std::atomic<int> m_nRange{0};
     std::atomic<int> m_nPos{0};
-    std::atomic<bool> m_bBarPosted{false};
-    std::atomic<bool> m_bTextPosted{false};
+    std::atomic<bool> m_bPosted{false};
+    std::atomic<ULONGLONG> m_nLastNotice{0};
     std::unique_ptr<CTextProgressCtrl> m_progress;
 
-    void PostBar();
+    // Posts one notice for all that is stored, unless one is waiting; `now` skips the pause.
+    void Notify(bool now);
 };
