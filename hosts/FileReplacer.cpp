@@ -32,7 +32,7 @@ std::wstring FolderOf(const std::wstring& path)
     return path.substr(0, slash + 1);
 }
 
-bool WriteAll(HANDLE file, std::string_view bytes)
+bool WritePiece(HANDLE file, std::string_view bytes)
 {
     const DWORD chunk = 1 << 20;
     while (!bytes.empty())
@@ -44,7 +44,19 @@ bool WriteAll(HANDLE file, std::string_view bytes)
             return false;
         bytes.remove_prefix(want);
     }
-    return Calls().flushFileBuffers(file) != FALSE;
+    return true;
+}
+
+bool WriteAll(HANDLE file, std::string_view bytes)
+{
+    return WritePiece(file, bytes) && Calls().flushFileBuffers(file);
+}
+
+// Piece by piece as the content is made: the whole of it is never held.
+bool WriteContent(HANDLE file, const ContentSource& content)
+{
+    return content([file](std::string_view piece) { return WritePiece(file, piece); }) &&
+           Calls().flushFileBuffers(file);
 }
 
 // The whole content of an open file, from its start.
@@ -76,8 +88,15 @@ bool Rewrite(HANDLE file, std::string_view bytes)
 // Without room for a new file beside it (a folder the user may not add to, a disk out of
 // entries), the file is written where it is, keeping its attributes and security. The old
 // content is read first: if the new one cannot be written whole, the old one goes back.
-WriteResult RewriteInPlace(HANDLE file, std::string_view bytes)
+WriteResult RewriteInPlace(HANDLE file, const ContentSource& content)
 {
+    // Made whole before the file is touched: a piece that cannot be made must change nothing.
+    std::string bytes;
+    if (!content([&bytes](std::string_view piece) {
+            bytes.append(piece);
+            return true;
+        }))
+        return WriteResult::WriteFailed;
     std::string old;
     if (!ReadAll(file, old))
         return WriteResult::WriteFailed;
@@ -225,7 +244,7 @@ const int kRetries = 4;
 const DWORD kFirstWait = 25; // ms, doubled for each retry: 375 ms in all
 
 // The old file again, under a new lock, unchanged since `seen`: the new content goes in place.
-CWriteOutcome WriteInPlaceAgain(const std::wstring& path, std::string_view bytes, const CFileStamp& seen)
+CWriteOutcome WriteInPlaceAgain(const std::wstring& path, const ContentSource& content, const CFileStamp& seen)
 {
     CFileHandle lock = Lock(path, OPEN_EXISTING);
     if (!lock)
@@ -235,14 +254,14 @@ CWriteOutcome WriteInPlaceAgain(const std::wstring& path, std::string_view bytes
         return {WriteResult::OpenFailed, {}};
     if (StampOf(now) != seen)
         return {WriteResult::Changed, {}};
-    return {RewriteInPlace(lock.Get(), bytes), {}};
+    return {RewriteInPlace(lock.Get(), content), {}};
 }
 
 // The old file has left the name and the new one did not take it: the new one tries again,
 // else the old one goes back; with neither, both are kept (read-only, so that no later save
 // clears them away) and the new one is named.
 CWriteOutcome Rescue(const std::wstring& path, const std::wstring& temp, const std::wstring& backup,
-                     std::string_view bytes, const CFileStamp& seen)
+                     const ContentSource& content, const CFileStamp& seen)
 {
     for (int attempt = 0; attempt <= kRetries; ++attempt)
     {
@@ -258,7 +277,7 @@ CWriteOutcome Rescue(const std::wstring& path, const std::wstring& temp, const s
     if (!Exists(path) && Exists(backup) && Calls().moveFileEx(backup.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
     {
         Calls().deleteFile(temp.c_str());
-        return WriteInPlaceAgain(path, bytes, seen);
+        return WriteInPlaceAgain(path, content, seen);
     }
     if (Exists(path))
         return {WriteResult::Changed, {}};
@@ -270,7 +289,7 @@ CWriteOutcome Rescue(const std::wstring& path, const std::wstring& temp, const s
 
 // The new content, complete under `temp`, takes the place of the old file. A failed replacement
 // leaves the name either holding the old file (the new content then goes in place) or empty.
-CWriteOutcome Replace(const std::wstring& path, const std::wstring& temp, std::string_view bytes,
+CWriteOutcome Replace(const std::wstring& path, const std::wstring& temp, const ContentSource& content,
                       const CFileStamp& seen)
 {
     const std::wstring backup = BackupNameOf(temp);
@@ -284,7 +303,7 @@ CWriteOutcome Replace(const std::wstring& path, const std::wstring& temp, std::s
         }
         const DWORD error = GetLastError();
         if (!Exists(path))
-            return Rescue(path, temp, backup, bytes, seen);
+            return Rescue(path, temp, backup, content, seen);
         if (!IsRefusal(error) || attempt == kRetries)
             break;
         Sleep(kFirstWait << attempt);
@@ -296,7 +315,7 @@ CWriteOutcome Replace(const std::wstring& path, const std::wstring& temp, std::s
     Calls().deleteFile(temp.c_str());
     if (Exists(backup))
         Calls().deleteFile(backup.c_str());
-    return WriteInPlaceAgain(path, bytes, seen);
+    return WriteInPlaceAgain(path, content, seen);
 }
 } // namespace
 
@@ -306,6 +325,12 @@ void SetFileReplacerCalls(const CFileReplacerCalls* calls)
 }
 
 CWriteOutcome ReplaceFileContents(const std::wstring& path, std::string_view bytes, const CFileStamp& expected)
+{
+    return ReplaceFileContents(
+        path, [bytes](const ContentWriter& write) { return write(bytes); }, expected);
+}
+
+CWriteOutcome ReplaceFileContents(const std::wstring& path, const ContentSource& content, const CFileStamp& expected)
 {
     if (path.empty())
         return {WriteResult::OpenFailed, {}};
@@ -339,7 +364,7 @@ CWriteOutcome ReplaceFileContents(const std::wstring& path, std::string_view byt
         return outcome;
     };
     if (!created && IsLinked(lock.Get(), path, old))
-        return endFailed({RewriteInPlace(lock.Get(), bytes), {}});
+        return endFailed({RewriteInPlace(lock.Get(), content), {}});
 
     // With the name empty before this save, what an earlier one left may be all there is.
     if (!created)
@@ -348,8 +373,8 @@ CWriteOutcome ReplaceFileContents(const std::wstring& path, std::string_view byt
     {
         CFileHandle file = CreateTempFile(path, temp);
         if (!file)
-            return endFailed({RewriteInPlace(lock.Get(), bytes), {}});
-        if (!WriteAll(file.Get(), bytes))
+            return endFailed({RewriteInPlace(lock.Get(), content), {}});
+        if (!WriteContent(file.Get(), content))
         {
             file.Reset();
             Calls().deleteFile(temp.c_str());
@@ -361,5 +386,5 @@ CWriteOutcome ReplaceFileContents(const std::wstring& path, std::string_view byt
     if (keptAttributes)
         Calls().setFileAttributes(temp.c_str(), keptAttributes);
     lock.Reset();
-    return endFailed(Replace(path, temp, bytes, seen));
+    return endFailed(Replace(path, temp, content, seen));
 }

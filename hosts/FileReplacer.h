@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,14 @@ struct CWriteOutcome
 // Fails while any other handle to the file is open. With `expected` existing, fails as Changed
 // when the file's last write or size differs from it while the file is held shut (a write in
 // the moment between letting it go and the replacement is not seen).
+//
+// The content is made as it is written: `content` hands `write` each piece in order and returns
+// false when a piece could not be made, or `write` could not write it (then nothing changes).
+// It may be asked more than once, and must not throw: a write in place asks for it whole first.
+using ContentWriter = std::function<bool(std::string_view piece)>;
+using ContentSource = std::function<bool(const ContentWriter& write)>;
+CWriteOutcome ReplaceFileContents(const std::wstring& path, const ContentSource& content,
+                                  const CFileStamp& expected = CFileStamp());
 CWriteOutcome ReplaceFileContents(const std::wstring& path, std::string_view bytes,
                                   const CFileStamp& expected = CFileStamp());
 

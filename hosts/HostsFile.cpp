@@ -43,6 +43,23 @@ void PrepareToThrow()
     }
 }
 
+// The replacer must get to clear its copy away: the content never throws.
+template <class Make>
+bool WithoutThrow(CFileFailure& failure, Make make)
+{
+    try
+    {
+        return make();
+    }
+    catch (const std::bad_alloc&)
+    {
+        failure = Failure(FileFailureKind::OutOfMemory);
+        return false;
+    }
+}
+
+// Pieces of the text end at line breaks, so that no character is cut in two.
+const size_t kTextPiece = 65536;
 } // namespace
 
 CHostsFile::CHostsFile()
@@ -299,16 +316,15 @@ bool CHostsFile::Save()
     return false;
 }
 
-// Everything that needs memory is made before the file is replaced, and what changes after
-// cannot fail: a failed save leaves the file, the text and the snapshot as they were.
+// Everything that needs memory is made before the file is replaced (the content as it goes
+// into the copy beside it), and what changes after cannot fail: a failed save leaves the file,
+// the text and the snapshot as they were.
 bool CHostsFile::SaveText(CFileFailure& failure)
 {
-    std::string bytes;
-    if (!Encode(*m_textToSave, bytes, failure))
-        return false;
     RecordList snapshot;
     CopyList(m_entries, snapshot);
-    if (!Replace(bytes, failure))
+    const std::wstring_view text = *m_textToSave;
+    if (!Replace([&](const ContentWriter& write) { return EncodeText(text, write, failure); }, failure))
         return false;
     m_text = m_textToSave;
     m_snapshot.swap(snapshot);
@@ -317,22 +333,22 @@ bool CHostsFile::SaveText(CFileFailure& failure)
 
 bool CHostsFile::SaveRecords(CFileFailure& failure)
 {
-    std::string bytes;
-    if (!EncodeRecords(bytes, failure))
-        return false;
     RecordList snapshot;
     CopyList(m_entries, snapshot);
-    if (!Replace(bytes, failure))
+    if (!Replace([&](const ContentWriter& write) { return EncodeRecords(write, failure); }, failure))
         return false;
     m_snapshot.swap(snapshot);
     return true;
 }
 
-bool CHostsFile::Replace(std::string_view bytes, CFileFailure& failure) const
+bool CHostsFile::Replace(const ContentSource& content, CFileFailure& failure) const
 {
-    const CWriteOutcome outcome = ReplaceFileContents(m_strPath, bytes, m_expected);
+    failure = CFileFailure();
+    const CWriteOutcome outcome = ReplaceFileContents(m_strPath, content, m_expected);
     if (outcome.result == WriteResult::Ok)
         return true;
+    if (failure.kind != FileFailureKind::None)
+        return false;
     failure = Failure(outcome.result == WriteResult::Changed   ? FileFailureKind::Changed
                       : outcome.result == WriteResult::Damaged ? FileFailureKind::Damaged
                                                                : FileFailureKind::Access);
@@ -340,32 +356,57 @@ bool CHostsFile::Replace(std::string_view bytes, CFileFailure& failure) const
     return false;
 }
 
-bool CHostsFile::Encode(std::wstring_view text, std::string& bytes, CFileFailure& failure) const
+bool CHostsFile::EncodeText(std::wstring_view text, const ContentWriter& write, CFileFailure& failure) const
 {
-    if (m_codec.Encode(text, bytes))
+    return WithoutThrow(failure, [&] {
+        std::string bytes;
+        for (size_t at = 0; at < text.size();)
+        {
+            size_t end = text.size();
+            if (text.size() - at > kTextPiece)
+            {
+                const size_t lf = text.find(L'\n', at + kTextPiece);
+                end = lf == std::wstring_view::npos ? text.size() : lf + 1;
+            }
+            if (!m_codec.Encode(text.substr(at, end - at), bytes))
+            {
+                FailEncoding(text, failure);
+                return false;
+            }
+            if (!write(bytes))
+                return false;
+            at = end;
+        }
         return true;
+    });
+}
+
+bool CHostsFile::EncodeRecords(const ContentWriter& write, CFileFailure& failure) const
+{
+    bool unencodable = false;
+    const bool written = WithoutThrow(failure, [&] {
+        std::string bytes;
+        return FormatRecords([&](std::wstring_view text) {
+            if (m_codec.Encode(text, bytes))
+                return write(bytes);
+            unencodable = true;
+            return false;
+        });
+    });
+    // Rare: the whole text once more, to say which character on which line.
+    if (unencodable)
+        WithoutThrow(failure, [&] {
+            FailEncoding(FormatRecords(), failure);
+            return false;
+        });
+    return written;
+}
+
+void CHostsFile::FailEncoding(std::wstring_view text, CFileFailure& failure) const
+{
     // Every character fits, yet it did not convert: too long for the conversion at once.
     if (!FindUnrepresentable(m_codec, text, failure))
         failure = Failure(FileFailureKind::OutOfMemory, text.size());
-    return false;
-}
-
-// Line by line into the file's bytes, never the whole text at once.
-bool CHostsFile::EncodeRecords(std::string& bytes, CFileFailure& failure) const
-{
-    bytes.reserve(m_text->size() + 16);
-    std::string piece;
-    const bool encoded = FormatRecords([&](std::wstring_view text) {
-        if (!m_codec.Encode(text, piece))
-            return false;
-        bytes += piece;
-        return true;
-    });
-    if (encoded)
-        return true;
-    std::string().swap(bytes);
-    // Rare: the whole text once more, to say which character on which line.
-    return Encode(FormatRecords(), bytes, failure);
 }
 
 // What a record save would write, in characters, without holding all of it at once.

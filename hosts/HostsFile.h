@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hosts/AnsiCodec.h"
+#include "hosts/FileReplacer.h"
 #include "hosts/HostsDocument.h"
 #include "hosts/HostsFileFailure.h"
 #include "hosts/HostsFileSink.h"
@@ -60,9 +61,14 @@ private:
     bool Save();
     bool SaveText(CFileFailure& failure);
     bool SaveRecords(CFileFailure& failure);
-    bool Replace(std::string_view bytes, CFileFailure& failure) const;
-    bool Encode(std::wstring_view text, std::string& bytes, CFileFailure& failure) const;
-    bool EncodeRecords(std::string& bytes, CFileFailure& failure) const;
+    // The file takes the content as it is made; `failure` says why not, the content's own
+    // failure (a character, memory) first.
+    bool Replace(const ContentSource& content, CFileFailure& failure) const;
+    // The text or the records, encoded a piece at a time into one buffer and handed to `write`.
+    bool EncodeText(std::wstring_view text, const ContentWriter& write, CFileFailure& failure) const;
+    bool EncodeRecords(const ContentWriter& write, CFileFailure& failure) const;
+    // Which character of `text` the code page lacks, or else that memory ran out.
+    void FailEncoding(std::wstring_view text, CFileFailure& failure) const;
     uint64_t RecordTextSize() const;
     void ResetTextToSave();
     // Wakes a worker; false when it has ended and will never answer. Only under m_requestLock.

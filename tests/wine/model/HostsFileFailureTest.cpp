@@ -111,6 +111,15 @@ struct UnrepresentableCase : NamedCase
 };
 using HostsFileUnrepresentable = CaseTest<UnrepresentableCase>;
 
+// Comment lines enough for a text save to write several pieces before the last line.
+std::wstring ManyComments(int count)
+{
+    std::wstring text;
+    for (int i = 0; i < count; ++i)
+        text += L"# line\r\n";
+    return text;
+}
+
 TEST_P(HostsFileUnrepresentable, FailsNamingCharacterAndLineAndChangesNothing)
 {
     const UnrepresentableCase& c = GetParam();
@@ -151,6 +160,7 @@ CASE_TABLE(Texts, HostsFileUnrepresentable, UnrepresentableCase{{"TextFirstLine"
            UnrepresentableCase{{"TextLoneCrIsNoBreak"}, true, L"a\rb\x0416", 1, L"\x0416"},
            UnrepresentableCase{{"TextSurrogatePair"}, true, L"a\r\n# \xD83D\xDE00", 2, L"\xD83D\xDE00"},
            UnrepresentableCase{{"TextLoneSurrogate"}, true, L"\r\n\r\n# \xD800", 3, L"\xD800"},
+           UnrepresentableCase{{"TextPastTwoPieces"}, true, ManyComments(20000) + L"\x0416", 20001, L"\x0416"},
            UnrepresentableCase{{"RecordsLastLine"}, false, L"b\x0416", 4, L"\x0416"},
            UnrepresentableCase{{"RecordsBestFitRefused"}, false, L"\x0100x", 4, L"\x0100"});
 

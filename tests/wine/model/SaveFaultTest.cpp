@@ -156,7 +156,11 @@ TEST_P(SaveFaults, NameHoldsOldOrNewWhole)
         g.mayBeGone |= fault.effect == kOldDeleted || fault.effect == kOldToBackup || fault.effect == kOtherCreates;
     const CFileStamp stale = {true, 1, sizeof(kOld) - 1};
 
-    const CWriteOutcome outcome = ReplaceFileContents(file.path, kNew, c.stale ? stale : CFileStamp());
+    // In two pieces, as saves stream them.
+    const ContentSource halves = [half = sizeof(kNew) / 2](const ContentWriter& write) {
+        return write(std::string_view(kNew, half)) && write(std::string_view(kNew + half, sizeof(kNew) - 1 - half));
+    };
+    const CWriteOutcome outcome = ReplaceFileContents(file.path, halves, c.stale ? stale : CFileStamp());
     EXPECT_EQ(c.result, outcome.result);
     EXPECT_EQ(std::vector<std::string>{}, g.seen);
     EXPECT_EQ(c.holds ? std::optional<std::string>(c.holds) : std::nullopt, testfiles::ReadBytes(file.path));
@@ -195,6 +199,7 @@ CASE_TABLE(Calls, SaveFaults,
     FaultCase{{"InPlaceFlushFails"}, {{kCreate, 2, 1, kDenied}, {kFlush, 1, 1, kFull}}, W::WriteFailed, kOld, 0},
     FaultCase{{"InPlaceSetEndFails"}, {{kCreate, 2, 1, kDenied}, {kSetEnd, 1, 1, kDenied}}, W::WriteFailed, kOld, 0},
     FaultCase{{"TemporaryWriteFails"}, {{kWrite, 1, 1, kFull}}, W::WriteFailed, kOld, 0},
+    FaultCase{{"TemporaryWriteFailsHalfway"}, {{kWrite, 2, 1, kFull}}, W::WriteFailed, kOld, 0},
     FaultCase{{"TemporaryFlushFails"}, {{kFlush, 1, 1, kFull}}, W::WriteFailed, kOld, 0},
     FaultCase{{"TemporaryNotDeleted"}, {{kWrite, 1, 1, kFull}, {kDelete, 1, 1, kDenied}}, W::WriteFailed, kOld, 1},
     FaultCase{{"AttributesNotCarried"}, {{kSetAttributes, 1, 1, kDenied}}, W::Ok, kNew, 0},
