@@ -15,7 +15,21 @@ UINT UserAnsiCodePage()
 }
 } // namespace
 
-CAnsiCodec::CAnsiCodec() : m_codePage(UserAnsiCodePage()) {}
+CAnsiCodec::CAnsiCodec() : CAnsiCodec(UserAnsiCodePage()) {}
+
+CAnsiCodec::CAnsiCodec(UINT codePage) : m_codePage(codePage)
+{
+    CPINFO info = {};
+    if (GetCPInfo(codePage, &info) && info.MaxCharSize > 0)
+        m_maxCharSize = static_cast<int>(info.MaxCharSize);
+    char bytes[128];
+    wchar_t units[128];
+    for (int i = 0; i < 128; ++i)
+        bytes[i] = static_cast<char>(i);
+    m_asciiSame = MultiByteToWideChar(codePage, 0, bytes, 128, units, 128) == 128;
+    for (int i = 0; i < 128 && m_asciiSame; ++i)
+        m_asciiSame = units[i] == static_cast<wchar_t>(i);
+}
 
 bool CAnsiCodec::Decode(std::string_view bytes, std::wstring& text) const
 {
@@ -29,17 +43,32 @@ bool CAnsiCodec::DecodeAppend(std::string_view bytes, std::wstring& text) const
         return true;
     if (bytes.size() > INT_MAX)
         return false;
-    const int length = static_cast<int>(bytes.size());
-    const int needed = MultiByteToWideChar(m_codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
-    if (needed <= 0)
-        return false;
+    // A byte gives at most one UTF-16 unit: the text is sized once, without a measuring pass.
     const size_t start = text.size();
-    text.resize(start + static_cast<size_t>(needed));
-    if (MultiByteToWideChar(m_codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, text.data() + start, needed) ==
-        needed)
-        return true;
-    text.resize(start);
-    return false;
+    text.resize(start + bytes.size());
+    wchar_t* out = text.data() + start;
+    size_t ascii = 0;
+    if (m_asciiSame)
+    {
+        while (ascii < bytes.size() && static_cast<unsigned char>(bytes[ascii]) < 0x80)
+        {
+            out[ascii] = static_cast<wchar_t>(bytes[ascii]);
+            ++ascii;
+        }
+        if (ascii == bytes.size())
+            return true;
+    }
+    // The run ends before a byte of 0x80 or more, which begins a character.
+    const int rest = static_cast<int>(bytes.size() - ascii);
+    const int converted =
+        MultiByteToWideChar(m_codePage, MB_ERR_INVALID_CHARS, bytes.data() + ascii, rest, out + ascii, rest);
+    if (converted <= 0)
+    {
+        text.resize(start);
+        return false;
+    }
+    text.resize(start + ascii + static_cast<size_t>(converted));
+    return true;
 }
 
 bool CAnsiCodec::Encode(std::wstring_view text, std::string& bytes) const
@@ -47,19 +76,33 @@ bool CAnsiCodec::Encode(std::wstring_view text, std::string& bytes) const
     bytes.clear();
     if (text.empty())
         return true;
-    if (text.size() > INT_MAX)
+    size_t ascii = 0;
+    if (m_asciiSame)
+    {
+        bytes.resize(text.size());
+        while (ascii < text.size() && text[ascii] < 0x80)
+        {
+            bytes[ascii] = static_cast<char>(text[ascii]);
+            ++ascii;
+        }
+        if (ascii == text.size())
+            return true;
+    }
+    // The run ends before a unit of 0x80 or more, never inside a surrogate pair.
+    const size_t rest = text.size() - ascii;
+    if (rest > static_cast<size_t>(INT_MAX / m_maxCharSize))
         return false;
-    const int length = static_cast<int>(text.size());
+    const int length = static_cast<int>(rest);
+    const int room = length * m_maxCharSize;
+    bytes.resize(ascii + static_cast<size_t>(room));
     // UTF-8 reports unpaired surrogates through the flag; the others through the default-char flag.
     const bool utf8 = m_codePage == CP_UTF8;
     const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
-    BOOL* usedDefaultOut = utf8 ? nullptr : &usedDefault;
-    const int needed = WideCharToMultiByte(m_codePage, flags, text.data(), length, nullptr, 0, nullptr, usedDefaultOut);
-    if (needed <= 0 || usedDefault)
+    const int written = WideCharToMultiByte(m_codePage, flags, text.data() + ascii, length, bytes.data() + ascii, room,
+                                            nullptr, utf8 ? nullptr : &usedDefault);
+    if (written <= 0 || usedDefault)
         return false;
-    bytes.resize(needed);
-    const int written =
-        WideCharToMultiByte(m_codePage, flags, text.data(), length, bytes.data(), needed, nullptr, usedDefaultOut);
-    return written == needed && !usedDefault;
+    bytes.resize(ascii + static_cast<size_t>(written));
+    return true;
 }

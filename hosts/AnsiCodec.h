@@ -12,7 +12,7 @@ class CAnsiCodec
 public:
     // The user default locale's ANSI code page.
     CAnsiCodec();
-    explicit CAnsiCodec(UINT codePage) : m_codePage(codePage) {}
+    explicit CAnsiCodec(UINT codePage);
 
     UINT GetCodePage() const { return m_codePage; }
     bool Decode(std::string_view bytes, std::wstring& text) const;
@@ -22,4 +22,9 @@ public:
 
 private:
     UINT m_codePage;
+    // Bytes of one UTF-16 unit at most, which bounds an encoding without measuring it first.
+    int m_maxCharSize = 4;
+    // Bytes and characters below 0x80 are the same (every ANSI code page): runs of them are
+    // copied instead of converted.
+    bool m_asciiSame = false;
 };

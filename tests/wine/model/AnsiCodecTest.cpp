@@ -38,6 +38,8 @@ CASE_TABLE(Texts, AnsiEncode, EncodeCase{{"Empty"}, 1252, L"", true, ""},
            EncodeCase{{"CyrillicIn1251"}, 1251, L"# \x0416", true, "# \xC6"},
            EncodeCase{{"ShiftJis"}, 932, L"# \x3042", true, "# \x82\xA0"},
            EncodeCase{{"HangulInShiftJis"}, 932, L"# \xAC00", false, ""},
+           EncodeCase{{"NulInside"}, 1252, std::wstring(L"a\0b", 3), true, std::string("a\0b", 3)},
+           EncodeCase{{"EbcdicCopiesNoAscii"}, 37, L"A1", true, "\xC1\xF1"},
            // No byte order mark is ever added.
            EncodeCase{{"Utf8NoMark"}, CP_UTF8, L"a\x00E9", true, "a\xC3\xA9"},
            EncodeCase{{"Utf8MarkOnlyWhenInText"}, CP_UTF8, L"\xFEFFx", true, "\xEF\xBB\xBFx"},
@@ -74,7 +76,9 @@ CASE_TABLE(Texts, AnsiDecode, DecodeCase{{"Empty"}, 1252, "", true, L""},
            DecodeCase{{"Utf8NoMarkAdded"}, CP_UTF8, "a\xC3\xA9", true, L"a\x00E9"},
            DecodeCase{{"Utf8MarkKept"}, CP_UTF8, "\xEF\xBB\xBF#", true, L"\xFEFF#"},
            DecodeCase{{"Utf8Truncated"}, CP_UTF8, "a\xC3", false, L""},
-           DecodeCase{{"ShiftJisBadTrail"}, 932, "\x81\x20", false, L""});
+           DecodeCase{{"ShiftJisBadTrail"}, 932, "\x81\x20", false, L""},
+           DecodeCase{{"ShiftJisAfterAscii"}, 932, "ab\x82\xA0" "c", true, L"ab\x3042" L"c"},
+           DecodeCase{{"EbcdicCopiesNoAscii"}, 37, "\xC1\xF1", true, L"A1"});
 
 // Every byte of 1252 comes back as itself, including the five the code page leaves unassigned
 // (0x81, 0x8D, 0x8F, 0x90, 0x9D map to the C1 controls), so a file in 1252 survives a load and
