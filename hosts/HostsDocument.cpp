@@ -157,6 +157,21 @@ void CHostsDocument::CopyList(const RecordList& from, RecordList& to)
     to.swap(copy);
 }
 
+void CHostsDocument::CopyListInto(const RecordList& from, RecordList& to)
+{
+    to.clear();
+    to.reserve(from.size());
+    for (const CStoredRecord& stored : from)
+    {
+        CStoredRecord& added = to.emplace_back();
+        added.start = stored.start;
+        added.length = stored.length;
+        added.sequence = stored.sequence;
+        if (stored.own)
+            added.own = std::make_unique<CHostsRecord>(*stored.own);
+    }
+}
+
 void CHostsDocument::RevertEntries()
 {
     CopyList(m_snapshot, m_entries);
@@ -164,14 +179,19 @@ void CHostsDocument::RevertEntries()
 
 void CHostsDocument::TakeSnapshot()
 {
-    CopyList(m_entries, m_snapshot);
+    // A load that fails empties the model: the snapshot needs no copy to fall back on.
+    CopyListInto(m_entries, m_snapshot);
 }
 
-void CHostsDocument::Clear()
+void CHostsDocument::Clear(bool keepStorage)
 {
-    RecordList().swap(m_entries);
-    RecordList().swap(m_otherLines);
-    RecordList().swap(m_snapshot);
+    for (RecordList* list : {&m_entries, &m_otherLines, &m_snapshot, &m_nextSnapshot})
+    {
+        if (keepStorage)
+            list->clear();
+        else
+            RecordList().swap(*list);
+    }
     m_lines = std::make_shared<std::wstring>();
     m_text = m_lines;
     m_parsePos = 0;

@@ -39,7 +39,9 @@ public:
     bool IsModified() const;
     void RevertEntries();
     void TakeSnapshot();
-    void Clear();
+    // Empties the model; with `keepStorage` the lists keep their storage for the next load
+    // to fill (fresh pages cost more than the records in them).
+    void Clear(bool keepStorage = false);
 
     int AppendEntry(std::unique_ptr<CHostsRecord> record);
     int AppendOtherLine(std::unique_ptr<CHostsRecord> record);
@@ -79,6 +81,9 @@ protected:
     void FormatTo(const CStoredRecord& stored, std::wstring& out) const;
     bool SameValue(const CStoredRecord& a, const CStoredRecord& b) const;
     static void CopyList(const RecordList& from, RecordList& to);
+    // Into `to`'s own storage, which saves fresh pages when it held as many records before;
+    // on failure `to` holds part of `from`.
+    static void CopyListInto(const RecordList& from, RecordList& to);
     void SetText(std::wstring text);
 
     // What GetText gives: the loaded text, or the text of the last text save.
@@ -88,6 +93,9 @@ protected:
     RecordList m_entries;
     RecordList m_otherLines;
     RecordList m_snapshot;
+    // A save's copy of the entries, the snapshot once the file has them; afterwards it keeps
+    // the old snapshot's storage for the next save.
+    RecordList m_nextSnapshot;
     int32_t m_nNextSequence = 0;
 
 private:

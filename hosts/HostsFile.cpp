@@ -134,7 +134,7 @@ void CHostsFile::RequestLoad(const std::wstring& path)
         std::lock_guard<std::mutex> lock(m_requestLock);
         if (!m_bShutDown)
         {
-            Clear();
+            Clear(true);
             m_strPath = path;
             m_bCancel = 0;
             if (Post(m_hLoadRequest))
@@ -321,23 +321,21 @@ bool CHostsFile::Save()
 // the text and the snapshot as they were.
 bool CHostsFile::SaveText(CFileFailure& failure)
 {
-    RecordList snapshot;
-    CopyList(m_entries, snapshot);
+    CopyListInto(m_entries, m_nextSnapshot);
     const std::wstring_view text = *m_textToSave;
     if (!Replace([&](const ContentWriter& write) { return EncodeText(text, write, failure); }, failure))
         return false;
     m_text = m_textToSave;
-    m_snapshot.swap(snapshot);
+    m_snapshot.swap(m_nextSnapshot);
     return true;
 }
 
 bool CHostsFile::SaveRecords(CFileFailure& failure)
 {
-    RecordList snapshot;
-    CopyList(m_entries, snapshot);
+    CopyListInto(m_entries, m_nextSnapshot);
     if (!Replace([&](const ContentWriter& write) { return EncodeRecords(write, failure); }, failure))
         return false;
-    m_snapshot.swap(snapshot);
+    m_snapshot.swap(m_nextSnapshot);
     return true;
 }
 

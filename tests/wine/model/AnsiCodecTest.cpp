@@ -77,7 +77,13 @@ CASE_TABLE(Texts, AnsiDecode, DecodeCase{{"Empty"}, 1252, "", true, L""},
            DecodeCase{{"Utf8MarkKept"}, CP_UTF8, "\xEF\xBB\xBF#", true, L"\xFEFF#"},
            DecodeCase{{"Utf8Truncated"}, CP_UTF8, "a\xC3", false, L""},
            DecodeCase{{"ShiftJisBadTrail"}, 932, "\x81\x20", false, L""},
-           DecodeCase{{"ShiftJisAfterAscii"}, 932, "ab\x82\xA0" "c", true, L"ab\x3042" L"c"},
+           DecodeCase{{"ShiftJisAfterAscii"},
+                      932,
+                      "ab\x82\xA0"
+                      "c",
+                      true,
+                      L"ab\x3042"
+                      L"c"},
            DecodeCase{{"EbcdicCopiesNoAscii"}, 37, "\xC1\xF1", true, L"A1"});
 
 // Every byte of 1252 comes back as itself, including the five the code page leaves unassigned
