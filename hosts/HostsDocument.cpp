@@ -3,6 +3,7 @@
 #include "hosts/HostsLine.h"
 
 #include <algorithm>
+#include <new>
 
 namespace
 {
@@ -27,9 +28,9 @@ bool CHostsDocument::IsLastLine(const CStoredRecord& stored) const
 
 void CHostsDocument::Read(const CStoredRecord& stored, CHostsRecord& record) const
 {
-    if (stored.own)
+    if (const CHostsRecord* own = OwnOf(stored))
     {
-        record = *stored.own;
+        record = *own;
         record.m_bLastLine = IsLastLine(stored) ? 1 : 0;
         return;
     }
@@ -61,8 +62,8 @@ void CHostsDocument::Read(const CStoredRecord& stored, CHostsRecord& record) con
 void CHostsDocument::FormatTo(const CStoredRecord& stored, std::wstring& out) const
 {
     const bool lastLine = IsLastLine(stored);
-    if (stored.own)
-        return CHostsLine::AppendFormatted(*stored.own, lastLine, out);
+    if (const CHostsRecord* own = OwnOf(stored))
+        return CHostsLine::AppendFormatted(*own, lastLine, out);
     const std::wstring_view line(m_lines->data() + stored.start, stored.length);
     CLineFields fields;
     CHostsLine::ParseFields(line, fields);
@@ -78,10 +79,11 @@ CHostsRecord* CHostsDocument::GetEntry(int index)
     {
         auto own = std::make_unique<CHostsRecord>(L"", false);
         Read(stored, *own);
-        stored.own = std::move(own);
+        SetOwn(stored, std::move(own));
     }
-    stored.own->m_bLastLine = IsLastLine(stored) ? 1 : 0;
-    return stored.own.get();
+    CHostsRecord* own = OwnOf(stored);
+    own->m_bLastLine = IsLastLine(stored) ? 1 : 0;
+    return own;
 }
 
 bool CHostsDocument::ReadEntry(int index, CHostsRecord& record) const
@@ -111,6 +113,7 @@ bool CHostsDocument::RemoveEntry(int index)
 {
     if (index < 0 || static_cast<size_t>(index) >= m_entries.size())
         return false;
+    ReleaseOwn(m_entries[index]);
     m_entries.erase(m_entries.begin() + index);
     return true;
 }
@@ -140,25 +143,66 @@ bool CHostsDocument::IsModified() const
     return false;
 }
 
+const CHostsRecord* CHostsDocument::OwnOf(const CStoredRecord& stored) const
+{
+    return stored.own ? m_owned[stored.own - 1].get() : nullptr;
+}
+
+CHostsRecord* CHostsDocument::OwnOf(const CStoredRecord& stored)
+{
+    return stored.own ? m_owned[stored.own - 1].get() : nullptr;
+}
+
+void CHostsDocument::SetOwn(CStoredRecord& stored, std::unique_ptr<CHostsRecord> record)
+{
+    ReleaseOwn(stored);
+    if (m_freeOwned.empty())
+    {
+        m_freeOwned.reserve(m_owned.size() + 1);
+        m_owned.push_back(std::move(record));
+        stored.own = static_cast<uint32_t>(m_owned.size());
+        return;
+    }
+    stored.own = m_freeOwned.back();
+    m_freeOwned.pop_back();
+    m_owned[stored.own - 1] = std::move(record);
+}
+
+void CHostsDocument::ReleaseOwn(CStoredRecord& stored)
+{
+    if (!stored.own)
+        return;
+    m_owned[stored.own - 1].reset();
+    m_freeOwned.push_back(stored.own); // within the room SetOwn made
+    stored.own = 0;
+}
+
+void CHostsDocument::ReleaseOwn(RecordList& list)
+{
+    for (CStoredRecord& stored : list)
+        ReleaseOwn(stored);
+}
+
 // Lines of the loaded text are shared by both lists; only records of their own are copied.
 void CHostsDocument::CopyList(const RecordList& from, RecordList& to)
 {
     RecordList copy;
-    copy.reserve(from.size());
-    for (const CStoredRecord& stored : from)
+    try
     {
-        CStoredRecord& added = copy.emplace_back();
-        added.start = stored.start;
-        added.length = stored.length;
-        added.sequence = stored.sequence;
-        if (stored.own)
-            added.own = std::make_unique<CHostsRecord>(*stored.own);
+        CopyListInto(from, copy);
     }
+    catch (const std::bad_alloc&)
+    {
+        ReleaseOwn(copy);
+        throw;
+    }
+    ReleaseOwn(to);
     to.swap(copy);
 }
 
 void CHostsDocument::CopyListInto(const RecordList& from, RecordList& to)
 {
+    ReleaseOwn(to);
     to.clear();
     to.reserve(from.size());
     for (const CStoredRecord& stored : from)
@@ -167,8 +211,8 @@ void CHostsDocument::CopyListInto(const RecordList& from, RecordList& to)
         added.start = stored.start;
         added.length = stored.length;
         added.sequence = stored.sequence;
-        if (stored.own)
-            added.own = std::make_unique<CHostsRecord>(*stored.own);
+        if (const CHostsRecord* own = OwnOf(stored))
+            SetOwn(added, std::make_unique<CHostsRecord>(*own));
     }
 }
 
@@ -192,6 +236,8 @@ void CHostsDocument::Clear(bool keepStorage)
         else
             RecordList().swap(*list);
     }
+    std::vector<std::unique_ptr<CHostsRecord>>().swap(m_owned);
+    std::vector<uint32_t>().swap(m_freeOwned);
     m_lines = std::make_shared<std::wstring>();
     m_text = m_lines;
     m_parsePos = 0;
@@ -201,24 +247,24 @@ void CHostsDocument::Clear(bool keepStorage)
 int CHostsDocument::Append(RecordList& list, CStoredRecord stored)
 {
     stored.sequence = m_nNextSequence++;
-    if (stored.own)
-        stored.own->m_nSequence = stored.sequence;
-    list.push_back(std::move(stored));
+    if (CHostsRecord* own = OwnOf(stored))
+        own->m_nSequence = stored.sequence;
+    list.push_back(stored);
     return static_cast<int>(list.size() - 1);
 }
 
 int CHostsDocument::AppendEntry(std::unique_ptr<CHostsRecord> record)
 {
     CStoredRecord stored;
-    stored.own = std::move(record);
-    return Append(m_entries, std::move(stored));
+    SetOwn(stored, std::move(record));
+    return Append(m_entries, stored);
 }
 
 int CHostsDocument::AppendOtherLine(std::unique_ptr<CHostsRecord> record)
 {
     CStoredRecord stored;
-    stored.own = std::move(record);
-    return Append(m_otherLines, std::move(stored));
+    SetOwn(stored, std::move(record));
+    return Append(m_otherLines, stored);
 }
 
 void CHostsDocument::ParseLine(uint32_t start, uint32_t length)
@@ -228,7 +274,7 @@ void CHostsDocument::ParseLine(uint32_t start, uint32_t length)
     CStoredRecord stored;
     stored.start = start;
     stored.length = length;
-    Append(fields.entry ? m_entries : m_otherLines, std::move(stored));
+    Append(fields.entry ? m_entries : m_otherLines, stored);
 }
 
 void CHostsDocument::AppendLine(std::wstring_view line)

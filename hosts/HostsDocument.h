@@ -67,23 +67,31 @@ public:
 
 protected:
     // One line as stored: where it stands in the loaded text, or a record of its own.
+    // 16 bytes: a blocklist holds millions, in three lists at a save.
     struct CStoredRecord
     {
         uint32_t start = 0;
         uint32_t length = 0;
         int32_t sequence = -1; // kind and flags are the line's own: parsed again when read
-        std::unique_ptr<CHostsRecord> own;
+        uint32_t own = 0;      // a record of its own: 1 + its slot in m_owned; 0 for none
     };
     using RecordList = std::vector<CStoredRecord>;
+
+    const CHostsRecord* OwnOf(const CStoredRecord& stored) const;
+    CHostsRecord* OwnOf(const CStoredRecord& stored);
+    void SetOwn(CStoredRecord& stored, std::unique_ptr<CHostsRecord> record);
+    // The records of their own of `list`'s lines go; the lines stay.
+    void ReleaseOwn(RecordList& list);
+    void ReleaseOwn(CStoredRecord& stored);
 
     bool IsLastLine(const CStoredRecord& stored) const;
     void Read(const CStoredRecord& stored, CHostsRecord& record) const;
     void FormatTo(const CStoredRecord& stored, std::wstring& out) const;
     bool SameValue(const CStoredRecord& a, const CStoredRecord& b) const;
-    static void CopyList(const RecordList& from, RecordList& to);
+    void CopyList(const RecordList& from, RecordList& to);
     // Into `to`'s own storage, which saves fresh pages when it held as many records before;
     // on failure `to` holds part of `from`.
-    static void CopyListInto(const RecordList& from, RecordList& to);
+    void CopyListInto(const RecordList& from, RecordList& to);
     void SetText(std::wstring text);
 
     // What GetText gives: the loaded text, or the text of the last text save.
@@ -96,6 +104,10 @@ protected:
     // A save's copy of the entries, the snapshot once the file has them; afterwards it keeps
     // the old snapshot's storage for the next save.
     RecordList m_nextSnapshot;
+    // The records of their own (added or edited lines), each used by one stored line; free
+    // slots are reused, and there is always room to note one more free slot.
+    std::vector<std::unique_ptr<CHostsRecord>> m_owned;
+    std::vector<uint32_t> m_freeOwned;
     int32_t m_nNextSequence = 0;
 
 private:
