@@ -52,7 +52,11 @@ void CHostsEditorForm::StartLoad()
     // the toolbar shows it at once.
     m_bLoading = true;
     m_hLoadThread = StartModuleThread(&LoadThreadProc, this);
-    if (!m_hLoadThread)
+    // The views go grey from this thread: from the load thread each would be a call into
+    // this one. The load's end comes as a message, after this.
+    if (m_hLoadThread)
+        EnableViews(false);
+    else
         m_bLoading = false;
     UpdateCommandStates();
 }
@@ -73,7 +77,6 @@ void CHostsEditorForm::RunLoad()
     m_bSaveFailed = false;
     m_bLoading = true;
     PostIdleUpdate();
-    EnableViews(false);
 
     uint64_t size = 0;
     if (!ProbeHostsFile(m_strHostsPath, size))
