@@ -140,6 +140,11 @@ private:
     void RunCommand(UINT id);
     void OnViewAsTable();
     void OnViewAsText();
+    // The form leaves its view for `mode`: false when it stays (already there, or the user
+    // kept unsaved changes).
+    bool SwitchView(int mode);
+    // The view of `mode` shows, the other hides.
+    void ShowView(int mode);
     bool ConfirmPendingChanges();
     void PostIdleUpdate();
     void RepopulateTable();

@@ -63,8 +63,7 @@ void CHostsEditorForm::ShowText()
     }
     // The table stands in, disabled, until the whole text is in the hidden view.
     m_textFill.Start(m_editText, m_pText);
-    ShowWindow(m_editText.Hwnd(), SW_HIDE);
-    ShowWindow(m_wndTable.Hwnd(), SW_SHOW);
+    ShowView(VIEW_TABLE);
     EnableViews(false);
     if (m_pProgressDialog && Text().size() >= kProgressChars)
     {
@@ -123,8 +122,7 @@ void CHostsEditorForm::OnTextFillStep(unsigned fill)
                                     (progress && (focus == progress || IsChild(progress, focus))));
     StopTextFill();
     EnableViews(true);
-    ShowWindow(m_wndTable.Hwnd(), SW_HIDE);
-    ShowWindow(m_editText.Hwnd(), SW_SHOW);
+    ShowView(VIEW_TEXT);
     const DWORD length = static_cast<DWORD>(Text().size());
     m_editText.SetSel(std::min(m_dwTextSelStart, length), std::min(m_dwTextSelEnd, length));
     SendMessageW(m_editText.Hwnd(), EM_SCROLLCARET, 0, 0);
@@ -154,18 +152,31 @@ void CHostsEditorForm::CancelTextFill()
     m_nViewMode = VIEW_TABLE;
     m_bTextToShow = true;
     EnableViews(true);
-    ShowWindow(m_wndTable.Hwnd(), SW_SHOW);
-    ShowWindow(m_editText.Hwnd(), SW_HIDE);
+    ShowView(VIEW_TABLE);
     UpdateCommandStates();
+}
+
+void CHostsEditorForm::ShowView(int mode)
+{
+    ShowWindow(m_wndTable.Hwnd(), mode == VIEW_TABLE ? SW_SHOW : SW_HIDE);
+    ShowWindow(m_editText.Hwnd(), mode == VIEW_TEXT ? SW_SHOW : SW_HIDE);
+}
+
+bool CHostsEditorForm::SwitchView(int mode)
+{
+    if (m_nViewMode == mode || !ConfirmPendingChanges())
+        return false;
+    // After a save the file is read again, so that the view shows what was written.
+    if (m_bSavedSinceLoad)
+        StartLoad();
+    m_nViewMode = mode;
+    return true;
 }
 
 void CHostsEditorForm::OnViewAsText()
 {
-    if (m_nViewMode == VIEW_TEXT || !ConfirmPendingChanges())
+    if (!SwitchView(VIEW_TEXT))
         return;
-    if (m_bSavedSinceLoad)
-        StartLoad();
-    m_nViewMode = VIEW_TEXT;
     // The text goes out now unless a load is about to bring it; the controls are read
     // first, so that only the text goes out new.
     if (!m_bLoading)
@@ -177,18 +188,12 @@ void CHostsEditorForm::OnViewAsText()
     // A long text shows the view itself once it is in.
     if (m_textFill.IsRunning())
         return;
-    ShowWindow(m_wndTable.Hwnd(), SW_HIDE);
-    ShowWindow(m_editText.Hwnd(), SW_SHOW);
+    ShowView(VIEW_TEXT);
     SetFocus(m_editText.Hwnd());
 }
 
 void CHostsEditorForm::OnViewAsTable()
 {
-    if (m_nViewMode == VIEW_TABLE || !ConfirmPendingChanges())
-        return;
-    if (m_bSavedSinceLoad)
-        StartLoad();
-    m_nViewMode = VIEW_TABLE;
-    ShowWindow(m_wndTable.Hwnd(), SW_SHOW);
-    ShowWindow(m_editText.Hwnd(), SW_HIDE);
+    if (SwitchView(VIEW_TABLE))
+        ShowView(VIEW_TABLE);
 }
