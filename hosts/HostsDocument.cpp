@@ -65,6 +65,13 @@ void CHostsDocument::FormatTo(const CStoredRecord& stored, std::wstring& out) co
     if (const CHostsRecord* own = OwnOf(stored))
         return CHostsLine::AppendFormatted(*own, lastLine, out);
     const std::wstring_view line(m_lines->data() + stored.start, stored.length);
+    if (stored.canonical)
+    {
+        out += line;
+        if (!lastLine)
+            out += L'\n';
+        return;
+    }
     CLineFields fields;
     CHostsLine::ParseFields(line, fields);
     CHostsLine::AppendFormatted(line, fields, lastLine, out);
@@ -210,6 +217,7 @@ void CHostsDocument::CopyListInto(const RecordList& from, RecordList& to)
         CStoredRecord& added = to.emplace_back();
         added.start = stored.start;
         added.length = stored.length;
+        added.canonical = stored.canonical;
         added.sequence = stored.sequence;
         if (const CHostsRecord* own = OwnOf(stored))
             SetOwn(added, std::make_unique<CHostsRecord>(*own));
@@ -274,6 +282,7 @@ void CHostsDocument::ParseLine(uint32_t start, uint32_t length)
     CStoredRecord stored;
     stored.start = start;
     stored.length = length;
+    stored.canonical = CHostsLine::IsCanonical(std::wstring_view(m_lines->data() + start, length), fields) ? 1 : 0;
     Append(fields.entry ? m_entries : m_otherLines, stored);
 }
 

@@ -70,8 +70,11 @@ protected:
     // 16 bytes: a blocklist holds millions, in three lists at a save.
     struct CStoredRecord
     {
+        CStoredRecord() : length(0), canonical(0) {}
         uint32_t start = 0;
-        uint32_t length = 0;
+        uint32_t length : 31;
+        // The line is what a save writes for it: copied then, not parsed and formatted again.
+        uint32_t canonical : 1;
         int32_t sequence = -1; // kind and flags are the line's own: parsed again when read
         uint32_t own = 0;      // a record of its own: 1 + its slot in m_owned; 0 for none
     };

@@ -86,6 +86,45 @@ void CHostsLine::ParseFields(std::wstring_view line, CLineFields& fields)
         fields.names = line.substr(afterHost, namesEnd - afterHost);
 }
 
+namespace
+{
+// Further names as written: empty, or a blank and names joined by single blanks.
+bool NamesCanonical(std::wstring_view part)
+{
+    if (part.empty())
+        return true;
+    if (part.size() < 2 || part[0] != L' ' || CHostsLine::IsBlank(part[1]) || CHostsLine::IsBlank(part.back()))
+        return false;
+    for (size_t i = 1; i < part.size(); ++i)
+        if (CHostsLine::IsBlank(part[i]) && (part[i] != L' ' || CHostsLine::IsBlank(part[i - 1])))
+            return false;
+    return true;
+}
+} // namespace
+
+bool CHostsLine::IsCanonical(std::wstring_view line, const CLineFields& fields)
+{
+    if (!fields.entry)
+        return true;
+    // "# " when disabled, the address as stored, one blank, the host name right after it.
+    const std::wstring_view prefix = fields.disabled ? L"# " : L"";
+    const std::wstring_view address = fields.Address();
+    if (line.substr(0, prefix.size()) != prefix || line.substr(prefix.size(), address.size()) != address)
+        return false;
+    const size_t blank = prefix.size() + address.size();
+    if (blank >= line.size() || line[blank] != L' ' || fields.host.data() != line.data() + blank + 1)
+        return false;
+    const size_t afterHost = blank + 1 + fields.host.size();
+    const size_t hash = line.find(L'#', afterHost);
+    if (hash == std::wstring_view::npos)
+        return NamesCanonical(line.substr(afterHost));
+    // " # " and the comment, which is never empty and never starts with a blank here.
+    if (fields.comment.empty() || hash < afterHost + 1 || line[hash - 1] != L' ' || hash + 1 >= line.size() ||
+        line[hash + 1] != L' ' || fields.comment.data() != line.data() + hash + 2)
+        return false;
+    return NamesCanonical(line.substr(afterHost, hash - 1 - afterHost));
+}
+
 void CHostsLine::AppendNames(std::wstring_view text, std::wstring& out)
 {
     bool first = true;

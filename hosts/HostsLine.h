@@ -31,6 +31,8 @@ public:
     static void AppendNames(std::wstring_view names, std::wstring& out);
     // As AppendFormatted does for the record Parse would make of `line`.
     static void AppendFormatted(std::wstring_view line, const CLineFields& fields, bool lastLine, std::wstring& out);
+    // AppendFormatted would write `line` itself, character for character: a save may copy it.
+    static bool IsCanonical(std::wstring_view line, const CLineFields& fields);
 
     // Step 1: a dotted IPv4 address, '#' anywhere before or inside it disabling the entry.
     // On success `next` is the index after the blank that ended the address.

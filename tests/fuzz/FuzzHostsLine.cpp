@@ -29,6 +29,12 @@ bool SameEntry(const CHostsRecord& a, const CHostsRecord& b)
 
 void CheckLine(const std::wstring& line)
 {
+    // A line said to be as a save writes it is copied at a save: it must be exactly that.
+    CLineFields fields;
+    CHostsLine::ParseFields(line, fields);
+    std::wstring formatted;
+    CHostsLine::AppendFormatted(line, fields, true, formatted);
+    Check(CHostsLine::IsCanonical(line, fields) == (formatted == line));
     CHostsRecord first = CHostsLine::Parse(line);
     first.m_bLastLine = 1;
     const std::wstring written = CHostsLine::FormatLine(first);

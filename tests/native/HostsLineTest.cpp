@@ -194,6 +194,11 @@ TEST(HostsLine, ParseFollowsTheLineGrammar)
         record.m_bLastLine = 1;
         EXPECT_EQ(CHostsLine::FormatLine(record), c.rewritten);
 
+        // A save copies a line it finds canonical: only one it would write the same.
+        CLineFields fields;
+        CHostsLine::ParseFields(c.line, fields);
+        EXPECT_EQ(CHostsLine::IsCanonical(c.line, fields), c.rewritten == c.line);
+
         // Saving twice must not drift: the rewritten line reads back as the same record.
         CHostsRecord reread = CHostsLine::Parse(c.rewritten);
         reread.m_bLastLine = 1;
