@@ -494,12 +494,14 @@ void PressKey(WORD key, const std::vector<WORD>& modifiers)
     PumpPending();
 }
 
-void SaveScreen(const char* name, DWORD settleMs)
+void SaveScreen(const char* name, DWORD settleMs, bool pump)
 {
     const std::wstring folder = testfiles::EnvironmentValue(L"NORVIK_SCREENSHOTS");
     ASSERT_FALSE(folder.empty()) << "NORVIK_SCREENSHOTS is not set";
-    // Painted: nothing left in the queue, and every window of this thread drawn now.
-    PumpUntil([] { return !GetQueueStatus(QS_ALLINPUT); }, settleMs);
+    // Painted: nothing left in the queue (unless the picture is of work in progress), and
+    // every window of this thread drawn now.
+    if (pump)
+        PumpUntil([] { return !GetQueueStatus(QS_ALLINPUT); }, settleMs);
     EnumThreadWindows(GetCurrentThreadId(), &PaintNow, 0);
     GdiFlush();
     const int width = GetSystemMetrics(SM_CXSCREEN);

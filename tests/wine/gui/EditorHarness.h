@@ -157,8 +157,9 @@ RECT RectInDialog(HWND control);
 
 // The whole screen as a 24-bit BMP file named `name` in the folder NORVIK_SCREENSHOTS names,
 // once this thread's windows have painted, waiting at most `settleMs` for the messages that
-// paint them (scripts/screenshots.sh turns the files into PNG files).
-void SaveScreen(const char* name, DWORD settleMs = 300);
+// paint them; without `pump`, no message is taken first (a picture of work in progress).
+// scripts/screenshots.sh turns the files into PNG files.
+void SaveScreen(const char* name, DWORD settleMs = 300, bool pump = true);
 
 // Makes `window` the foreground window, as a click on it would; false when it did not become
 // one. Keys from SendInput go to the foreground window.
