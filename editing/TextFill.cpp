@@ -39,7 +39,7 @@ void CTextFill::Start(CHostsTextEdit& edit, std::shared_ptr<const std::wstring> 
 
 bool CTextFill::Step()
 {
-    if (!m_pText)
+    if (!m_pText || m_nDone == m_pText->size())
         return true;
     const std::wstring& text = *m_pText;
     size_t end = std::min(text.size(), m_nDone + m_nPieceChars);
@@ -63,7 +63,6 @@ bool CTextFill::Step()
     if (m_nDone < text.size())
         return false;
     m_pEdit->ClearHistory();
-    Stop();
     return true;
 }
 

@@ -19,7 +19,8 @@ public:
 
     // Empties the view and takes `text`; counts its lines for the progress.
     void Start(CHostsTextEdit& edit, std::shared_ptr<const std::wstring> text);
-    // Adds one piece; true once the whole text is in.
+    // Adds one piece; true once the whole text is in. The fill runs until stopped, so that
+    // its caller can still look at the view and give up on it.
     bool Step();
     void Stop();
     bool IsRunning() const { return m_pText != nullptr; }

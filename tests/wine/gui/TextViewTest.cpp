@@ -191,6 +191,7 @@ struct FillCase : NamedCase
         HostSaves,
         HostHidesAndShows,
         HostCloses,
+        ControlFills, // the control takes no more: as when it runs out of memory
     } meanwhile;
 };
 
@@ -240,17 +241,27 @@ TEST_P(LongTextFill, EndsWithTheWholeTextOrInTheTable)
     case FillCase::HostCloses:
         m_norvik.CloseHostEditor();
         break;
+    case FillCase::ControlFills:
+        m_boxes.QueueAnswer(IDOK);
+        SendMessageW(TextEdit(), EM_SETLIMITTEXT, 1, 0);
+        break;
     }
     ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(dialog); }));
     PumpPending();
     EXPECT_EQ(file, FileBytes());
-    EXPECT_EQ(0u, m_boxes.Count());
-    if (meanwhile == FillCase::Cancel || meanwhile == FillCase::HostCloses)
+    const bool cut = meanwhile == FillCase::ControlFills;
+    if (cut)
+    {
+        ASSERT_TRUE(PumpUntil([this] { return m_boxes.Count() == 1; }));
+        EXPECT_EQ(L"Not enough memory: the operation was stopped.", m_boxes.Seen().front().text);
+    }
+    EXPECT_EQ(cut ? 1u : 0u, m_boxes.Count());
+    if (meanwhile == FillCase::Cancel || meanwhile == FillCase::HostCloses || cut)
     {
         EXPECT_TRUE(IsWindowVisible(Table()));
         EXPECT_FALSE(IsWindowVisible(TextEdit()));
         EXPECT_TRUE(IsButtonChecked(m_toolbar, ID_VIEW_AS_TABLE));
-        EXPECT_EQ(meanwhile == FillCase::Cancel, IsWindowEnabled(Table()) != FALSE);
+        EXPECT_EQ(meanwhile != FillCase::HostCloses, IsWindowEnabled(Table()) != FALSE);
         if (meanwhile == FillCase::HostCloses)
             return;
         // The next switch fills the view again, whole.
@@ -271,4 +282,4 @@ TEST_P(LongTextFill, EndsWithTheWholeTextOrInTheTable)
 
 CASE_TABLE(Pieces, LongTextFill, FillCase{{"Complete"}, FillCase::Nothing}, FillCase{{"Cancel"}, FillCase::Cancel},
            FillCase{{"HostSaves"}, FillCase::HostSaves}, FillCase{{"HostHidesAndShows"}, FillCase::HostHidesAndShows},
-           FillCase{{"HostCloses"}, FillCase::HostCloses});
+           FillCase{{"HostCloses"}, FillCase::HostCloses}, FillCase{{"ControlFills"}, FillCase::ControlFills});
