@@ -3,6 +3,7 @@
 #include "editing/ColumnSizing.h"
 #include "resources/Texts.h"
 #include "ui/GdiObject.h"
+#include "ui/RedrawPause.h"
 
 #include <commctrl.h>
 
@@ -122,12 +123,20 @@ void CHostsReportControl::Populate(int count)
 {
     if (!m_hwnd)
         return;
-    // No rows first: that drops every selection and the focus at once, where clearing the
-    // state of each row would visit them all.
-    ListView_SetItemCountEx(m_hwnd, 0, 0);
-    ListView_SetItemCountEx(m_hwnd, count, 0);
-    SendMessageW(m_hwnd, LVM_SETSELECTIONMARK, 0, -1);
+    {
+        // No rows first: that drops every selection and the focus at once, where clearing
+        // the state of each row would visit them all. Without redraw the list neither lays
+        // out its scroll bars nor repaints in between, so a long list's bar does not go and
+        // come back (a frame change each way).
+        const CRedrawPause pause(m_hwnd);
+        ListView_SetItemCountEx(m_hwnd, 0, 0);
+        ListView_SetItemCountEx(m_hwnd, count, 0);
+        SendMessageW(m_hwnd, LVM_SETSELECTIONMARK, 0, -1);
+    }
     InvalidateRect(m_hwnd, nullptr, TRUE);
+    // The new rows show from the first, as when the list went through no rows on screen.
+    if (count > 0 && ListView_GetTopIndex(m_hwnd) != 0)
+        ListView_EnsureVisible(m_hwnd, 0, FALSE);
 }
 
 bool CHostsReportControl::PreTranslateMessage(const MSG& message)

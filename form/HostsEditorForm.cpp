@@ -185,6 +185,12 @@ void CHostsEditorForm::DoDataExchange(bool toControls)
     }
 }
 
+void CHostsEditorForm::BeginStateQueries()
+{
+    // Save and Discard both ask; a comparison of a large file is paid once.
+    m_bChangesPending = IsContentModified() || IsReadOnlyModified();
+}
+
 void CHostsEditorForm::QueryCommandState(UINT id, CCommandState& state)
 {
     if ((m_bLoading || m_bSaving || m_textFill.IsRunning()) && id != ID_ABOUT)
@@ -213,7 +219,7 @@ void CHostsEditorForm::QueryCommandState(UINT id, CCommandState& state)
         break;
     case ID_SAVE_CHANGES:
     case ID_DISCARD_CHANGES:
-        state.enabled = usable && (IsContentModified() || IsReadOnlyModified());
+        state.enabled = usable && m_bChangesPending;
         break;
     case ID_REVERT_TO_DEFAULT:
     case ID_SEARCH:

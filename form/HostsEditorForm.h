@@ -79,6 +79,7 @@ public:
     void OnLoadCancelled() override;
 
     // ICommandStateSource
+    void BeginStateQueries() override;
     void QueryCommandState(UINT id, CCommandState& state) override;
 
     // Keys of the page, before the host's loop dispatches them.
@@ -265,6 +266,8 @@ private:
     std::atomic<bool> m_bTextToShow{false};
     std::atomic<bool> m_bTextCompared{false};
     std::atomic<bool> m_bTextModified{false};
+    // Content or attribute differs from the file, as the last round of state queries found.
+    bool m_bChangesPending = false;
     CHostsTextEdit m_editText;
     CTextFill m_textFill;
     // The number of the latest fill; a piece asked for by an earlier one is dropped.

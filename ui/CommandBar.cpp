@@ -1,8 +1,11 @@
 #include "ui/CommandBar.h"
 
+#include "ui/RedrawPause.h"
+
 #include <commctrl.h>
 
 #include <cstring>
+#include <optional>
 
 namespace
 {
@@ -86,6 +89,9 @@ bool CCommandBar::Create(HWND parent, HMODULE module, const wchar_t* title, cons
 {
     m_module = module;
     m_source = source;
+    // A page made again makes its bar again: the buttons start over.
+    m_ids.clear();
+    m_states.clear();
     m_hwnd = CreateWindowExW(0, TOOLBARCLASSNAMEW, title,
                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | TBSTYLE_LIST |
                                  CCS_TOP | CCS_NODIVIDER | CCS_NORESIZE,
@@ -119,6 +125,7 @@ bool CCommandBar::Create(HWND parent, HMODULE module, const wchar_t* title, cons
         item.iString = reinterpret_cast<INT_PTR>(button.caption);
         items.push_back(item);
         m_ids.push_back(button.id);
+        m_states.push_back(CCommandState());
     }
     AddIcons(m_normalImages.Get(), module, normalIcons);
     AddIcons(m_disabledImages.Get(), module, disabledIcons);
@@ -135,15 +142,24 @@ void CCommandBar::UpdateStates()
 {
     if (!m_hwnd || !m_source)
         return;
-    for (UINT id : m_ids)
+    m_source->BeginStateQueries();
+    // Each change repaints its button at once; many changes (a load ending) paint once instead.
+    std::optional<CRedrawPause> pause;
+    for (size_t i = 0; i < m_ids.size(); ++i)
     {
+        // Enabled unless the source says otherwise; checked stays as it is unless it says.
         CCommandState state;
-        state.checked = IsButtonChecked(id);
-        m_source->QueryCommandState(id, state);
-        if (state.enabled != IsButtonEnabled(id))
-            SendMessageW(m_hwnd, TB_ENABLEBUTTON, id, MAKELPARAM(state.enabled, 0));
-        if (state.checked != IsButtonChecked(id))
-            SendMessageW(m_hwnd, TB_CHECKBUTTON, id, MAKELPARAM(state.checked, 0));
+        state.checked = m_states[i].checked;
+        m_source->QueryCommandState(m_ids[i], state);
+        const bool enable = state.enabled != m_states[i].enabled;
+        const bool check = state.checked != m_states[i].checked;
+        if ((enable || check) && !pause)
+            pause.emplace(m_hwnd);
+        if (enable)
+            SendMessageW(m_hwnd, TB_ENABLEBUTTON, m_ids[i], MAKELPARAM(state.enabled, 0));
+        if (check)
+            SendMessageW(m_hwnd, TB_CHECKBUTTON, m_ids[i], MAKELPARAM(state.checked, 0));
+        m_states[i] = state;
     }
 }
 
@@ -171,16 +187,6 @@ bool CCommandBar::OnNotify(NMHDR* header)
     info->hinst = m_module;
     info->lpszText = MAKEINTRESOURCEW(header->idFrom);
     return true;
-}
-
-bool CCommandBar::IsButtonEnabled(UINT id) const
-{
-    return SendMessageW(m_hwnd, TB_ISBUTTONENABLED, id, 0) != 0;
-}
-
-bool CCommandBar::IsButtonChecked(UINT id) const
-{
-    return SendMessageW(m_hwnd, TB_ISBUTTONCHECKED, id, 0) != 0;
 }
 
 bool CCommandBar::OnMessage(UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& /*result*/)

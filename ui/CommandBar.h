@@ -20,6 +20,8 @@ struct CCommandState
 class ICommandStateSource
 {
 public:
+    // Once before each round of queries: what several buttons share is worked out here once.
+    virtual void BeginStateQueries() {}
     virtual void QueryCommandState(UINT id, CCommandState& state) = 0;
 
 protected:
@@ -52,9 +54,6 @@ public:
     // The parent passes its WM_NOTIFY here; true when it was the bar's tooltip request.
     bool OnNotify(NMHDR* header);
 
-    bool IsButtonEnabled(UINT id) const;
-    bool IsButtonChecked(UINT id) const;
-
 private:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -62,6 +61,9 @@ private:
     HMODULE m_module = nullptr;
     ICommandStateSource* m_source = nullptr;
     std::vector<UINT> m_ids;
+    // What each button shows: only UpdateStates changes it, and asking the toolbar costs a
+    // message per button under Wine.
+    std::vector<CCommandState> m_states;
     CImageList m_normalImages;
     CImageList m_disabledImages;
 };

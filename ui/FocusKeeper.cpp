@@ -1,5 +1,7 @@
 #include "ui/FocusKeeper.h"
 
+#include <commctrl.h>
+
 #include <vector>
 
 namespace
@@ -7,45 +9,60 @@ namespace
 struct Page
 {
     HWND page;
+    HWND root;  // the host's top-level window, subclassed while it holds a page
     HWND focus; // in the page, when its top-level window was last deactivated
 };
 
 std::vector<Page> g_pages;
-HHOOK g_hook = nullptr;
+const UINT_PTR kSubclassId = 0x4E464B; // any number unique to this subclass
 
 bool CanTakeFocus(const Page& page)
 {
     return page.focus && IsChild(page.page, page.focus) && IsWindowVisible(page.focus) && IsWindowEnabled(page.focus);
 }
 
-// After the window has handled the message: a plain window's activation has set the focus.
-LRESULT CALLBACK CallWndRetProc(int code, WPARAM wParam, LPARAM lParam)
+bool HoldsPage(HWND root)
 {
-    const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-    if (code == HC_ACTION && call->message == WM_ACTIVATE)
+    for (const Page& page : g_pages)
     {
-        for (Page& page : g_pages)
-        {
-            if (GetAncestor(page.page, GA_ROOT) != call->hwnd)
-                continue;
-            const HWND focus = GetFocus();
-            if (LOWORD(call->wParam) == WA_INACTIVE)
-                page.focus = focus && IsChild(page.page, focus) ? focus : nullptr;
-            else if ((!focus || focus == call->hwnd) && CanTakeFocus(page))
-                SetFocus(page.focus);
-        }
+        if (page.root == root)
+            return true;
     }
-    return CallNextHookEx(g_hook, code, wParam, lParam);
+    return false;
+}
+
+// A subclass of the top-level window, not a hook: a hook on sent messages would make every
+// message the thread sends pay for it. The host's window handles the activation first, as a
+// plain window's activation sets the focus.
+LRESULT CALLBACK RootProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/, DWORD_PTR /*data*/)
+{
+    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+    if (message != WM_ACTIVATE)
+        return result;
+    // By index: a focus change runs code that may register or unregister a page.
+    for (size_t i = 0; i < g_pages.size(); ++i)
+    {
+        Page& page = g_pages[i];
+        if (page.root != hwnd)
+            continue;
+        const HWND focus = GetFocus();
+        if (LOWORD(wParam) == WA_INACTIVE)
+            page.focus = focus && IsChild(page.page, focus) ? focus : nullptr;
+        else if ((!focus || focus == hwnd) && CanTakeFocus(page))
+            SetFocus(page.focus);
+    }
+    return result;
 }
 } // namespace
 
 bool CFocusKeeper::Register(HWND page)
 {
-    if (!g_hook)
-        g_hook = SetWindowsHookExW(WH_CALLWNDPROCRET, &CallWndRetProc, nullptr, GetCurrentThreadId());
-    if (!g_hook)
+    const HWND root = GetAncestor(page, GA_ROOT);
+    if (!root || root == page)
         return false;
-    g_pages.push_back({page, nullptr});
+    if (!HoldsPage(root) && !SetWindowSubclass(root, &RootProc, kSubclassId, 0))
+        return false;
+    g_pages.push_back({page, root, nullptr});
     return true;
 }
 
@@ -53,15 +70,13 @@ void CFocusKeeper::Unregister(HWND page)
 {
     for (auto it = g_pages.begin(); it != g_pages.end(); ++it)
     {
-        if (it->page == page)
-        {
-            g_pages.erase(it);
-            break;
-        }
-    }
-    if (g_pages.empty() && g_hook)
-    {
-        UnhookWindowsHookEx(g_hook);
-        g_hook = nullptr;
+        if (it->page != page)
+            continue;
+        const HWND root = it->root;
+        g_pages.erase(it);
+        // A destroyed window has lost its subclasses with it.
+        if (!HoldsPage(root) && IsWindow(root))
+            RemoveWindowSubclass(root, &RootProc, kSubclassId);
+        return;
     }
 }

@@ -2,6 +2,7 @@
 #include "EditorPage.h"
 
 #include "ui/GdiObject.h"
+#include <string>
 
 #include <algorithm>
 #include <cwchar>
@@ -94,17 +95,25 @@ TEST_F(TableView, SpaceFlipsEachSelectedRowAndKeepsSelectionAndFocus)
     EXPECT_TRUE(SelectedRows().empty());
 }
 
-// A reload forgets the rows that were selected and focused: they may hold other entries now.
+// A reload forgets the rows that were selected and focused, and shows the list from its top:
+// the rows may hold other entries now.
 TEST_F(TableView, ARefreshLeavesNoSelectionOrFocusBehind)
 {
-    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kEntries));
+    std::string entries;
+    for (int i = 0; i < 300; ++i)
+        entries += "10.0.0.1 host" + std::to_string(i) + "\r\n";
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), entries));
     ASSERT_TRUE(Open());
     SetRowState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     SetRowState(3, LVIS_SELECTED, LVIS_SELECTED);
+    SendMessageW(Table(), LVM_ENSUREVISIBLE, 299, FALSE);
+    ASSERT_NE(0, SendMessageW(Table(), LVM_GETTOPINDEX, 0, 0));
     ClickButton(m_toolbar, ID_REFRESH);
     ASSERT_TRUE(WaitForLoad());
     EXPECT_TRUE(SelectedRows().empty());
     EXPECT_EQ(-1, FocusedRow());
+    EXPECT_EQ(300, TableRows());
+    EXPECT_EQ(0, SendMessageW(Table(), LVM_GETTOPINDEX, 0, 0));
 }
 
 TEST_F(TableView, AClickInTheEnabledCellTogglesAndSelectsOnlyThatRow)
