@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cwctype>
+#include <string_view>
 
 namespace
 {
@@ -53,7 +54,7 @@ private:
 // `*` take one more character. Earlier stars never need to be revisited, so this is O(n*m)
 // at worst and needs no recursion. kFoldPattern false: the pattern is in upper case already.
 template <bool kFoldPattern, class Fold>
-bool Match(const std::wstring& pattern, const std::wstring& subject, const Fold& fold)
+bool Match(const std::wstring& pattern, std::wstring_view subject, const Fold& fold)
 {
     const size_t m = pattern.size();
     const size_t n = subject.size();
@@ -141,7 +142,8 @@ int FindEntry(const CHostsDocument& model, int start, int direction, const std::
             continue;
         if (useAddress && !Match<false>(addressPattern, record->m_strAddress, fold))
             continue;
-        if (useHost && !Match<false>(hostPattern, record->m_strHost, fold))
+        // Any of the line's names will do, the further ones included.
+        if (useHost && !record->AnyName([&](std::wstring_view name) { return Match<false>(hostPattern, name, fold); }))
             continue;
         if (useComment && !Match<false>(commentPattern, record->m_strComment, fold))
             continue;

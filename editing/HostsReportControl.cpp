@@ -331,7 +331,8 @@ void CHostsReportControl::RedrawRow(int row)
 }
 
 // Clicks are taken before the list handles them: a click in the Enabled cell toggles that
-// entry (the list would only toggle its own copy of the box), a double click edits the row.
+// entry (the list would only toggle its own copy of the box), a double click elsewhere edits
+// the row.
 bool CHostsReportControl::OnMouse(UINT message, LPARAM lParam)
 {
     if (!m_pClickHandler)
@@ -341,14 +342,16 @@ bool CHostsReportControl::OnMouse(UINT message, LPARAM lParam)
     const int row = ListView_SubItemHitTest(m_hwnd, &hit);
     if (row < 0 || !(hit.flags & LVHT_ONITEM))
         return false;
-    if (message == WM_LBUTTONDOWN)
+    // The second click of a double click in the Enabled cell is a click too: the box goes back
+    // to where it was, and the row is not edited.
+    if (hit.iSubItem == COLUMN_ENABLED)
     {
-        if (hit.iSubItem != COLUMN_ENABLED)
-            return false;
         SetFocus(m_hwnd);
         m_pClickHandler->OnTableClick(row);
         return true;
     }
+    if (message == WM_LBUTTONDOWN)
+        return false;
     SetFocus(m_hwnd);
     m_pClickHandler->OnTableDblClick(row);
     return true;

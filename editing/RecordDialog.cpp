@@ -149,7 +149,9 @@ bool CRecordDialog::IsAddressBlank() const
 
 void CRecordDialog::UpdateOkButton() const
 {
-    m_btnOK.Enable(!IsAddressBlank() && !m_strHost.empty());
+    // Blanks alone name no host: written out, the comment's '#' would read back as the host.
+    const bool named = m_strHost.find_first_not_of(L" \t") != std::wstring::npos;
+    m_btnOK.Enable(!IsAddressBlank() && named);
 }
 
 bool CRecordDialog::OnCommand(WORD id, WORD code, HWND control)

@@ -7,6 +7,16 @@
 #include <algorithm>
 #include <vector>
 
+namespace
+{
+// A comment as a reload of its line would give it: the blanks after its '#' are not kept.
+std::wstring CommentAsRead(const std::wstring& comment)
+{
+    const size_t start = comment.find_first_not_of(L" \t");
+    return start == std::wstring::npos ? std::wstring() : comment.substr(start);
+}
+} // namespace
+
 // Each selected entry flips on its own; the selection and the focused row stay.
 void CHostsEditorForm::OnToggleEnabled(const MSG& /*message*/)
 {
@@ -48,9 +58,12 @@ void CHostsEditorForm::OnTableDblClick(int /*row*/)
 void CHostsEditorForm::AddRecord()
 {
     CRecordDialog dialog;
-    if (RunModal(dialog))
+    CHostsRecord added(L"", L"", L"", false);
+    if (RunModal(dialog) && added.SetNames(dialog.m_strHost))
     {
-        m_hostsFile.AddEntry(CHostsRecord(dialog.m_strAddress, dialog.m_strHost, dialog.m_strComment, false));
+        added.m_strAddress = dialog.m_strAddress;
+        added.m_strComment = CommentAsRead(dialog.m_strComment);
+        m_hostsFile.AddEntry(added);
         RepopulateTable();
         // New entries always go last.
         m_wndTable.SetFocusedRow(m_wndTable.GetRowCount() - 1, false);
@@ -69,17 +82,17 @@ void CHostsEditorForm::EditRecord()
     const CHostsRecord* shown = row >= 0 ? m_hostsFile.GetEntry(row) : nullptr;
     if (!shown)
         return;
-    CRecordDialog dialog(shown->m_strAddress, shown->m_strHost, shown->m_strComment);
+    // The host field holds every name of the line: the table shows the first only.
+    CRecordDialog dialog(shown->m_strAddress, shown->AllNames(), shown->m_strComment);
     // The entry is looked up again afterwards: what the dialog showed may be gone by then.
     if (!RunModal(dialog))
         return;
     CHostsRecord* entry = m_hostsFile.GetEntry(row);
-    if (!entry)
+    if (!entry || !entry->SetNames(dialog.m_strHost))
         return;
     // In place: the entry keeps its line, its sequence and whether it is disabled.
     entry->m_strAddress = dialog.m_strAddress;
-    entry->m_strHost = dialog.m_strHost;
-    entry->m_strComment = dialog.m_strComment;
+    entry->m_strComment = CommentAsRead(dialog.m_strComment);
     m_wndTable.SetFocusedRow(row, false);
     m_wndTable.RedrawRow(row);
     UpdateCommandStates();

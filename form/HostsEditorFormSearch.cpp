@@ -92,14 +92,15 @@ void CHostsEditorForm::FindText(int direction, const std::wstring& text)
     SearchText();
 }
 
-// Plain and case-sensitive, one character on from the selection's start, without wrapping.
+// Plain and case-sensitive, from the caret or one character on from the selection's start,
+// without wrapping.
 void CHostsEditorForm::SearchText()
 {
     DWORD selectionStart = 0;
     DWORD selectionEnd = 0;
     m_editText.GetSel(selectionStart, selectionEnd);
     ReadText();
-    const size_t found = FindInText(Text(), m_strFindText, selectionStart, m_bTextSearchDown);
+    const size_t found = FindInText(Text(), m_strFindText, selectionStart, selectionEnd, m_bTextSearchDown);
     if (found == std::wstring::npos)
     {
         Modal([this] { ReportRecordNotFound(m_hwnd); });

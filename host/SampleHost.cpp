@@ -73,7 +73,8 @@ public:
         return folder;
     }
 
-    std::wstring GetVersionText() override { return L"Version " + FileVersion(ModulePath(m_norvik.dll)); }
+    // The bare number: the About box puts its own "v" before it.
+    std::wstring GetVersionText() override { return FileVersion(ModulePath(m_norvik.dll)); }
 
     std::map<std::wstring, std::wstring> GetModuleVersions() override
     {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 enum RecordKind : int32_t
 {
@@ -21,6 +22,16 @@ public:
 
     bool IsEntry() const { return m_nKind == RECORD_ENTRY; }
 
+    // Every host name of the entry, the first one first, joined by single blanks.
+    std::wstring AllNames() const;
+    // The names as a user typed them, blanks around and between them free: the first becomes
+    // the host, the others the further names; a name given again (in any case) is dropped.
+    // False, and nothing changed, when no name is left.
+    bool SetNames(std::wstring_view names);
+    // Whether `matches` holds for any of the entry's names.
+    template <class Matches>
+    bool AnyName(Matches matches) const;
+
     bool operator==(const CHostsRecord& other) const;
     bool operator!=(const CHostsRecord& other) const { return !(*this == other); }
 
@@ -36,3 +47,21 @@ public:
     // but a rewrite must not drop the rest.
     std::wstring m_strMoreHosts;
 };
+
+template <class Matches>
+bool CHostsRecord::AnyName(Matches matches) const
+{
+    if (matches(std::wstring_view(m_strHost)))
+        return true;
+    const std::wstring_view more(m_strMoreHosts);
+    for (size_t start = 0; start < more.size();)
+    {
+        size_t end = more.find(L' ', start);
+        if (end == std::wstring_view::npos)
+            end = more.size();
+        if (end > start && matches(more.substr(start, end - start)))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}

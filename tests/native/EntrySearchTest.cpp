@@ -202,7 +202,7 @@ namespace
 //   4 10.0.55.1   alpha                      "gamma"
 //   5 10.0.0.10   beta                       "alpha"
 //   6 192.168.1.1 ab                         "ab"   (disabled)
-//   7 0.0.0.0     nothing                    ""
+//   7 0.0.0.0     nothing (ads.example tracker) ""
 const wchar_t kSearchFile[] = L"# comment line local\r\n"
                               L"127.0.0.1 LOCALHOST\r\n"
                               L"127.0.0.1 localhost.localdomain # loopback\r\n"
@@ -213,7 +213,7 @@ const wchar_t kSearchFile[] = L"# comment line local\r\n"
                               L"10.0.55.1 alpha # gamma\r\n"
                               L"10.0.0.10 beta # alpha\r\n"
                               L"# 192.168.1.1 ab # ab\r\n"
-                              L"0.0.0.0 nothing\r\n";
+                              L"0.0.0.0 nothing ads.example tracker\r\n";
 } // namespace
 
 TEST(EntrySearch, FindEntryTable)
@@ -249,6 +249,10 @@ TEST(EntrySearch, FindEntryTable)
         {0, down, L"", L"my?ocal", L"", 2},
         {0, down, L"", L"l*domain", L"", 1},
         {0, down, L"", L"NOTHING", L"", 7},
+        // Further names count as the first one does; a pattern spanning two names matches none.
+        {0, down, L"", L"ads", L"", 7},
+        {7, up, L"", L"TRACK*", L"", 7},
+        {0, down, L"", L"nothing ads", L"", -1},
         // Any direction other than 1 goes up.
         {7, -1, L"", L"local", L"", 2},
         {7, 5, L"", L"local", L"", 2},

@@ -74,3 +74,34 @@ TEST(HostsRecord, EveryFieldTakesPartInEquality)
         EXPECT_FALSE(base == changed);
     }
 }
+
+// The record dialog's host field holds every name; what comes back is split, trimmed and freed
+// of repeats, and a field of blanks changes nothing.
+TEST(HostsRecord, NamesAsTypedBecomeTheHostAndTheFurtherNames)
+{
+    struct Case
+    {
+        const wchar_t* typed;
+        bool named;
+        const wchar_t* host;
+        const wchar_t* more;
+        const wchar_t* all;
+    };
+    const Case cases[] = {
+        {L"a", true, L"a", L"", L"a"},
+        {L"a b c", true, L"a", L"b c", L"a b c"},
+        {L"  a \t b  ", true, L"a", L"b", L"a b"},
+        {L"a A b a", true, L"a", L"b", L"a b"},
+        {L"", false, L"old", L"x y", L"old x y"},
+        {L" \t ", false, L"old", L"x y", L"old x y"},
+    };
+    for (const Case& c : cases)
+    {
+        CHostsRecord record(L"10.0.0.1", L"old", L"", false, L"x y");
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(c.typed)));
+        EXPECT_EQ(c.named, record.SetNames(c.typed));
+        EXPECT_EQ(c.host, record.m_strHost);
+        EXPECT_EQ(c.more, record.m_strMoreHosts);
+        EXPECT_EQ(c.all, record.AllNames());
+    }
+}

@@ -244,8 +244,16 @@ TEST_F(RecordDialog, AddOpensWithTheLoopbackAddressAndOkFollowsTheAddressAndTheH
     script.WaitFor("the host deleted", [](HWND dialog) { return Host(dialog).empty(); });
     script.Do([](HWND dialog) {
         EXPECT_FALSE(ItemEnabled(dialog, IDOK)) << "empty host";
-        SendText(L"h");
+        SendText(L"  ");
     });
+    script.WaitFor("blanks typed", [](HWND dialog) { return Host(dialog) == L"  "; });
+    script.Do([](HWND dialog) {
+        EXPECT_FALSE(ItemEnabled(dialog, IDOK)) << "blanks name no host";
+        SendKeys(VK_BACK);
+        SendKeys(VK_BACK);
+    });
+    script.WaitFor("the blanks deleted", [](HWND dialog) { return Host(dialog).empty(); });
+    script.Do([](HWND /*dialog*/) { SendText(L"h"); });
     script.WaitFor("the host typed again", [](HWND dialog) { return ItemEnabled(dialog, IDOK); });
     script.Do([](HWND dialog) {
         const HWND address = GetDlgItem(dialog, IDC_RECORD_ADDRESS);
@@ -407,10 +415,32 @@ TEST_F(RecordDialog, AddWithOkAppendsATickedEntryAsTypedWithTheHashInItsComment)
 
     RunAdd(script);
     ASSERT_EQ(4, TableRows());
-    EXPECT_EQ((std::vector<std::wstring>{L"10.1.2.3", L"new host", L"a # b"}), Row(3));
+    // Two names: the table shows the first, the line keeps both.
+    EXPECT_EQ((std::vector<std::wstring>{L"10.1.2.3", L"new", L"a # b"}), Row(3));
     EXPECT_TRUE(Ticked(3));
     EXPECT_EQ(kLocalhost, Row(0));
     EXPECT_EQ(kBuildBox, Row(1));
+    ASSERT_EQ(1, m_norvik.SaveHosts());
+    EXPECT_NE(std::string::npos, FileBytes().find("\r\n10.1.2.3 new host # a # b")) << FileBytes();
+}
+
+// The host field holds every name of the line; OK writes the names typed there, once each, and
+// the comment as a reload would read it back.
+TEST_F(RecordDialog, EditShowsEveryNameAndOkWritesExactlyTheNamesTyped)
+{
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), "127.0.0.1 a b c # note\r\n"));
+    ClickButton(m_toolbar, ID_REFRESH);
+    ASSERT_TRUE(WaitForLoad());
+    CDialogScript script(m_boxes, IDC_RECORD_HOST);
+    script.Do([](HWND dialog) { EXPECT_EQ(L"a b c", Host(dialog)); });
+    script.Type(IDC_RECORD_HOST, L" b  a B d ");
+    script.Type(IDC_RECORD_COMMENT, L"  spaced");
+    script.PressEnter();
+
+    RunEdit(script, 0);
+    EXPECT_EQ((std::vector<std::wstring>{L"127.0.0.1", L"b", L"spaced"}), Row(0));
+    ASSERT_EQ(1, m_norvik.SaveHosts());
+    EXPECT_EQ("127.0.0.1 b a d # spaced", FileBytes());
 }
 
 TEST_P(RecordDialogClose, LeavesTheEntriesAsTheyWere)

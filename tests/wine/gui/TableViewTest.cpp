@@ -46,7 +46,7 @@ TEST_F(TableView, ShowsEachEntryOnceWithTheCheckboxTickedWhenEnabled)
 namespace
 {
 // A click at the middle of a cell, as the mouse gives it.
-void ClickCell(HWND table, int row, int column)
+void ClickCell(HWND table, int row, int column, bool twice = false)
 {
     RECT cell = {};
     cell.top = column;
@@ -58,6 +58,11 @@ void ClickCell(HWND table, int row, int column)
     const LPARAM point = MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
     PostMessageW(table, WM_LBUTTONDOWN, MK_LBUTTON, point);
     PostMessageW(table, WM_LBUTTONUP, 0, point);
+    if (twice)
+    {
+        PostMessageW(table, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+        PostMessageW(table, WM_LBUTTONUP, 0, point);
+    }
     PumpPending();
 }
 
@@ -137,6 +142,22 @@ TEST_F(TableView, AClickInTheEnabledCellTogglesAndSelectsOnlyThatRow)
         EXPECT_EQ((std::vector<bool>{true, true, true, true}), TickedRows()) << column;
         EXPECT_EQ(std::vector<int>{3}, SelectedRows()) << column;
     }
+
+    // A double click on the box is two clicks: the entry stays as it was and nothing opens.
+    // Elsewhere on the row it edits the entry.
+    std::vector<std::wstring> dialogs;
+    m_boxes.OnOtherDialog([&dialogs](HWND dialog) {
+        wchar_t caption[64] = {};
+        GetWindowTextW(dialog, caption, 64);
+        dialogs.push_back(caption);
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    ClickCell(table, 2, 0, true);
+    EXPECT_EQ((std::vector<bool>{true, true, true, true}), TickedRows());
+    EXPECT_EQ(std::vector<std::wstring>{}, dialogs);
+    ClickCell(table, 2, 2, true);
+    m_boxes.OnOtherDialog(nullptr);
+    EXPECT_EQ(std::vector<std::wstring>{L"Edit record"}, dialogs);
 
     // What was toggled is saved as such: the disabled line loses its "#".
     ASSERT_EQ(1, m_norvik.SaveHosts());
