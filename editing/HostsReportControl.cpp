@@ -2,11 +2,13 @@
 
 #include "editing/ColumnSizing.h"
 #include "resources/Texts.h"
+#include "ui/Dpi.h"
 #include "ui/GdiObject.h"
 #include "ui/RedrawPause.h"
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
 namespace
@@ -75,8 +77,35 @@ bool CHostsReportControl::Create(HWND parent, int id, const RECT& rect, HWND ins
         ListView_InsertColumn(m_hwnd, i, &column);
     }
     Attach(m_hwnd);
-    FitColumns();
+    SizeFixedColumns();
     return true;
+}
+
+// Enabled and IP Address at the list's DPI, and never narrower than what they show: the
+// caption, the box, the longest address. Host and Comment are fitted to what they leave.
+void CHostsReportControl::SizeFixedColumns()
+{
+    const UINT dpi = WindowDpi(m_hwnd);
+    const int captionPadding = 6 * GetSystemMetrics(SM_CXEDGE);
+    const int cellPadding = ScaleToDpi(12, dpi);
+    int boxWidth = 0;
+    int boxHeight = 0;
+    if (const HIMAGELIST boxes = ListView_GetImageList(m_hwnd, LVSIL_STATE))
+        ImageList_GetIconSize(boxes, &boxWidth, &boxHeight);
+    for (int i = 0; i < kColumnCount; ++i)
+    {
+        if (kColumns[i].autoSize)
+            continue;
+        int width = std::max(ScaleToDpi(kColumns[i].width, dpi),
+                             ListView_GetStringWidth(m_hwnd, kColumns[i].caption) + captionPadding);
+        if (i == COLUMN_ENABLED)
+            width = std::max(width, boxWidth + cellPadding);
+        else if (i == COLUMN_ADDRESS)
+            width = std::max(width, ListView_GetStringWidth(m_hwnd, L"255.255.255.255") + cellPadding);
+        ListView_SetColumnWidth(m_hwnd, i, width);
+    }
+    m_fittedWidth = -1;
+    FitColumns();
 }
 
 // Host and Comment take the width Enabled and IP Address leave, so the columns end at the

@@ -60,6 +60,8 @@ public:
     // The row gets the focus; without `keepSelection` it becomes the only selected row.
     void SetFocusedRow(int row, bool keepSelection);
     void RedrawRow(int row);
+    // Fixed column widths for the list's DPI and font, then the others fitted again.
+    void SizeFixedColumns();
 
 private:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

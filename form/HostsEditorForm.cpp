@@ -18,6 +18,8 @@
 
 namespace
 {
+// WM_DPICHANGED_AFTERPARENT (Windows 10 1703 on), past the headers' Windows 7 target.
+const UINT kDpiChangedAfterParent = 0x02E3;
 const wchar_t kSettingsFileName[] = L"norvikcfg.bin";
 
 const std::vector<CommandButton>& ToolbarButtons()
@@ -358,6 +360,18 @@ void CHostsEditorForm::RunCommand(UINT id)
     }
 }
 
+// A per-monitor-aware host moved the page to a screen of another DPI: the icons, the bar's
+// height and the table's fixed columns follow it.
+void CHostsEditorForm::OnDpiChanged()
+{
+    m_commandBar.OnDpiChanged();
+    const int barHeight = m_commandBar.Layout();
+    m_layout.SetTop(m_editText.Hwnd(), barHeight);
+    m_layout.SetTop(m_wndTable.Hwnd(), barHeight);
+    m_layout.Apply();
+    m_wndTable.SizeFixedColumns();
+}
+
 bool CHostsEditorForm::OnNotify(NMHDR* header, LRESULT& result)
 {
     if (m_commandBar.OnNotify(header))
@@ -371,6 +385,12 @@ bool CHostsEditorForm::OnMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/,
     {
         m_commandBar.Layout();
         m_layout.Apply();
+        result = 0;
+        return true;
+    }
+    if (message == kDpiChangedAfterParent)
+    {
+        OnDpiChanged();
         result = 0;
         return true;
     }

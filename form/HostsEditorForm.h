@@ -79,6 +79,7 @@ public:
     void OnLoadCancelled() override;
 
     // ICommandStateSource
+    void OnDpiChanged();
     void BeginStateQueries() override;
     void QueryCommandState(UINT id, CCommandState& state) override;
 

@@ -1,25 +1,29 @@
 #include "ui/CommandBar.h"
 
+#include "ui/Dpi.h"
+#include "ui/ImageScaling.h"
 #include "ui/RedrawPause.h"
 
 #include <commctrl.h>
 
 #include <cstring>
 #include <optional>
+#include <utility>
 
 namespace
 {
+// The icons' size at 96 DPI, and the one size their resources hold.
 const int kIconSize = 32;
 const size_t kIconBytes = size_t{kIconSize} * kIconSize * 4;
 
-int AddIcon(HIMAGELIST list, HMODULE module, UINT id)
+int AddIcon(HIMAGELIST list, HMODULE module, UINT id, int size)
 {
-    const CIcon icon(static_cast<HICON>(
-        LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, kIconSize, kIconSize, LR_DEFAULTCOLOR)));
+    const CIcon icon(
+        static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
     // A missing icon still takes its place, so that the indexes of both lists stay in step.
     if (!icon)
     {
-        const CBitmap blank(CreateBitmap(kIconSize, kIconSize, 1, 32, nullptr));
+        const CBitmap blank(CreateBitmap(size, size, 1, 32, nullptr));
         return ImageList_Add(list, blank.Get(), nullptr);
     }
     return ImageList_ReplaceIcon(list, -1, icon.Get());
@@ -43,9 +47,10 @@ const BYTE* PlainIconBits(HMODULE module, UINT id)
     return reinterpret_cast<const BYTE*>(header + 1);
 }
 
-// All icons of a list in one strip and one call: an icon at a time costs Wine milliseconds
-// each. False when an icon is not a plain 32-bit image; then they go one by one.
-bool AddIconStrip(HIMAGELIST list, HMODULE module, const std::vector<UINT>& ids)
+// All icons of a list in one strip and one call, scaled to `size`: an icon at a time costs
+// Wine milliseconds each. False when an icon is not a plain 32-bit image; then they go one by
+// one.
+bool AddIconStrip(HIMAGELIST list, HMODULE module, const std::vector<UINT>& ids, int size)
 {
     std::vector<const BYTE*> sources;
     for (UINT id : ids)
@@ -56,8 +61,8 @@ bool AddIconStrip(HIMAGELIST list, HMODULE module, const std::vector<UINT>& ids)
     }
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = kIconSize * static_cast<LONG>(ids.size());
-    info.bmiHeader.biHeight = kIconSize;
+    info.bmiHeader.biWidth = size * static_cast<LONG>(ids.size());
+    info.bmiHeader.biHeight = size;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -66,21 +71,32 @@ bool AddIconStrip(HIMAGELIST list, HMODULE module, const std::vector<UINT>& ids)
     if (!strip || !bits)
         return false;
     // Both are bottom-up: row r of icon i goes to row r of the strip, at column i.
-    const size_t rowBytes = size_t{kIconSize} * 4;
+    const size_t rowBytes = static_cast<size_t>(size) * 4;
+    const size_t stripRowBytes = rowBytes * sources.size();
     for (size_t i = 0; i < sources.size(); ++i)
+    {
+        BYTE* target = static_cast<BYTE*>(bits) + i * rowBytes;
+        if (size != kIconSize)
+        {
+            ScaleBgraSquare(sources[i], kIconSize, target, size, stripRowBytes);
+            continue;
+        }
         for (size_t row = 0; row < kIconSize; ++row)
-            memcpy(static_cast<BYTE*>(bits) + row * rowBytes * sources.size() + i * rowBytes,
-                   sources[i] + row * rowBytes, rowBytes);
+            memcpy(target + row * stripRowBytes, sources[i] + row * rowBytes, rowBytes);
+    }
     return ImageList_Add(list, strip.Get(), nullptr) == 0;
 }
 
-void AddIcons(HIMAGELIST list, HMODULE module, const std::vector<UINT>& ids)
+CImageList MakeIconList(HMODULE module, const std::vector<UINT>& ids, int size)
 {
-    if (AddIconStrip(list, module, ids))
-        return;
-    ImageList_RemoveAll(list);
-    for (UINT id : ids)
-        AddIcon(list, module, id);
+    CImageList list(ImageList_Create(size, size, ILC_COLOR32, static_cast<int>(ids.size()), 0));
+    if (list && !AddIconStrip(list.Get(), module, ids, size))
+    {
+        ImageList_RemoveAll(list.Get());
+        for (UINT id : ids)
+            AddIcon(list.Get(), module, id, size);
+    }
+    return list;
 }
 } // namespace
 
@@ -92,6 +108,7 @@ bool CCommandBar::Create(HWND parent, HMODULE module, const wchar_t* title, cons
     // A page made again makes its bar again: the buttons start over.
     m_ids.clear();
     m_states.clear();
+    m_iconSize = 0;
     m_hwnd = CreateWindowExW(0, TOOLBARCLASSNAMEW, title,
                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | TBSTYLE_LIST |
                                  CCS_TOP | CCS_NODIVIDER | CCS_NORESIZE,
@@ -102,11 +119,9 @@ bool CCommandBar::Create(HWND parent, HMODULE module, const wchar_t* title, cons
     // Captions name the buttons (for tooltips' fallback and screen readers) but are not drawn.
     SendMessageW(m_hwnd, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
 
-    m_normalImages.Reset(ImageList_Create(kIconSize, kIconSize, ILC_COLOR32, static_cast<int>(buttons.size()), 0));
-    m_disabledImages.Reset(ImageList_Create(kIconSize, kIconSize, ILC_COLOR32, static_cast<int>(buttons.size()), 0));
     std::vector<TBBUTTON> items;
-    std::vector<UINT> normalIcons;
-    std::vector<UINT> disabledIcons;
+    m_normalIcons.clear();
+    m_disabledIcons.clear();
     for (const CommandButton& button : buttons)
     {
         if (button.startsGroup && !items.empty())
@@ -116,9 +131,9 @@ bool CCommandBar::Create(HWND parent, HMODULE module, const wchar_t* title, cons
             items.push_back(separator);
         }
         TBBUTTON item = {};
-        item.iBitmap = static_cast<int>(normalIcons.size());
-        normalIcons.push_back(button.normalIcon);
-        disabledIcons.push_back(button.disabledIcon);
+        item.iBitmap = static_cast<int>(m_normalIcons.size());
+        m_normalIcons.push_back(button.normalIcon);
+        m_disabledIcons.push_back(button.disabledIcon);
         item.idCommand = static_cast<int>(button.id);
         item.fsState = TBSTATE_ENABLED;
         item.fsStyle = BTNS_BUTTON;
@@ -127,10 +142,7 @@ bool CCommandBar::Create(HWND parent, HMODULE module, const wchar_t* title, cons
         m_ids.push_back(button.id);
         m_states.push_back(CCommandState());
     }
-    AddIcons(m_normalImages.Get(), module, normalIcons);
-    AddIcons(m_disabledImages.Get(), module, disabledIcons);
-    SendMessageW(m_hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_normalImages.Get()));
-    SendMessageW(m_hwnd, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(m_disabledImages.Get()));
+    SetIcons();
     SendMessageW(m_hwnd, TB_ADDBUTTONSW, items.size(), reinterpret_cast<LPARAM>(items.data()));
     SendMessageW(m_hwnd, TB_AUTOSIZE, 0, 0);
     Attach(m_hwnd);
@@ -161,6 +173,31 @@ void CCommandBar::UpdateStates()
             SendMessageW(m_hwnd, TB_CHECKBUTTON, m_ids[i], MAKELPARAM(state.checked, 0));
         m_states[i] = state;
     }
+}
+
+// Icons of the size the bar's DPI asks for, made from the 32-pixel ones.
+void CCommandBar::SetIcons()
+{
+    const int size = ScaleToDpi(kIconSize, WindowDpi(m_hwnd));
+    if (size == m_iconSize)
+        return;
+    m_iconSize = size;
+    CImageList normal = MakeIconList(m_module, m_normalIcons, size);
+    CImageList disabled = MakeIconList(m_module, m_disabledIcons, size);
+    SendMessageW(m_hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(normal.Get()));
+    SendMessageW(m_hwnd, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabled.Get()));
+    // The bar lets go of the old lists above before they go.
+    m_normalImages = std::move(normal);
+    m_disabledImages = std::move(disabled);
+}
+
+void CCommandBar::OnDpiChanged()
+{
+    if (!m_hwnd)
+        return;
+    SetIcons();
+    SendMessageW(m_hwnd, TB_SETBITMAPSIZE, 0, MAKELPARAM(m_iconSize, m_iconSize));
+    SendMessageW(m_hwnd, TB_AUTOSIZE, 0, 0);
 }
 
 int CCommandBar::Layout()

@@ -49,6 +49,8 @@ public:
     HWND Hwnd() const { return m_hwnd; }
     // Re-runs every state query now.
     void UpdateStates();
+    // The page's DPI changed (a per-monitor-aware host moved it): icons of the new size.
+    void OnDpiChanged();
     // Stretches the bar over the parent's width; returns its height.
     int Layout();
     // The parent passes its WM_NOTIFY here; true when it was the bar's tooltip request.
@@ -64,6 +66,11 @@ private:
     // What each button shows: only UpdateStates changes it, and asking the toolbar costs a
     // message per button under Wine.
     std::vector<CCommandState> m_states;
+    void SetIcons();
+
+    std::vector<UINT> m_normalIcons;
+    std::vector<UINT> m_disabledIcons;
+    int m_iconSize = 0;
     CImageList m_normalImages;
     CImageList m_disabledImages;
 };

@@ -41,3 +41,12 @@ void CResizeLayout::Apply() const
     if (positions)
         EndDeferWindowPos(positions);
 }
+
+void CResizeLayout::SetTop(HWND control, int top)
+{
+    for (Item& item : m_items)
+    {
+        if (item.control == control)
+            item.initial.top = top;
+    }
+}

@@ -19,6 +19,8 @@ public:
     void Add(HWND control, Anchor anchor);
     // Moves every control for the parent's new client size.
     void Apply() const;
+    // A control's top edge, as it would be at the reference size, is `top` from now on.
+    void SetTop(HWND control, int top);
 
 private:
     struct Item

@@ -79,6 +79,7 @@ struct MoreHostsCase : NamedCase
     int field;
     const wchar_t* typed;
     const char* saved;
+    const wchar_t* shown; // the table's Host cell afterwards
 };
 class MoreHostNames : public CaseFixture<RecordCommands, MoreHostsCase>
 {
@@ -267,26 +268,38 @@ TEST_F(RecordCommands, DoubleClickEditsTheRowUnderTheMouseOnly)
     EXPECT_EQ((std::vector<bool>{true, true, true, true, true, false, true, true, true, true}), TickedRows());
 }
 
-TEST_P(MoreHostNames, StayInTheirOrderAfterTheFirstHostOrTheCommentIsEdited)
+TEST_P(MoreHostNames, AreAllInTheHostFieldAndOkWritesTheNamesLeftThere)
 {
     const MoreHostsCase& c = GetParam();
     ASSERT_EQ(L"a.example", Cell(0, 2));
     Select({0}, 0);
     CDialogScript script(m_boxes, IDC_RECORD_HOST);
     script.Do([](HWND dialog) {
-        // The dialog edits the first name only.
-        EXPECT_EQ(L"a.example", ItemText(dialog, IDC_RECORD_HOST));
+        EXPECT_EQ(L"a.example b.example c.example", ItemText(dialog, IDC_RECORD_HOST));
         EXPECT_EQ(L"note", ItemText(dialog, IDC_RECORD_COMMENT));
     });
     script.Type(c.field, c.typed).PressEnter();
     ASSERT_TRUE(script.Run([] { PressKey(VK_F2); }));
-    EXPECT_EQ(c.field == IDC_RECORD_HOST ? c.typed : L"a.example", Cell(0, 2));
+    EXPECT_EQ(c.shown, Cell(0, 2));
     ASSERT_EQ(1, m_norvik.SaveHosts());
     EXPECT_EQ(std::string(c.saved) + "\r\n10.0.0.2 solo", FileBytes());
 }
 
-CASE_TABLE(Edited, MoreHostNames,
-           MoreHostsCase{{"FirstHost"}, IDC_RECORD_HOST, L"z.example", "10.0.0.1 z.example b.example c.example # note"},
-           MoreHostsCase{
-               {"Comment"}, IDC_RECORD_COMMENT, L"changed", "10.0.0.1 a.example b.example c.example # changed"},
-           MoreHostsCase{{"CommentCleared"}, IDC_RECORD_COMMENT, L"", "10.0.0.1 a.example b.example c.example"});
+CASE_TABLE(
+    Edited, MoreHostNames,
+    MoreHostsCase{{"FirstHost"},
+                  IDC_RECORD_HOST,
+                  L"z.example b.example c.example",
+                  "10.0.0.1 z.example b.example c.example # note",
+                  L"z.example"},
+    MoreHostsCase{
+        {"NameRemoved"}, IDC_RECORD_HOST, L"a.example c.example", "10.0.0.1 a.example c.example # note", L"a.example"},
+    MoreHostsCase{{"OnlyOneLeft"}, IDC_RECORD_HOST, L"c.example", "10.0.0.1 c.example # note", L"c.example"},
+    MoreHostsCase{{"NameTypedTwice"},
+                  IDC_RECORD_HOST,
+                  L"b.example  a.example B.EXAMPLE",
+                  "10.0.0.1 b.example a.example # note",
+                  L"b.example"},
+    MoreHostsCase{
+        {"Comment"}, IDC_RECORD_COMMENT, L"changed", "10.0.0.1 a.example b.example c.example # changed", L"a.example"},
+    MoreHostsCase{{"CommentCleared"}, IDC_RECORD_COMMENT, L"", "10.0.0.1 a.example b.example c.example", L"a.example"});

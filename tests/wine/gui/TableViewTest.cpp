@@ -359,12 +359,14 @@ TEST_P(ColumnFit, HostAndCommentFillTheRestOfTheWidth)
         sum += widths.back();
         EXPECT_GE(widths.back(), CaptionTextWidth(table, kCaptions[i])) << i;
     }
-    EXPECT_EQ(50, widths[0]);
+    // Enabled as wide as its caption with the header's margins, when that is more than 50.
+    const int captionMargins = 6 * GetSystemMetrics(SM_CXEDGE);
+    EXPECT_EQ(std::max(50, CaptionTextWidth(table, kCaptions[0]) + captionMargins), widths[0]);
     EXPECT_EQ(130, widths[1]);
     if (c.fits)
     {
         EXPECT_EQ(client.right, sum);
-        EXPECT_NEAR((client.right - 180) * 280.0 / 460.0, widths[2], 1.0);
+        EXPECT_NEAR((client.right - widths[0] - widths[1]) * 280.0 / 460.0, widths[2], 1.0);
         EXPECT_EQ(0, style & WS_HSCROLL);
     }
     else
