@@ -2,6 +2,7 @@
 
 #include "resources/resource.h"
 #include "resources/Texts.h"
+#include "ui/Dpi.h"
 #include "win32/ComPtr.h"
 
 #include <commctrl.h>
@@ -19,7 +20,7 @@ const int kEmailLinks[] = {IDC_ABOUT_SALES, IDC_ABOUT_BUGS, IDC_ABOUT_SUPPORT};
 // A PNG resource as a top-down 32-bit DIB section with straight (not premultiplied) alpha;
 // empty when the resource is missing or bad. Straight, because a version 6 static draws a
 // bitmap with alpha from a premultiplied copy that it makes itself.
-CBitmap LoadPngBitmap(HMODULE module, UINT id)
+CBitmap LoadPngBitmap(HMODULE module, UINT id, UINT dpi)
 {
     const HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(id), L"PNG");
     const HGLOBAL loaded = info ? LoadResource(module, info) : nullptr;
@@ -51,6 +52,19 @@ CBitmap LoadPngBitmap(HMODULE module, UINT id)
     // A picture this small needs no more; the bound keeps the buffer size in range.
     if (FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0 || width > 1024 || height > 1024)
         return CBitmap();
+    // Drawn for 96 DPI: other DPIs get it scaled.
+    IWICBitmapSource* source = converter.Get();
+    CComPtr<IWICBitmapScaler> scaler;
+    const UINT scaledWidth = static_cast<UINT>(ScaleToDpi(static_cast<int>(width), dpi));
+    const UINT scaledHeight = static_cast<UINT>(ScaleToDpi(static_cast<int>(height), dpi));
+    if (scaledWidth != width && scaledWidth > 0 && scaledHeight > 0 && scaledWidth <= 1024 && scaledHeight <= 1024 &&
+        SUCCEEDED(factory->CreateBitmapScaler(scaler.Put())) &&
+        SUCCEEDED(scaler->Initialize(converter.Get(), scaledWidth, scaledHeight, WICBitmapInterpolationModeFant)))
+    {
+        source = scaler.Get();
+        width = scaledWidth;
+        height = scaledHeight;
+    }
 
     BITMAPINFO header = {};
     header.bmiHeader.biSize = sizeof(header.bmiHeader);
@@ -64,7 +78,7 @@ CBitmap LoadPngBitmap(HMODULE module, UINT id)
     if (!bitmap || !bits)
         return CBitmap();
     const UINT stride = width * 4;
-    if (FAILED(converter->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits))))
+    if (FAILED(source->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits))))
         return CBitmap();
     return bitmap;
 }
@@ -131,7 +145,7 @@ void CHostsEditorAbout::ShowPicture()
 {
     // DialogBoxParam gives the dialog the module that holds its template, and so the picture.
     const auto module = reinterpret_cast<HMODULE>(GetWindowLongPtrW(m_hwnd, GWLP_HINSTANCE));
-    m_picture = LoadPngBitmap(module, IDR_ABOUT_PICTURE);
+    m_picture = LoadPngBitmap(module, IDR_ABOUT_PICTURE, WindowDpi(m_hwnd));
     if (m_picture)
         SendDlgItemMessageW(m_hwnd, IDC_ABOUT_PICTURE, STM_SETIMAGE, IMAGE_BITMAP,
                             reinterpret_cast<LPARAM>(m_picture.Get()));
@@ -159,12 +173,15 @@ void CHostsEditorAbout::FillModuleList() const
         int width;
     };
     const Column columns[] = {{texts::kColumnFile, 130}, {texts::kColumnVersion, 80}};
+    const UINT dpi = WindowDpi(list);
     for (int index = 0; index < 2; ++index)
     {
         LVCOLUMNW column = {};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = LVCFMT_LEFT;
-        column.cx = columns[index].width;
+        // At the list's DPI, and never narrower than the caption with the header's margins.
+        column.cx = std::max(ScaleToDpi(columns[index].width, dpi),
+                             ListView_GetStringWidth(list, columns[index].title) + 6 * GetSystemMetrics(SM_CXEDGE));
         column.pszText = const_cast<wchar_t*>(columns[index].title);
         column.iSubItem = index;
         SendMessageW(list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));

@@ -71,8 +71,8 @@ DWORD RunThisTestAgain()
     wchar_t program[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, program, MAX_PATH);
     const std::string name = std::string(test.test_suite_name()) + "." + test.name();
-    std::wstring command = L"\"" + std::wstring(program) + L"\" --gtest_filter=" +
-                           std::wstring(name.begin(), name.end());
+    std::wstring command =
+        L"\"" + std::wstring(program) + L"\" --gtest_filter=" + std::wstring(name.begin(), name.end());
     SetEnvironmentVariableW(kChildMark, L"1");
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
@@ -177,6 +177,23 @@ TEST_P(PageDpi, FitsWhatItShows)
     CDialogScript find(m_boxes, IDC_FIND_NEXT);
     find.Do([](HWND dialog) { ExpectControlsInside(dialog, "find dialog"); }).CancelIfOpen();
     ASSERT_TRUE(find.Run([this] { ClickButton(m_toolbar, ID_SEARCH); }));
+    CDialogScript about(m_boxes, IDC_ABOUT_MODULES);
+    about
+        .Do([dpi, icon, margins](HWND dialog) {
+            ExpectControlsInside(dialog, "about box");
+            const HWND modules = GetDlgItem(dialog, IDC_ABOUT_MODULES);
+            const wchar_t* const captions[] = {L"File", L"Version"};
+            for (int i = 0; i < 2; ++i)
+                EXPECT_GE(ListView_GetColumnWidth(modules, i), StringWidth(modules, captions[i]) + margins) << i;
+            BITMAP picture = {};
+            GetObjectW(reinterpret_cast<HGDIOBJ>(
+                           SendDlgItemMessageW(dialog, IDC_ABOUT_PICTURE, STM_GETIMAGE, IMAGE_BITMAP, 0)),
+                       sizeof(picture), &picture);
+            EXPECT_EQ(icon, picture.bmWidth);
+            SaveScreenIfAsked("dpi-" + std::to_string(dpi) + "-about");
+        })
+        .CancelIfOpen();
+    ASSERT_TRUE(about.Run([this] { ClickButton(m_toolbar, ID_ABOUT); }));
 }
 
 CASE_TABLE(Scales, PageDpi, DpiCase{{"Dpi96"}, 96}, DpiCase{{"Dpi120"}, 120}, DpiCase{{"Dpi144"}, 144},
