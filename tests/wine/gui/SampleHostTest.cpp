@@ -173,6 +173,21 @@ TEST_F(SampleHost, TheRoadOfOneEdit)
               "# 10.1.2.4 scanner",
               FileBytes());
 
+    // The About box puts its own "v" before the version the host gives: a bare number.
+    ASSERT_TRUE(RemoteRect(m_process.Get(), m_toolbar, TB_GETRECT, ID_ABOUT, button));
+    PostClick(m_toolbar, MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2), false);
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            dialog = FindProcessWindow(m_processId, L"#32770");
+            return dialog && GetDlgItem(dialog, IDC_ABOUT_VERSION);
+        },
+        20000));
+    GetDlgItemTextW(dialog, IDC_ABOUT_VERSION, text, 128);
+    const std::wstring version = text;
+    EXPECT_TRUE(!version.empty() && iswdigit(version[0])) << testfiles::Narrow(version);
+    SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 20000));
+
     ExpectClosesWithoutAsking();
 }
 
