@@ -34,22 +34,44 @@ bool HoldsPage(HWND root)
 // A subclass of the top-level window, not a hook: a hook on sent messages would make every
 // message the thread sends pay for it. The host's window handles the activation first, as a
 // plain window's activation sets the focus.
-LRESULT CALLBACK RootProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/, DWORD_PTR /*data*/)
+// Gives the focus back to the page of `root` that had it, when nothing of the host's has it.
+void Restore(HWND root)
 {
-    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-    if (message != WM_ACTIVATE)
-        return result;
     // By index: a focus change runs code that may register or unregister a page.
     for (size_t i = 0; i < g_pages.size(); ++i)
     {
-        Page& page = g_pages[i];
-        if (page.root != hwnd)
-            continue;
         const HWND focus = GetFocus();
-        if (LOWORD(wParam) == WA_INACTIVE)
+        if (g_pages[i].root == root && (!focus || focus == root) && CanTakeFocus(g_pages[i]))
+            SetFocus(g_pages[i].focus);
+    }
+}
+
+LRESULT CALLBACK RootProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/, DWORD_PTR /*data*/)
+{
+    // Asked for below: the activation has settled by now.
+    static const UINT recheck = RegisterWindowMessageW(L"norvik.FocusKeeper.Recheck");
+    if (message == recheck && recheck)
+    {
+        if (GetActiveWindow() == hwnd)
+            Restore(hwnd);
+        return 0;
+    }
+    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+    if (message != WM_ACTIVATE)
+        return result;
+    if (LOWORD(wParam) != WA_INACTIVE)
+    {
+        Restore(hwnd);
+        // A window that had the focus (a message box's button) may still be letting it go
+        // while its owner is activated; once it has, the focus is on nothing.
+        PostMessageW(hwnd, recheck, 0, 0);
+        return result;
+    }
+    const HWND focus = GetFocus();
+    for (Page& page : g_pages)
+    {
+        if (page.root == hwnd)
             page.focus = focus && IsChild(page.page, focus) ? focus : nullptr;
-        else if ((!focus || focus == hwnd) && CanTakeFocus(page))
-            SetFocus(page.focus);
     }
     return result;
 }
