@@ -32,9 +32,11 @@ void ScaleBgraSquare(const BYTE* in, int from, BYTE* out, int to, size_t outStri
         for (int x = 0; x < to; ++x)
         {
             const Sample column = SampleAt(x, from, to);
-            const BYTE* corners[4] = {
-                in + row.low * inStride + column.low * 4, in + row.low * inStride + column.high * 4,
-                in + row.high * inStride + column.low * 4, in + row.high * inStride + column.high * 4};
+            const size_t top = static_cast<size_t>(row.low) * inStride;
+            const size_t bottom = static_cast<size_t>(row.high) * inStride;
+            const size_t left = static_cast<size_t>(column.low) * 4;
+            const size_t right = static_cast<size_t>(column.high) * 4;
+            const BYTE* corners[4] = {in + top + left, in + top + right, in + bottom + left, in + bottom + right};
             const double weights[4] = {(1 - row.weight) * (1 - column.weight), (1 - row.weight) * column.weight,
                                        row.weight * (1 - column.weight), row.weight * column.weight};
             double alpha = 0;
@@ -46,9 +48,10 @@ void ScaleBgraSquare(const BYTE* in, int from, BYTE* out, int to, size_t outStri
                 for (int c = 0; c < 3; ++c)
                     colour[c] += a * corners[k][c];
             }
+            BYTE* pixel = target + static_cast<size_t>(x) * 4;
             for (int c = 0; c < 3; ++c)
-                target[x * 4 + c] = alpha > 0 ? static_cast<BYTE>(std::lround(colour[c] / alpha)) : 0;
-            target[x * 4 + 3] = static_cast<BYTE>(std::lround(alpha));
+                pixel[c] = alpha > 0 ? static_cast<BYTE>(std::lround(colour[c] / alpha)) : 0;
+            pixel[3] = static_cast<BYTE>(std::lround(alpha));
         }
     }
 }

@@ -116,9 +116,10 @@ TEST_P(PageDpi, FitsWhatItShows)
 
     const std::pair<int, UINT> dialogs[] = {
         {IDC_RECORD_HOST, ID_ADD_RECORD}, {IDC_FIND_NEXT, ID_SEARCH}, {IDC_ABOUT_MODULES, ID_ABOUT}};
-    for (const auto& [marker, command] : dialogs)
+    for (const auto& entry : dialogs)
     {
-        CDialogScript script(m_boxes, marker);
+        const UINT command = entry.second;
+        CDialogScript script(m_boxes, entry.first);
         script.Do([&](HWND dialog) {
             ExpectControlsInside(dialog, dpi);
             if (command != ID_ABOUT)
@@ -132,7 +133,7 @@ TEST_P(PageDpi, FitsWhatItShows)
             EXPECT_EQ(icon, picture.bmWidth);
         });
         script.CancelIfOpen();
-        ASSERT_TRUE(script.Run([this, command = command] { ClickButton(m_toolbar, command); })) << command;
+        ASSERT_TRUE(script.Run([this, command] { ClickButton(m_toolbar, command); })) << command;
     }
 }
 
