@@ -3,6 +3,7 @@
 #include "resources/resource.h"
 #include "resources/Texts.h"
 #include "ui/Dpi.h"
+#include "ui/HeaderCaption.h"
 #include "win32/ComPtr.h"
 
 #include <commctrl.h>
@@ -180,8 +181,7 @@ void CHostsEditorAbout::FillModuleList() const
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = LVCFMT_LEFT;
         // At the list's DPI, and never narrower than the caption with the header's margins.
-        column.cx = std::max(ScaleToDpi(columns[index].width, dpi),
-                             ListView_GetStringWidth(list, columns[index].title) + 6 * GetSystemMetrics(SM_CXEDGE));
+        column.cx = std::max(ScaleToDpi(columns[index].width, dpi), HeaderCaptionWidth(list, columns[index].title));
         column.pszText = const_cast<wchar_t*>(columns[index].title);
         column.iSubItem = index;
         SendMessageW(list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));

@@ -4,6 +4,7 @@
 #include "resources/Texts.h"
 #include "ui/Dpi.h"
 #include "ui/GdiObject.h"
+#include "ui/HeaderCaption.h"
 #include "ui/RedrawPause.h"
 
 #include <commctrl.h>
@@ -86,7 +87,6 @@ bool CHostsReportControl::Create(HWND parent, int id, const RECT& rect, HWND ins
 void CHostsReportControl::SizeFixedColumns()
 {
     const UINT dpi = WindowDpi(m_hwnd);
-    const int captionPadding = 6 * GetSystemMetrics(SM_CXEDGE);
     const int cellPadding = ScaleToDpi(12, dpi);
     int boxWidth = 0;
     int boxHeight = 0;
@@ -96,8 +96,7 @@ void CHostsReportControl::SizeFixedColumns()
     {
         if (kColumns[i].autoSize)
             continue;
-        int width = std::max(ScaleToDpi(kColumns[i].width, dpi),
-                             ListView_GetStringWidth(m_hwnd, kColumns[i].caption) + captionPadding);
+        int width = std::max(ScaleToDpi(kColumns[i].width, dpi), HeaderCaptionWidth(m_hwnd, kColumns[i].caption));
         if (i == COLUMN_ENABLED)
             width = std::max(width, boxWidth + cellPadding);
         else if (i == COLUMN_ADDRESS)
@@ -118,8 +117,6 @@ void CHostsReportControl::FitColumns()
     if (m_fitting)
         return;
     m_fitting = true;
-    // The header pads its captions by three edges on either side.
-    const int captionPadding = 6 * GetSystemMetrics(SM_CXEDGE);
     for (int round = 0; round < 3; ++round)
     {
         RECT client = {};
@@ -132,8 +129,7 @@ void CHostsReportControl::FitColumns()
         for (int i = 0; i < kColumnCount; ++i)
         {
             if (kColumns[i].autoSize)
-                shares.push_back(
-                    {kColumns[i].width, ListView_GetStringWidth(m_hwnd, kColumns[i].caption) + captionPadding});
+                shares.push_back({kColumns[i].width, HeaderCaptionWidth(m_hwnd, kColumns[i].caption)});
             else
                 available -= ListView_GetColumnWidth(m_hwnd, i);
         }
