@@ -8,6 +8,7 @@
 #include "resources/resource.h"
 #include "resources/Texts.h"
 #include "settings/SkinFileDialog.h"
+#include "ui/Dpi.h"
 #include "ui/FocusKeeper.h"
 #include "win32/ModuleThread.h"
 
@@ -140,6 +141,8 @@ bool CHostsEditorForm::OnInitDialog()
     m_layout.Add(Item(IDC_READ_ONLY), {0, 1, 0, 1});
     m_layout.Add(Item(IDC_LAST_MODIFIED_LABEL), {1, 1, 1, 1});
     m_layout.Add(Item(IDC_LAST_MODIFIED), {1, 1, 1, 1});
+    m_nDpi = WindowDpi(m_hwnd);
+    m_pageFont.Attach(m_hwnd, m_nDpi);
     CKeyPreprocessor::Register(m_hwnd, this);
     CFocusKeeper::Register(m_hwnd);
     return true;
@@ -360,10 +363,14 @@ void CHostsEditorForm::RunCommand(UINT id)
     }
 }
 
-// A per-monitor-aware host moved the page to a screen of another DPI: the icons, the bar's
-// height and the table's fixed columns follow it.
+// A per-monitor-aware host moved the page to a screen of another DPI: the controls' font and
+// places, the icons, the bar's height and the table's fixed columns follow it.
 void CHostsEditorForm::OnDpiChanged()
 {
+    const UINT dpi = WindowDpi(m_hwnd);
+    m_pageFont.Follow(m_hwnd, dpi);
+    m_layout.Rescale(static_cast<int>(dpi), static_cast<int>(m_nDpi));
+    m_nDpi = dpi;
     m_commandBar.OnDpiChanged();
     const int barHeight = m_commandBar.Layout();
     m_layout.SetTop(m_editText.Hwnd(), barHeight);

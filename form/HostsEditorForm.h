@@ -11,6 +11,7 @@
 #include "settings/EditorSettings.h"
 #include "ui/CommandBar.h"
 #include "ui/Dialog.h"
+#include "ui/DpiFont.h"
 #include "ui/KeyPreprocessor.h"
 #include "ui/ReentryGuard.h"
 #include "ui/ResizeLayout.h"
@@ -289,6 +290,9 @@ private:
     CHostsReportControl m_wndTable;
     CCommandBar m_commandBar;
     CResizeLayout m_layout;
+    // The DPI the page's layout and controls' font are at.
+    UINT m_nDpi = USER_DEFAULT_SCREEN_DPI;
+    CDpiFont m_pageFont;
     std::unique_ptr<CLoadProgressDialog> m_pProgressDialog;
     CKernelHandle m_hLoadThread;
     IEditorHost* m_pHost;

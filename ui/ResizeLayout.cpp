@@ -50,3 +50,19 @@ void CResizeLayout::SetTop(HWND control, int top)
             item.initial.top = top;
     }
 }
+
+void CResizeLayout::Rescale(int to, int from)
+{
+    if (to <= 0 || from <= 0 || to == from)
+        return;
+    const auto scale = [to, from](LONG& length) { length = MulDiv(length, to, from); };
+    scale(m_initialSize.cx);
+    scale(m_initialSize.cy);
+    for (Item& item : m_items)
+    {
+        scale(item.initial.left);
+        scale(item.initial.top);
+        scale(item.initial.right);
+        scale(item.initial.bottom);
+    }
+}

@@ -21,6 +21,9 @@ public:
     void Apply() const;
     // A control's top edge, as it would be at the reference size, is `top` from now on.
     void SetTop(HWND control, int top);
+    // The parent is drawn at another DPI: the reference size and every control's place in it
+    // scale by `to` / `from`.
+    void Rescale(int to, int from);
 
 private:
     struct Item

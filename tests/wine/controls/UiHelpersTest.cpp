@@ -1,3 +1,4 @@
+#include "ui/DpiFont.h"
 #include "ui/SubclassedWindow.h"
 #include "win32/Event.h"
 #include "win32/ScopeExit.h"
@@ -357,4 +358,73 @@ TEST(SubclassedWindow, ExceptionIsReportedAndAnswersWhatWasSet)
     EXPECT_EQ(window.Hwnd(), probe.Hwnd());
     EXPECT_EQ(kProbeAnswer, window.Send(kAsk));
 }
+// ---- CDpiFont ----
+
+struct DpiMove
+{
+    UINT dpi;
+    bool systemFirst; // the system gives the page and its controls a font of that DPI first
+    bool changed;     // what Follow says
+    LONG height;      // the controls' font height afterwards
+};
+
+struct DpiFontCase : NamedCase
+{
+    std::vector<DpiMove> moves; // from 96 DPI, with controls at height -12
+};
+
+using DpiFonts = CaseTest<DpiFontCase>;
+
+LONG FontHeight(HWND window)
+{
+    LOGFONTW face = {};
+    GetObjectW(reinterpret_cast<HGDIOBJ>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof(face), &face);
+    return face.lfHeight;
+}
+
+TEST_P(DpiFonts, FollowThePagesScreen)
+{
+    std::vector<CFont> fonts;
+    const auto font = [&fonts](LONG height) {
+        fonts.emplace_back(CreateFontW(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
+        return reinterpret_cast<WPARAM>(fonts.back().Get());
+    };
+    const auto make = [](HWND parent) {
+        return CreateWindowExW(0, L"STATIC", L"", parent ? WS_CHILD : WS_POPUP, 0, 0, 50, 20, parent, nullptr, nullptr,
+                               nullptr);
+    };
+    const HWND page = make(nullptr);
+    const auto destroy = ScopeExit([page] { DestroyWindow(page); });
+    const HWND control = make(page);
+    const HWND nested = make(control);
+    const HWND own = make(page); // a control with a font of its own keeps it
+    const WPARAM dialogFont = font(-12);
+    for (const HWND window : {page, control, nested})
+        SendMessageW(window, WM_SETFONT, dialogFont, FALSE);
+    SendMessageW(own, WM_SETFONT, font(-20), FALSE);
+    CDpiFont follower;
+    follower.Attach(page, 96);
+    for (const DpiMove& move : GetParam().moves)
+    {
+        if (move.systemFirst)
+        {
+            const WPARAM system = font(MulDiv(-12, static_cast<int>(move.dpi), 96));
+            for (const HWND window : {page, control, nested})
+                SendMessageW(window, WM_SETFONT, system, FALSE);
+        }
+        EXPECT_EQ(move.changed, follower.Follow(page, move.dpi)) << move.dpi;
+        EXPECT_EQ(move.height, FontHeight(control)) << move.dpi;
+        EXPECT_EQ(move.height, FontHeight(nested)) << move.dpi;
+        EXPECT_EQ(-20, FontHeight(own)) << move.dpi;
+    }
+}
+
+// clang-format off
+CASE_TABLE(Moves, DpiFonts,
+           DpiFontCase{{"SameDpiChangesNothing"}, {{96, false, false, -12}}},
+           DpiFontCase{{"BackAndForthWithoutDrift"},
+                       {{144, false, true, -18}, {120, false, true, -15}, {192, false, true, -24},
+                        {96, false, true, -12}}},
+           DpiFontCase{{"SystemRescaledFirst"}, {{144, true, false, -18}, {96, false, true, -12}}});
+// clang-format on
 } // namespace

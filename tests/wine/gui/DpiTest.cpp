@@ -135,6 +135,18 @@ TEST_P(PageDpi, FitsWhatItShows)
         script.CancelIfOpen();
         ASSERT_TRUE(script.Run([this, command] { ClickButton(m_toolbar, command); })) << command;
     }
+
+    // The progress dialog, shown by a file of more than 20480 bytes.
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), ManyEntries(1000)));
+    bool shown = false;
+    const CWindowSpy spy = WhenProgressShows([&shown, dpi](HWND dialog) {
+        if (!shown && IsWindowVisible(dialog))
+            ExpectControlsInside(dialog, dpi);
+        shown = shown || IsWindowVisible(dialog);
+    });
+    ClickButton(m_toolbar, ID_REFRESH);
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_TRUE(shown);
 }
 
 CASE_TABLE(Scales, PageDpi, DpiCase{{"Dpi96"}, 96}, DpiCase{{"Dpi120"}, 120}, DpiCase{{"Dpi144"}, 144},
