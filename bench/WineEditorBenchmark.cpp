@@ -12,7 +12,7 @@
 #include "SampleHostsFile.h"
 #include "StallMeter.h"
 
-#include "module/NorvikModule.h"
+#include "norvik/NorvikModule.h"
 #include "resources/resource.h"
 #include "win32/UniqueHandle.h"
 

@@ -7,7 +7,7 @@
 #include "editing/TextFill.h"
 #include "hosts/HostsFile.h"
 #include "hosts/LoadProgressDialog.h"
-#include "module/EditorHost.h"
+#include "norvik/EditorHost.h"
 #include "settings/EditorSettings.h"
 #include "ui/CommandBar.h"
 #include "ui/Dialog.h"

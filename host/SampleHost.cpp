@@ -1,6 +1,6 @@
 // A sample host: a top-level window with controls of its own around the editor page, as a real
 // host application embeds norvik.dll.
-#include "module/NorvikModule.h"
+#include "norvik/NorvikModule.h"
 
 #include <commctrl.h>
 #include <shlobj.h>

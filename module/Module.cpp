@@ -1,6 +1,6 @@
 // The eight exports and the module's load and unload.
 #define NORVIK_BUILDING_MODULE
-#include "module/NorvikApi.h"
+#include "norvik/NorvikApi.h"
 
 #include "form/HostsEditorForm.h"
 #include "form/TabNavigation.h"

@@ -1,10 +1,13 @@
-# The package for host developers: the module with its import library and headers, the
-# sample host, hostsdump, a README for hosts, the licence and the notices, as one zip per
+# The package for host developers: the module with its import library, headers and CMake
+# package, the sample host, hostsdump, a minimal host's sources, a README for hosts, the
+# licence and the notices, as one zip per
 # architecture (scripts/package.sh writes both to dist/).
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(NORVIK_PLATFORM win32)
+    set(NORVIK_GXX i686-w64-mingw32-g++-posix)
 else()
     set(NORVIK_PLATFORM win64)
+    set(NORVIK_GXX x86_64-w64-mingw32-g++-posix)
 endif()
 set(NORVIK_VERSION ${PROJECT_VERSION})
 # Packing installs what the package holds without building every test program first.
@@ -18,9 +21,18 @@ foreach(text LICENSE THIRD-PARTY-NOTICES)
     configure_file(${CMAKE_SOURCE_DIR}/${text} ${NORVIK_PACKAGE_TEXTS}/${text}.txt @ONLY NEWLINE_STYLE CRLF)
 endforeach()
 
-install(TARGETS norvik RUNTIME DESTINATION bin ARCHIVE DESTINATION lib)
+install(TARGETS norvik EXPORT norvikTargets RUNTIME DESTINATION bin ARCHIVE DESTINATION lib)
 install(TARGETS norvikhost hostsdump RUNTIME DESTINATION bin)
-install(FILES module/NorvikApi.h module/EditorHost.h module/NorvikModule.h DESTINATION include/module)
+install(DIRECTORY include/norvik DESTINATION include)
+install(DIRECTORY examples/minimal-host DESTINATION examples)
+
+# The CMake package: find_package(norvik 1.0 CONFIG REQUIRED) gives norvik::norvik, of the
+# archive's architecture only (a 32-bit host does not find the 64-bit package).
+include(CMakePackageConfigHelpers)
+install(EXPORT norvikTargets NAMESPACE norvik:: DESTINATION lib/cmake/norvik)
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/norvikConfigVersion.cmake COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/norvikConfig.cmake ${CMAKE_BINARY_DIR}/norvikConfigVersion.cmake
+        DESTINATION lib/cmake/norvik)
 install(FILES ${NORVIK_PACKAGE_TEXTS}/README-host.txt ${NORVIK_PACKAGE_TEXTS}/LICENSE.txt
               ${NORVIK_PACKAGE_TEXTS}/THIRD-PARTY-NOTICES.txt
         DESTINATION .)

@@ -1,5 +1,6 @@
 #!/bin/bash
 # Fails when a folder of the module includes a folder above it. From the bottom up:
+#   include/norvik              the public headers: the exports and the host's interfaces
 #   resources, win32            texts, ids, handle owners, registry, threads
 #   ui                          window wrappers
 #   paths, hosts, controls      path macros, the model, the progress bar
@@ -7,12 +8,13 @@
 #   form                        the editor page
 #   module                      the exports
 # The model's progress dialog is a window: hosts/LoadProgressDialog.* may use ui/ and
-# controls/. The form sees the host's interfaces, which live with the exports.
+# controls/. The public headers are included as "norvik/...".
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root" || exit 1
 
 declare -A allowed=(
+    [include/norvik]="norvik"
     [resources]=""
     [win32]=""
     [ui]="win32 resources"
@@ -22,14 +24,13 @@ declare -A allowed=(
     [settings]="ui win32 resources"
     [about]="ui win32 resources"
     [editing]="hosts controls ui win32 resources"
-    [form]="editing hosts settings about paths controls ui win32 resources"
-    [module]="form editing hosts settings about paths controls ui win32 resources"
+    [form]="norvik editing hosts settings about paths controls ui win32 resources"
+    [module]="norvik form editing hosts settings about paths controls ui win32 resources"
 )
 # Single files allowed more than their folder.
 declare -A exceptions=(
     [hosts/LoadProgressDialog.h]="ui controls"
     [hosts/LoadProgressDialog.cpp]="ui controls"
-    [form/HostsEditorForm.h]="module/EditorHost.h"
 )
 
 bad=0

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Packs a Windows build as scripts/package.sh does, unpacks the archive into a fresh folder,
-# checks that it holds exactly what a host developer gets, and runs the packaged sample host
-# from there under Wine (the GUI test program's SampleHost.DISABLED_FromThePackage case).
+# checks that it holds exactly what a host developer gets, builds the minimal host from it
+# with its CMake package, and runs that and the packaged sample host under Wine (the GUI test
+# program's SampleHost.DISABLED_FromThePackage and DISABLED_MinimalHostFromThePackage cases).
 #   check-package.sh BUILD_DIR --no-run
 #   check-package.sh BUILD_DIR WINE_RUN [ARGS...] GUI_TEST_PROGRAM
 set -euo pipefail
@@ -16,15 +17,23 @@ zip=$(echo "$work"/norvik-*-win*.zip)
 (cd "$work/unpacked" && cmake -E tar xf "$zip")
 top=$work/unpacked/$(basename "$zip" .zip)
 
+cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
+config=$(cache_value CMAKE_BUILD_TYPE | tr '[:upper:]' '[:lower:]')
 expected="LICENSE.txt
 README-host.txt
 THIRD-PARTY-NOTICES.txt
 bin/hostsdump.exe
 bin/norvik.dll
 bin/norvikhost.exe
-include/module/EditorHost.h
-include/module/NorvikApi.h
-include/module/NorvikModule.h
+examples/minimal-host/CMakeLists.txt
+examples/minimal-host/main.cpp
+include/norvik/EditorHost.h
+include/norvik/NorvikApi.h
+include/norvik/NorvikModule.h
+lib/cmake/norvik/norvikConfig.cmake
+lib/cmake/norvik/norvikConfigVersion.cmake
+lib/cmake/norvik/norvikTargets-${config:-noconfig}.cmake
+lib/cmake/norvik/norvikTargets.cmake
 lib/libnorvik.dll.a"
 if ! diff <(echo "$expected") <(cd "$top" && find . -type f | sed 's|^\./||' | LC_ALL=C sort); then
     echo "$(basename "$zip") holds other files than these (< expected, > found)"
@@ -32,12 +41,32 @@ if ! diff <(echo "$expected") <(cd "$top" && find . -type f | sed 's|^\./||' | L
 fi
 echo "$(basename "$zip"): $(echo "$expected" | wc -l) files, as expected"
 
+# The minimal host, as a host developer builds it: its own build folder, the archive's CMake
+# package found through CMAKE_PREFIX_PATH alone, the compilers of the archive's architecture.
+minimal=$work/minimal-host
+toolchain=$(cache_value CMAKE_TOOLCHAIN_FILE)
+[[ $toolchain = /* ]] || toolchain=$(cache_value CMAKE_HOME_DIRECTORY)/$toolchain
+{
+    cmake -S "$top/examples/minimal-host" -B "$minimal" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$top" &&
+        cmake --build "$minimal"
+} >"$work/minimal-host.log" 2>&1 || { cat "$work/minimal-host.log"; exit 1; }
+# And with the one g++ line README-host.txt gives.
+gxx=$(sed -n 's/^set(CMAKE_CXX_COMPILER \(.*\))$/\1/p' "$toolchain")
+(cd "$top" && "$gxx" -std=c++17 -municode -mwindows -DUNICODE -Iinclude \
+    examples/minimal-host/main.cpp lib/libnorvik.dll.a -static -o "$work/minimal-host-gxx.exe") ||
+    { echo "the g++ line of README-host.txt fails"; exit 1; }
+echo "examples/minimal-host: built with the package's norvik::norvik, and with one g++ line"
+
 if [ "${1:-}" = --no-run ]; then
     echo "not run: 32-bit programs cannot run on this machine"
     exit 0
 fi
 # Wine sees the unpacked folder through drive Z:.
 export NORVIK_PACKAGE_BIN="Z:${top//\//\\}\\bin"
-"$@" --gtest_also_run_disabled_tests --gtest_filter=SampleHost.DISABLED_FromThePackage | tee "$work/run.log"
+export NORVIK_MINIMAL_HOST="Z:${minimal//\//\\}\\minimal-host.exe"
+"$@" --gtest_also_run_disabled_tests \
+    --gtest_filter=SampleHost.DISABLED_FromThePackage:SampleHost.DISABLED_MinimalHostFromThePackage |
+    tee "$work/run.log"
 # A filter that matches nothing also ends with success.
-grep -q '^\[  PASSED  \] 1 test' "$work/run.log"
+grep -q '^\[  PASSED  \] 2 tests' "$work/run.log"

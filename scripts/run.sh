@@ -12,6 +12,13 @@ if [ "${1:-}" = --32 ]; then
     shift
 fi
 scripts/install-deps.sh run
+# Some machines cannot run 32-bit programs at all (no 32-bit execution in the kernel or the
+# hypervisor); Wine would only say that ShellExecuteEx failed.
+if [ "$arch" = i686 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    echo "This machine cannot run 32-bit programs, so the 32-bit build cannot be run here." >&2
+    echo "Run the x86_64 build instead: scripts/run.sh${*:+ $*}" >&2
+    exit 1
+fi
 mkdir -p build
 cmake -S . -B "build/$arch" -G Ninja -Wno-dev -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null

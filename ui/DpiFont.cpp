@@ -8,6 +8,22 @@ HFONT FontOf(HWND window)
 {
     return reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
 }
+
+// Controls in either of two fonts get a third.
+struct Change
+{
+    HFONT from[2];
+    HFONT to;
+};
+
+BOOL CALLBACK ChangeFont(HWND control, LPARAM param)
+{
+    const auto& change = *reinterpret_cast<const Change*>(param);
+    const HFONT font = FontOf(control);
+    if (font && (font == change.from[0] || font == change.from[1]))
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(change.to), TRUE);
+    return TRUE;
+}
 } // namespace
 
 void CDpiFont::Attach(HWND window, UINT dpi)
@@ -40,21 +56,8 @@ bool CDpiFont::Follow(HWND window, UINT dpi)
     CFont scaled(CreateFontIndirectW(&face));
     if (!scaled)
         return false;
-    struct Change
-    {
-        HFONT from[2];
-        HFONT to;
-    } change = {{m_base, m_scaled.Get()}, scaled.Get()};
-    EnumChildWindows(
-        window,
-        [](HWND control, LPARAM param) -> BOOL {
-            const auto& c = *reinterpret_cast<const Change*>(param);
-            const HFONT font = FontOf(control);
-            if (font && (font == c.from[0] || font == c.from[1]))
-                SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(c.to), TRUE);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&change));
+    Change change = {{m_base, m_scaled.Get()}, scaled.Get()};
+    EnumChildWindows(window, &ChangeFont, reinterpret_cast<LPARAM>(&change));
     // The previous scaled font is in no control now.
     m_scaled = std::move(scaled);
     m_dpi = dpi;

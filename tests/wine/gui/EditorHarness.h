@@ -4,7 +4,7 @@
 // our own, a top-level window to embed the page in, message pumping, and a watcher that reads
 // and answers the message boxes the editor shows.
 
-#include "module/NorvikModule.h"
+#include "norvik/NorvikModule.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -2,6 +2,9 @@
 // row, a new host name in the record dialog, Save changes, and the file on disk.
 #include "EditorPage.h"
 
+#include <string>
+#include <vector>
+
 namespace
 {
 const char kFile[] = "# office hosts\r\n"
@@ -66,6 +69,42 @@ bool RemoteRect(HANDLE process, HWND control, UINT message, WPARAM wParam, RECT&
     return ok;
 }
 
+// A list item's text in a list of another process.
+std::wstring RemoteItemText(HANDLE process, HWND list, int row, int column)
+{
+    struct Block
+    {
+        LVITEMW item;
+        wchar_t text[128];
+    };
+    auto* remote = static_cast<Block*>(VirtualAllocEx(process, nullptr, sizeof(Block), MEM_COMMIT, PAGE_READWRITE));
+    if (!remote)
+        return L"?";
+    Block block = {};
+    block.item.iSubItem = column;
+    block.item.pszText = remote->text;
+    block.item.cchTextMax = 128;
+    SIZE_T done = 0;
+    const bool ok = WriteProcessMemory(process, remote, &block, sizeof(block), &done) &&
+                    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote)) >= 0 &&
+                    ReadProcessMemory(process, remote, &block, sizeof(block), &done);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return ok ? block.text : L"?";
+}
+
+// A string of a file's version block.
+std::wstring VersionValue(const std::wstring& path, const wchar_t* name)
+{
+    DWORD ignored = 0;
+    std::vector<BYTE> data(GetFileVersionInfoSizeW(path.c_str(), &ignored));
+    void* value = nullptr;
+    UINT size = 0;
+    if (data.empty() || !GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(data.size()), data.data()) ||
+        !VerQueryValueW(data.data(), (L"\\StringFileInfo\\040904b0\\" + std::wstring(name)).c_str(), &value, &size))
+        return std::wstring();
+    return static_cast<const wchar_t*>(value);
+}
+
 // Ends the host process when the test leaves it running, before the test's folder goes.
 struct CProcessEnd
 {
@@ -83,7 +122,7 @@ protected:
     // Starts the sample host at `program` on kFile, from the test's own folder (so that only
     // the program's folder can give it norvik.dll), and waits until its page shows the
     // file's three entries.
-    void StartLoaded(const std::wstring& program)
+    void StartLoaded(const std::wstring& program, const wchar_t* windowClass = L"NorvikSampleHost")
     {
         ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kFile));
         const std::wstring folder = m_folder / L"";
@@ -99,7 +138,7 @@ protected:
         m_processId = info.dwProcessId;
         ASSERT_TRUE(PumpUntil(
             [&] {
-                m_host = FindProcessWindow(m_processId, L"NorvikSampleHost");
+                m_host = FindProcessWindow(m_processId, windowClass);
                 const HWND page = m_host ? FindWindowExW(m_host, nullptr, L"#32770", nullptr) : nullptr;
                 m_table = page ? GetDlgItem(page, IDC_HOSTS_TABLE) : nullptr;
                 m_toolbar = page ? FindToolbar(page) : nullptr;
@@ -183,8 +222,11 @@ TEST_F(SampleHost, TheRoadOfOneEdit)
         },
         20000));
     GetDlgItemTextW(dialog, IDC_ABOUT_VERSION, text, 128);
-    const std::wstring version = text;
-    EXPECT_TRUE(!version.empty() && iswdigit(version[0])) << testfiles::Narrow(version);
+    EXPECT_STREQ(L"" NORVIK_FILE_VERSION, text);
+    // The host lists itself and the module, each with the version its file carries.
+    const HWND modules = GetDlgItem(dialog, IDC_ABOUT_MODULES);
+    EXPECT_EQ(L"norvik.dll", RemoteItemText(m_process.Get(), modules, 0, 0));
+    EXPECT_EQ(L"" NORVIK_FILE_VERSION, RemoteItemText(m_process.Get(), modules, 0, 1));
     SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 20000));
 
@@ -198,7 +240,28 @@ TEST_F(SampleHost, DISABLED_FromThePackage)
 {
     const wchar_t* bin = _wgetenv(L"NORVIK_PACKAGE_BIN");
     ASSERT_TRUE(bin) << "NORVIK_PACKAGE_BIN names the unpacked package's bin folder";
+    for (const wchar_t* file : {L"norvik.dll", L"norvikhost.exe", L"hostsdump.exe"})
+    {
+        const std::wstring path = std::wstring(bin) + L"\\" + file;
+        EXPECT_EQ(file, VersionValue(path, L"OriginalFilename"));
+        EXPECT_EQ(L"" NORVIK_FILE_VERSION, VersionValue(path, L"FileVersion"));
+        EXPECT_EQ(L"norvik", VersionValue(path, L"ProductName"));
+        EXPECT_NE(std::wstring::npos, VersionValue(path, L"LegalCopyright").find(L"Copyright"));
+        EXPECT_FALSE(VersionValue(path, L"FileDescription").empty());
+    }
     StartLoaded(std::wstring(bin) + L"\\norvikhost.exe");
+    if (HasFatalFailure())
+        return;
+    ExpectClosesWithoutAsking();
+}
+
+// The minimal host built from the package's sources with its CMake package (named by
+// scripts/check-package.sh): the page loads the file, and the host closes without asking.
+TEST_F(SampleHost, DISABLED_MinimalHostFromThePackage)
+{
+    const wchar_t* program = _wgetenv(L"NORVIK_MINIMAL_HOST");
+    ASSERT_TRUE(program) << "NORVIK_MINIMAL_HOST names the minimal host built from the package";
+    StartLoaded(program, L"NorvikMinimalHost");
     if (HasFatalFailure())
         return;
     ExpectClosesWithoutAsking();

@@ -3,7 +3,7 @@
 // norvik.dll loaded at run time with its eight exports looked up, for hosts that do not link
 // to its import library. The module stays loaded for the life of the process.
 
-#include "module/NorvikApi.h"
+#include "norvik/NorvikApi.h"
 
 struct CNorvikModule
 {

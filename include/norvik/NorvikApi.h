@@ -3,7 +3,7 @@
 // The eight functions norvik.dll exports, for hosts that link to it or look them up with
 // GetProcAddress. All are called on the host's GUI thread.
 
-#include "module/EditorHost.h"
+#include "norvik/EditorHost.h"
 
 #include <windows.h>
 
