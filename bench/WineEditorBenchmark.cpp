@@ -1,7 +1,8 @@
 // The editor as a user meets it, on the real norvik.dll with a blocklist hosts file of the
 // size asked for: time from Activate to the table filled and Refresh enabled, time of
 // SaveHosts after one toggled entry, of Refresh, of the first switch to the text view and of a
-// typed character there (up to 1,000,000 lines), the longest the host's window kept a user
+// typed character there and of a Ctrl+V of the file's lines into the table (up to 1,000,000
+// lines), the longest the host's window kept a user
 // waiting meanwhile, and the process's memory. Run under Wine (or Windows), one process per size:
 //   editor_wine_bench.exe [LINES [RUNS [RESERVE_MB]]]     (200000, 5 and 0 by default)
 // RESERVE_MB of address space is reserved up front, as a host with big data of its own has:
@@ -11,29 +12,24 @@
 // runs out ends the process with exit code 4 and says what it waited for.
 #include "SampleHostsFile.h"
 #include "StallMeter.h"
+#include "Watchdog.h"
 
 #include "norvik/NorvikModule.h"
 #include "resources/resource.h"
 #include "win32/UniqueHandle.h"
 
 #include <commctrl.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
-#include <mutex>
-#include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace
 {
-const int kGaveUp = 4;
 const int kCrashed = 5;
 
 class CBenchHost : public IEditorHost, public IEditorFocusHandler
@@ -70,143 +66,6 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-const double kMegabyte = 1024.0 * 1024.0;
-
-struct Memory
-{
-    double peak = 0;    // MB, peak working set of the process so far
-    double current = 0; // MB, working set now
-};
-
-Memory ReadMemory()
-{
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof(counters);
-    Memory memory;
-    if (GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters)))
-    {
-        memory.peak = static_cast<double>(counters.PeakWorkingSetSize) / kMegabyte;
-        memory.current = static_cast<double>(counters.WorkingSetSize) / kMegabyte;
-    }
-    return memory;
-}
-
-// The page's message boxes come from its load thread or, during a save, from this thread's
-// modal loop: neither returns to the benchmark while the box is up, so another thread looks
-// for them.
-struct SeenBox
-{
-    std::wstring caption;
-    std::wstring text;
-};
-
-std::wstring WindowText(HWND hwnd)
-{
-    wchar_t text[2048] = {};
-    DWORD_PTR copied = 0;
-    // The box's thread may be busy: never wait for it without a limit.
-    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &copied))
-        return std::wstring();
-    return std::wstring(text, std::min<DWORD_PTR>(copied, 2047));
-}
-
-BOOL CALLBACK CollectBox(HWND hwnd, LPARAM boxes)
-{
-    DWORD process = 0;
-    GetWindowThreadProcessId(hwnd, &process);
-    wchar_t className[16] = {};
-    GetClassNameW(hwnd, className, 16);
-    // A message box is a dialog with its text in the static 0xFFFF.
-    if (process == GetCurrentProcessId() && std::wstring(className) == L"#32770" && IsWindowVisible(hwnd) &&
-        GetDlgItem(hwnd, 0xFFFF))
-        reinterpret_cast<std::vector<HWND>*>(boxes)->push_back(hwnd);
-    return TRUE;
-}
-
-// Ends the process when what the benchmark waits for does not happen in time, and reads and
-// answers message boxes: OK where there is one, otherwise Cancel or No.
-class CWatchdog
-{
-public:
-    CWatchdog() : m_thread([this] { Run(); }) {}
-    ~CWatchdog()
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_lock);
-            m_stop = true;
-        }
-        m_changed.notify_all();
-        m_thread.join();
-    }
-    CWatchdog(const CWatchdog&) = delete;
-    CWatchdog& operator=(const CWatchdog&) = delete;
-
-    void Expect(const char* what, std::chrono::seconds limit)
-    {
-        std::lock_guard<std::mutex> lock(m_lock);
-        m_what = what;
-        m_limit = limit;
-        m_deadline = std::chrono::steady_clock::now() + limit;
-    }
-    void Met() { Expect(nullptr, std::chrono::seconds(0)); }
-
-    std::vector<SeenBox> Boxes() const
-    {
-        std::lock_guard<std::mutex> lock(m_lock);
-        return m_boxes;
-    }
-
-private:
-    void Run()
-    {
-        std::unique_lock<std::mutex> lock(m_lock);
-        while (!m_stop)
-        {
-            m_changed.wait_for(lock, std::chrono::milliseconds(100));
-            if (m_stop)
-                break;
-            lock.unlock();
-            AnswerBoxes();
-            lock.lock();
-            if (m_what && std::chrono::steady_clock::now() > m_deadline)
-            {
-                std::printf("gave up after %lld s waiting for %s\n", static_cast<long long>(m_limit.count()), m_what);
-                std::printf("peak working set: %.1f MB\n", ReadMemory().peak);
-                std::printf("result: outcome=gave-up\n");
-                std::fflush(stdout);
-                TerminateProcess(GetCurrentProcess(), kGaveUp);
-            }
-        }
-    }
-
-    void AnswerBoxes()
-    {
-        std::vector<HWND> boxes;
-        EnumWindows(&CollectBox, reinterpret_cast<LPARAM>(&boxes));
-        for (HWND box : boxes)
-        {
-            if (m_answered.insert(box).second)
-            {
-                SeenBox seen{WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))};
-                std::lock_guard<std::mutex> lock(m_lock);
-                m_boxes.push_back(seen);
-            }
-            const int answer = GetDlgItem(box, IDOK) ? IDOK : GetDlgItem(box, IDCANCEL) ? IDCANCEL : IDNO;
-            PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
-        }
-    }
-
-    mutable std::mutex m_lock;
-    std::condition_variable m_changed;
-    bool m_stop = false;
-    const char* m_what = nullptr;
-    std::chrono::seconds m_limit{0};
-    std::chrono::steady_clock::time_point m_deadline;
-    std::vector<SeenBox> m_boxes;
-    std::set<HWND> m_answered; // the watchdog thread's own
-    std::thread m_thread;      // last: starts when the rest is ready
-};
-
 // Reserved, never committed: takes address space, not memory. Given back when it goes.
 class CReservedSpace
 {
@@ -233,7 +92,6 @@ public:
 private:
     std::vector<void*> m_blocks;
 };
-
 // A crash would otherwise bring up Wine's crash dialog and wait for a click.
 LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception)
 {
@@ -356,6 +214,32 @@ std::string Field(const char* name, double value, int decimals)
     return text;
 }
 
+bool PutOnClipboard(HWND owner, const std::string& text)
+{
+    const std::wstring wide(text.begin(), text.end());
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
+    if (!memory || !OpenClipboard(owner))
+        return false;
+    std::copy(wide.c_str(), wide.c_str() + wide.size() + 1, static_cast<wchar_t*>(GlobalLock(memory)));
+    GlobalUnlock(memory);
+    const bool put = EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+    return put;
+}
+
+// A key with Ctrl held, queued for `window` as the keyboard would queue it.
+void PostControlKey(HWND window, WPARAM key)
+{
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = keys[VK_LCONTROL] = 0x80;
+    SetKeyboardState(keys);
+    PostMessageW(window, WM_KEYDOWN, key, 0);
+    PumpPending();
+    keys[VK_CONTROL] = keys[VK_LCONTROL] = 0;
+    SetKeyboardState(keys);
+}
+
 int ParseCount(int argc, char** argv, int index, int fallback, int least)
 {
     if (argc <= index)
@@ -421,6 +305,8 @@ int main(int argc, char** argv)
     std::vector<double> refreshStalls;
     std::vector<double> typing;
     double textSwitch = -1;
+    double paste = -1;
+    int pasted = 0;
     double textStall = -1;
     CStallMeter meter(window.Get());
     Memory afterLoad;
@@ -527,6 +413,25 @@ int main(int argc, char** argv)
                 outcome = "text-view-asked";
         }
 
+        // The file's own lines pasted into the table with Ctrl+V, once, then discarded.
+        if (run == 0 && lines <= 1000000)
+        {
+            watchdog.Expect("the pasted entries in the table", limit);
+            std::string text;
+            CSampleHostsLines(lines).AppendTo(text, SIZE_MAX);
+            if (!PutOnClipboard(window.Get(), text))
+                std::printf("the clipboard took no text\n");
+            SetFocus(table);
+            const double pasteStart = Now();
+            PostControlKey(table, 'V');
+            Pump([&] { return IsEnabled(toolbar, ID_SAVE_CHANGES); });
+            paste = Now() - pasteStart;
+            pasted = static_cast<int>(SendMessageW(table, LVM_GETITEMCOUNT, 0, 0)) - rows;
+            Click(toolbar, ID_DISCARD_CHANGES);
+            Pump([&] { return SendMessageW(table, LVM_GETITEMCOUNT, 0, 0) == rows; });
+            watchdog.Met();
+        }
+
         watchdog.Expect("CloseHostEditor to return", limit);
         norvik.CloseHostEditor();
         watchdog.Met();
@@ -580,6 +485,12 @@ int main(int argc, char** argv)
                     typing.size());
         result += Field("text_ms", textSwitch * 1000, 0) + Field("text_stall_ms", textStall, 0) +
                   Field("char_ms", Median(typing) * 1000, 1);
+    }
+    if (paste >= 0)
+    {
+        std::printf("Ctrl+V of the file's %d lines (%d entries) to the rows in the table: %.0f ms\n", lines, pasted,
+                    paste * 1000);
+        result += Field("paste_ms", paste * 1000, 0);
     }
     std::printf("working set before the first Activate: %.1f MB\n", before.current);
     std::printf("peak working set after the first load: %.1f MB\n", afterLoad.peak);

@@ -56,6 +56,9 @@ public:
     // -1 when no row has the focus.
     int GetFocusedRow() const;
     void SelectRow(int row, bool selected);
+    void SelectAll();
+    // Rows first to first + count - 1 selected and no others, the first focused and in view.
+    void SelectRows(int first, int count);
     void ClearSelection();
     // The row gets the focus; without `keepSelection` it becomes the only selected row.
     void SetFocusedRow(int row, bool keepSelection);
@@ -67,10 +70,14 @@ private:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnMouse(UINT message, LPARAM lParam);
     void FillCell(LVITEMW& item) const;
+    LRESULT ListMessage(UINT message, WPARAM wParam, LPARAM lParam) const;
+    LRESULT SetRowState(int row, UINT state, UINT mask) const;
     void FitColumns();
     void DrawColumnLines(HDC dc) const;
 
     HWND m_hwnd = nullptr;
+    // The list's own procedure, below every subclass.
+    WNDPROC m_listProc = nullptr;
     const CHostsFile* m_model = nullptr;
     ITableKeyHandler* m_pKeyHandler = nullptr;
     IClickHandler* m_pClickHandler = nullptr;

@@ -93,11 +93,11 @@ public:
     void OnEditRecord(const MSG& message) override;
     void OnFindNext(const MSG& message) override;
     void OnFind(const MSG& message) override;
-    void OnSelectAll(const MSG&) override {}
-    void OnCtrlInsert(const MSG&) override {}
-    void OnShiftInsert(const MSG&) override {}
-    void OnCopy(const MSG&) override {}
-    void OnPaste(const MSG&) override {}
+    void OnSelectAll(const MSG& message) override;
+    void OnCtrlInsert(const MSG& message) override;
+    void OnShiftInsert(const MSG& message) override;
+    void OnCopy(const MSG& message) override;
+    void OnPaste(const MSG& message) override;
     void OnToggleEnabled(const MSG& message) override;
 
     // ITextKeyHandler
@@ -217,6 +217,9 @@ private:
     void AddRecord();
     void DeleteRecords();
     void EditRecord();
+    // The selected entries onto the clipboard as hosts lines; the entries of its text appended.
+    void CopyEntries();
+    void PasteEntries();
     void OnAbout();
     void OnSelectSkin();
     void OnResetSkin();

@@ -5,9 +5,15 @@
 
 bool CHostsEditorForm::PreTranslateMessage(MSG& message)
 {
-    // The focused view sees its keys first.
-    if (message.hwnd == m_wndTable.Hwnd() && m_wndTable.PreTranslateMessage(message))
-        return true;
+    // The focused view sees its keys first. A key typed ahead of a load may still come for
+    // the table, disabled meanwhile: neither the page nor the list acts on it.
+    if (message.hwnd == m_wndTable.Hwnd())
+    {
+        if (message.message == WM_KEYDOWN && !IsWindowEnabled(message.hwnd))
+            return true;
+        if (m_wndTable.PreTranslateMessage(message))
+            return true;
+    }
     if (message.hwnd == m_editText.Hwnd() && m_editText.PreTranslateMessage(message))
         return true;
     if (message.message == WM_KEYDOWN)

@@ -59,6 +59,11 @@ void ReportRecordNotFound(HWND owner)
     Show(owner, texts::kRecordNotFound, texts::kInformation, MB_OK | MB_ICONINFORMATION);
 }
 
+void ReportNothingToPaste(HWND owner)
+{
+    Show(owner, texts::kNothingToPaste, texts::kInformation, MB_OK | MB_ICONINFORMATION);
+}
+
 void TellSkinResetAfterRestart(HWND owner)
 {
     Show(owner, texts::kSkinResetAfterRestart, texts::kInformation, MB_OK | MB_ICONINFORMATION);

@@ -13,6 +13,7 @@ void ReportWriteFailure(HWND owner, const CFileFailure& failure);
 void ReportFileNotFound(HWND owner);
 void ReportTemplateEmpty(HWND owner);
 void ReportRecordNotFound(HWND owner);
+void ReportNothingToPaste(HWND owner);
 void ReportReadOnlyUnchanged(HWND owner);
 void ReportNoMemory(HWND owner);
 void TellSkinResetAfterRestart(HWND owner);

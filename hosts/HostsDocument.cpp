@@ -116,6 +116,31 @@ int CHostsDocument::AddEntry(const CHostsRecord& record)
     return AppendEntry(std::move(copy));
 }
 
+int CHostsDocument::AddEntries(std::wstring_view text)
+{
+    int added = 0;
+    CLineFields fields;
+    for (size_t start = 0; start < text.size();)
+    {
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring_view::npos)
+            end = text.size();
+        std::wstring_view line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == L'\r')
+            line.remove_suffix(1);
+        start = end + 1;
+        // Only entries: the fields say so without making a record of the other lines.
+        CHostsLine::ParseFields(line, fields);
+        if (!fields.entry)
+            continue;
+        auto record = std::make_unique<CHostsRecord>(CHostsLine::Parse(line));
+        record->m_bLastLine = 1;
+        AppendEntry(std::move(record));
+        ++added;
+    }
+    return added;
+}
+
 bool CHostsDocument::RemoveEntry(int index)
 {
     if (index < 0 || static_cast<size_t>(index) >= m_entries.size())
@@ -165,7 +190,9 @@ void CHostsDocument::SetOwn(CStoredRecord& stored, std::unique_ptr<CHostsRecord>
     ReleaseOwn(stored);
     if (m_freeOwned.empty())
     {
-        m_freeOwned.reserve(m_owned.size() + 1);
+        // Room to note every slot free, grown by half at a time: one paste may add many.
+        if (m_freeOwned.capacity() < m_owned.size() + 1)
+            m_freeOwned.reserve(m_owned.size() + 1 + m_owned.size() / 2);
         m_owned.push_back(std::move(record));
         stored.own = static_cast<uint32_t>(m_owned.size());
         return;

@@ -35,6 +35,10 @@ public:
     bool ReadEntry(int index, CHostsRecord& record) const;
     // Appends a copy as the file's new last line; returns its index.
     int AddEntry(const CHostsRecord& record);
+    // Every entry among `text`'s lines (ended by CR LF or LF), parsed as a load parses them,
+    // appended as new last lines in their order; the other lines are left out. Returns how
+    // many were appended.
+    int AddEntries(std::wstring_view text);
     bool RemoveEntry(int index);
     bool IsModified() const;
     void RevertEntries();

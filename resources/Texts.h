@@ -52,6 +52,7 @@ inline constexpr wchar_t kDeleteRecord[] = L"Are you sure you want to delete sel
 inline constexpr wchar_t kDeleteRecordsBefore[] = L"Are you sure you want to delete ";
 inline constexpr wchar_t kDeleteRecordsAfter[] = L" selected records?";
 inline constexpr wchar_t kRecordNotFound[] = L"Record not found";
+inline constexpr wchar_t kNothingToPaste[] = L"The clipboard holds no hosts entries.";
 
 // Skins and settings.
 inline constexpr wchar_t kSkinResetAfterRestart[] = L"Skin will be reset to default after application restart";
