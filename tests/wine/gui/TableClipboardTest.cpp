@@ -72,9 +72,9 @@ struct ClipboardCase : NamedCase
     int rows;                       // afterwards
     std::vector<int> selectedAfter; // none: as before
     int focusedAfter;
-    bool boxShown;                  // "The clipboard holds no hosts entries."
-    bool changed;                   // Save changes enabled
-    bool duringLoad = false;        // the keys go while the progress dialog shows
+    bool boxShown;           // "The clipboard holds no hosts entries."
+    bool changed;            // Save changes enabled
+    bool duringLoad = false; // the keys go while the progress dialog shows
 };
 
 using TableClipboard = CaseFixture<EditorPage, ClipboardCase>;
