@@ -17,11 +17,9 @@
 #include <thread>
 #include <vector>
 
-namespace
-{
-const int kGaveUp = 4;
+inline constexpr int kGaveUp = 4;
 
-const double kMegabyte = 1024.0 * 1024.0;
+inline constexpr double kMegabyte = 1024.0 * 1024.0;
 
 struct Memory
 {
@@ -29,7 +27,7 @@ struct Memory
     double current = 0; // MB, working set now
 };
 
-Memory ReadMemory()
+inline Memory ReadMemory()
 {
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof(counters);
@@ -51,7 +49,7 @@ struct SeenBox
     std::wstring text;
 };
 
-std::wstring WindowText(HWND hwnd)
+inline std::wstring WindowText(HWND hwnd)
 {
     wchar_t text[2048] = {};
     DWORD_PTR copied = 0;
@@ -61,7 +59,7 @@ std::wstring WindowText(HWND hwnd)
     return std::wstring(text, std::min<DWORD_PTR>(copied, 2047));
 }
 
-BOOL CALLBACK CollectBox(HWND hwnd, LPARAM boxes)
+inline BOOL CALLBACK CollectBox(HWND hwnd, LPARAM boxes)
 {
     DWORD process = 0;
     GetWindowThreadProcessId(hwnd, &process);
@@ -157,4 +155,3 @@ private:
     std::set<HWND> m_answered; // the watchdog thread's own
     std::thread m_thread;      // last: starts when the rest is ready
 };
-} // namespace
