@@ -412,6 +412,17 @@ void CHostsReportControl::RedrawRow(int row)
     ListView_RedrawItems(m_hwnd, row, row);
 }
 
+void CHostsReportControl::RedrawRows(int first, int last)
+{
+    // Only those on screen: the list visits every row of the range it is given.
+    const auto top = static_cast<int>(ListMessage(LVM_GETTOPINDEX, 0, 0));
+    const auto shown = static_cast<int>(ListMessage(LVM_GETCOUNTPERPAGE, 0, 0));
+    first = std::max(first, top);
+    last = std::min(last, top + shown);
+    if (first <= last)
+        ListMessage(LVM_REDRAWITEMS, static_cast<WPARAM>(first), last);
+}
+
 // Clicks are taken before the list handles them: a click in the Enabled cell toggles that
 // entry (the list would only toggle its own copy of the box), a double click elsewhere edits
 // the row.

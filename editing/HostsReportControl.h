@@ -63,6 +63,7 @@ public:
     // The row gets the focus; without `keepSelection` it becomes the only selected row.
     void SetFocusedRow(int row, bool keepSelection);
     void RedrawRow(int row);
+    void RedrawRows(int first, int last);
     // Fixed column widths for the list's DPI and font, then the others fitted again.
     void SizeFixedColumns();
 

@@ -28,15 +28,12 @@ void CHostsEditorForm::OnToggleEnabled(const MSG& /*message*/)
             entry->m_bDisabled = entry->m_bDisabled ? 0 : 1;
     }
     UpdateCommandStates();
-    for (int row : rows)
-    {
-        if (row >= m_wndTable.GetRowCount())
-            continue;
-        m_wndTable.SelectRow(row, true);
-        if (row == focused)
-            m_wndTable.SetFocusedRow(row, true);
-        m_wndTable.RedrawRow(row);
-    }
+    if (rows.empty())
+        return;
+    // The selection is the list's and nothing here changes it; the focused row comes into view.
+    if (std::binary_search(rows.begin(), rows.end(), focused))
+        m_wndTable.SetFocusedRow(focused, true);
+    m_wndTable.RedrawRows(rows.front(), rows.back());
 }
 
 void CHostsEditorForm::OnTableClick(int row)
