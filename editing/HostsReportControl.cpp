@@ -455,6 +455,12 @@ bool CHostsReportControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, 
     switch (message)
     {
     case WM_LBUTTONDOWN:
+        // A plain click leaves one row selected at most. The list would drop the others one
+        // at a time, repainting each (under Wine half a minute for a selected blocklist):
+        // they go at once first.
+        if (!(wParam & (MK_CONTROL | MK_SHIFT)) && ListMessage(LVM_GETSELECTEDCOUNT, 0, 0) > 1)
+            ClearSelection();
+        return OnMouse(message, lParam);
     case WM_LBUTTONDBLCLK:
         return OnMouse(message, lParam);
     case WM_SIZE:
