@@ -450,17 +450,28 @@ bool CHostsReportControl::OnMouse(UINT message, LPARAM lParam)
     return true;
 }
 
+// A plain click or move leaves one row selected. The list would drop the others one at a
+// time, repainting each (under Wine half a minute for a selected blocklist): they go at once.
+void CHostsReportControl::DropSelectionOfMany()
+{
+    if (ListMessage(LVM_GETSELECTEDCOUNT, 0, 0) > 1)
+        ClearSelection();
+}
+
 bool CHostsReportControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (message)
     {
     case WM_LBUTTONDOWN:
-        // A plain click leaves one row selected at most. The list would drop the others one
-        // at a time, repainting each (under Wine half a minute for a selected blocklist):
-        // they go at once first.
-        if (!(wParam & (MK_CONTROL | MK_SHIFT)) && ListMessage(LVM_GETSELECTEDCOUNT, 0, 0) > 1)
-            ClearSelection();
+        if (!(wParam & (MK_CONTROL | MK_SHIFT)))
+            DropSelectionOfMany();
         return OnMouse(message, lParam);
+    case WM_KEYDOWN:
+        if (!ControlHeld() && !ShiftHeld() &&
+            (wParam == VK_UP || wParam == VK_DOWN || wParam == VK_PRIOR || wParam == VK_NEXT || wParam == VK_HOME ||
+             wParam == VK_END))
+            DropSelectionOfMany();
+        return false;
     case WM_LBUTTONDBLCLK:
         return OnMouse(message, lParam);
     case WM_SIZE:

@@ -70,6 +70,7 @@ public:
 private:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnMouse(UINT message, LPARAM lParam);
+    void DropSelectionOfMany();
     void FillCell(LVITEMW& item) const;
     LRESULT ListMessage(UINT message, WPARAM wParam, LPARAM lParam) const;
     LRESULT SetRowState(int row, UINT state, UINT mask) const;
