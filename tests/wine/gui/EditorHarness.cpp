@@ -462,7 +462,11 @@ void SendText(const std::wstring& text)
 void PressKey(WORD key, const std::vector<WORD>& modifiers)
 {
     // Input goes to the foreground window, and after a message box that may be another one.
-    const HWND focus = GetFocus();
+    // The box's owner is activated when the window manager gets to it, and the focus comes back
+    // with that activation: a user's next key waits for it too.
+    HWND focus = GetFocus();
+    if (!focus)
+        PumpUntil([&focus] { return (focus = GetFocus()) != nullptr; }, 3000);
     if (!focus)
         ADD_FAILURE() << "no window of the test has the keyboard focus";
     else if (!BringToFront(GetAncestor(focus, GA_ROOT)))
