@@ -133,7 +133,7 @@ int CHostsDocument::AddEntries(std::wstring_view text)
         CHostsLine::ParseFields(line, fields);
         if (!fields.entry)
             continue;
-        auto record = std::make_unique<CHostsRecord>(CHostsLine::Parse(line));
+        auto record = std::make_unique<CHostsRecord>(CHostsLine::MakeRecord(line, fields));
         record->m_bLastLine = 1;
         AppendEntry(std::move(record));
         ++added;

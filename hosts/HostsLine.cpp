@@ -176,6 +176,11 @@ CHostsRecord CHostsLine::Parse(std::wstring_view line)
 {
     CLineFields fields;
     ParseFields(line, fields);
+    return MakeRecord(line, fields);
+}
+
+CHostsRecord CHostsLine::MakeRecord(std::wstring_view line, const CLineFields& fields)
+{
     if (!fields.entry)
         return CHostsRecord(std::wstring(line), fields.disabled);
     std::wstring moreHosts;

@@ -44,6 +44,8 @@ public:
 
     // A record for one line (without its line break); not yet numbered.
     static CHostsRecord Parse(std::wstring_view line);
+    // The same from the fields ParseFields gave for `line`.
+    static CHostsRecord MakeRecord(std::wstring_view line, const CLineFields& fields);
 
     // "%s%s %s%s%s" for entries, the line itself for the rest, then "\n" unless it is the last line.
     static std::wstring FormatLine(const CHostsRecord& record);
