@@ -76,6 +76,8 @@ std::wstring SaveFailureText(const CFileFailure& failure)
     case FileFailureKind::OutOfMemory:
         return Fill(texts::kNoMemoryToSave, {MegabytesText(failure.bytes)});
     case FileFailureKind::Damaged:
+        if (!failure.keptFile.empty())
+            return kCannotWrite + (texts::kOldNotPutBack + Fill(texts::kNewContentKeptBeside, {failure.keptFile}));
         return std::wstring(kCannotWrite) + texts::kOldNotPutBack;
     default:
         if (!failure.keptFile.empty())

@@ -526,11 +526,14 @@ void CHostsEditorForm::RepopulateTable()
     m_wndTable.Populate(m_hostsFile.GetEntryCount());
 }
 
-void CHostsEditorForm::EnableViews(bool enable)
+void CHostsEditorForm::UpdateViews()
 {
-    // A closed page takes no more edits: they would go into a model that is gone.
-    if (enable && m_bModelShutDown)
+    if (!m_hwnd)
         return;
+    // Edits go into the model only while it holds a loaded file and nothing else works on it:
+    // not during a load, a save or a long text's fill, and never into a closed page's model.
+    const bool enable =
+        !m_bModelShutDown && !m_bLoading && !m_bSaving && !m_bLoadFailed && !m_textFill.IsRunning();
     EnableWindow(m_wndTable.Hwnd(), enable);
     EnableWindow(m_editText.Hwnd(), enable);
     EnableWindow(Item(IDC_READ_ONLY), enable);

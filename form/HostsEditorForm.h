@@ -55,6 +55,9 @@ public:
     void Close();
     // The host hides the page: unsaved edits go, and so does what a modal window was about to do.
     void Deactivate();
+    // The host shows the page again, perhaps in another top-level window: a load's progress
+    // comes back with it.
+    void ShowAgain();
     // The page's own code runs below the host's (a modal window of the page, or a call into the
     // host): the form must not be deleted now.
     bool InHostCode() const { return m_reentry.InHostCode(); }
@@ -137,9 +140,15 @@ private:
     void OnLoadEnded(unsigned load);
     // Load `load` is still the page's own: not closed, destroyed or followed by another since.
     bool IsLoadCurrent(unsigned load) const;
+    // On the reader's thread: the load it reports on is the page's latest.
+    bool IsAnswerCurrent() const;
+    // The load's own closing work after a cancel or a close.
+    void EndCancelledLoad();
     void CreateProgressDialog();
     void RefreshFileState();
-    void EnableViews(bool enable);
+    // The views and the read-only box take input only when the page's phase allows it; every
+    // flow calls this once its phase changed.
+    void UpdateViews();
     void RunCommand(UINT id);
     void OnViewAsTable();
     void OnViewAsText();
@@ -151,7 +160,9 @@ private:
     bool ConfirmPendingChanges();
     void PostIdleUpdate();
     void RepopulateTable();
-    bool WriteDefaultHostsFile();
+    // Over the file, or as a new file only where no file has the name (false, silently, when
+    // one has).
+    bool WriteDefaultHostsFile(bool asNewFile = false);
     // Save's steps: the content, and the read-only attribute as the check box asks. False when
     // the save must stop (a No, a page gone, an attribute the file kept); `writeFailed` tells
     // a write that failed and was reported.

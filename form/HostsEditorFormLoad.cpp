@@ -35,16 +35,19 @@ void CHostsEditorForm::StartLoad()
     m_wndTable.Populate(0);
     if (m_pProgressDialog)
         m_pProgressDialog->Reset();
-    // Without a path there is nothing to create: the load fails with its read message.
-    if (!m_strHostsPath.empty() && GetFileAttributesW(m_strHostsPath.c_str()) == INVALID_FILE_ATTRIBUTES)
+    // Without a path there is nothing to create: the load fails with its read message. A file
+    // that cannot be looked at is not missing: the load tells why it cannot be read.
+    if (!m_strHostsPath.empty() && LookUpFile(m_strHostsPath) == FilePresence::Missing)
     {
         // A page closed or rebuilt while a message was up starts no load; a hidden one still does.
         Modal([this] { ReportFileNotFound(m_hwnd); });
         if (!IsLoadCurrent(load))
             return;
-        WriteDefaultHostsFile();
+        // Another program may have put a file there while the message was up: that one loads.
+        WriteDefaultHostsFile(true);
         if (!IsLoadCurrent(load))
             return;
+        RefreshFileState();
     }
     // The previous load has ended (loads never overlap); its handle can go.
     WaitForLoadThread();
@@ -52,12 +55,15 @@ void CHostsEditorForm::StartLoad()
     // the toolbar shows it at once.
     m_bLoading = true;
     m_hLoadThread = StartModuleThread(&LoadThreadProc, this);
+    // Without a thread there is no load: nothing to edit, Refresh tries again.
+    if (!m_hLoadThread)
+    {
+        m_bLoading = false;
+        m_bLoadFailed = true;
+    }
     // The views go grey from this thread: from the load thread each would be a call into
     // this one. The load's end comes as a message, after this.
-    if (m_hLoadThread)
-        EnableViews(false);
-    else
-        m_bLoading = false;
+    UpdateViews();
     UpdateCommandStates();
 }
 
@@ -97,8 +103,10 @@ void CHostsEditorForm::RunLoad()
             m_pProgressDialog->Hide();
     }
 
+    // Only this load's end can set them from here on: an earlier one's is dropped as it comes.
+    m_hLoadFinished.Reset();
     m_hLoadCancelled.Reset();
-    m_hostsFile.RequestLoad(m_strHostsPath);
+    m_hostsFile.RequestLoad(m_strHostsPath, load);
     // The dialog is up before the request clears the model's cancel flag: a click in between
     // must still count.
     if (m_bCancelClicked)
@@ -122,15 +130,15 @@ void CHostsEditorForm::OnLoadEnded(unsigned load)
     // A load of a page rebuilt since, or one a close has wound up, has nothing left to do.
     if (load != m_nLoad || !m_bLoading)
         return;
+    // The load's progress goes first: a long text's fill may show its own.
+    if (m_pProgressDialog)
+        m_pProgressDialog->Hide();
     // A closed page loads nothing (its reader has ended): the load fails without a word.
     if (m_bClosing || (!m_bLoadFailed && !ShowLoadedFile(m_nLoadedSize)))
         m_bLoadFailed = true;
-    if (m_pProgressDialog)
-        m_pProgressDialog->Hide();
-    if (!m_bLoadFailed)
-        EnableViews(true);
     m_bSavedSinceLoad = false;
     m_bLoading = false;
+    UpdateViews();
     UpdateCommandStates();
     // The page is settled before the failure is told: the host may ask it anything meanwhile.
     if (m_bLoadFailed && !m_bClosing)
@@ -166,15 +174,20 @@ void CHostsEditorForm::WaitForLoadThread()
     m_hLoadThread.Reset();
 }
 
+bool CHostsEditorForm::IsAnswerCurrent() const
+{
+    return m_hostsFile.LoadNumber() == m_nLoad;
+}
+
 void CHostsEditorForm::OnLineCount(int count)
 {
-    if (m_pProgressDialog)
+    if (m_pProgressDialog && IsAnswerCurrent())
         m_pProgressDialog->SetRange(count);
 }
 
 void CHostsEditorForm::OnProgress(int index, const std::wstring& text)
 {
-    if (m_pProgressDialog)
+    if (m_pProgressDialog && IsAnswerCurrent())
     {
         m_pProgressDialog->SetText(text);
         m_pProgressDialog->SetPos(index);
@@ -207,6 +220,9 @@ bool CHostsEditorForm::ShowLoadedFile(uint64_t size)
 
 void CHostsEditorForm::OnLoadFinished(bool ok)
 {
+    // The end of a load this page has given up on (a close) is no later load's end.
+    if (!IsAnswerCurrent())
+        return;
     if (!ok)
         m_failure = m_hostsFile.GetFailure();
     m_bLoadFailed = !ok;
@@ -222,6 +238,12 @@ void CHostsEditorForm::OnSaveFinished(bool ok)
 }
 
 void CHostsEditorForm::OnLoadCancelled()
+{
+    if (IsAnswerCurrent())
+        EndCancelledLoad();
+}
+
+void CHostsEditorForm::EndCancelledLoad()
 {
     m_bLoading = false;
     m_bLoadFailed = true;

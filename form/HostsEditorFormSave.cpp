@@ -5,15 +5,18 @@
 #include "hosts/DefaultHostsFile.h"
 #include "hosts/FileTimeText.h"
 #include "hosts/HostsFileAccess.h"
-#include "paths/PathResolver.h"
+#include "ui/FocusKeeper.h"
 #include "win32/ScopeExit.h"
 
-bool CHostsEditorForm::WriteDefaultHostsFile()
+bool CHostsEditorForm::WriteDefaultHostsFile(bool asNewFile)
 {
     // A page gone while the question was up writes nothing.
     const auto askReadOnly = [this] { return Agreed([this] { return AskSaveDefaultOverReadOnly(m_hwnd); }); };
     CFileFailure failure;
-    switch (CDefaultHostsFile::Write(m_strHostsPath, m_module, m_dwFileAttributes, askReadOnly, &failure.keptFile))
+    const DefaultFileResult result =
+        asNewFile ? CDefaultHostsFile::Create(m_strHostsPath, m_module)
+                  : CDefaultHostsFile::Write(m_strHostsPath, m_module, m_dwFileAttributes, askReadOnly, &failure.keptFile);
+    switch (result)
     {
     case DefaultFileResult::Written:
         return true;
@@ -24,6 +27,7 @@ bool CHostsEditorForm::WriteDefaultHostsFile()
         Modal([&] { ReportWriteFailure(m_hwnd, failure); });
         return false;
     case DefaultFileResult::ReadOnlyDeclined:
+    case DefaultFileResult::Appeared:
         return false;
     }
     return false;
@@ -47,7 +51,9 @@ bool CHostsEditorForm::Save()
     // Both ends in full: packed into 16 bits each they would move beyond 65535.
     m_editText.GetSel(m_dwTextSelStart, m_dwTextSelEnd);
     UpdateData(false);
-    const bool missing = !CPathResolver::FileExists(m_strHostsPath);
+    // Missing only when the system says so: a file another program holds open is there, and
+    // its writes are looked at before it is overwritten.
+    const bool missing = LookUpFile(m_strHostsPath) == FilePresence::Missing;
 
     if (IsReadOnlyModified() && !m_nReadOnly && !ApplyReadOnly())
         return false;
@@ -130,13 +136,13 @@ bool CHostsEditorForm::WriteContent(bool missing, bool& writeFailed)
         }
         m_bSaving = true;
         UpdateCommandStates();
-        EnableViews(false);
+        UpdateViews();
         const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
         // The page comes back however the write ends.
         auto endSaving = ScopeExit([this, previous] {
             SetCursor(previous);
-            EnableViews(true);
             m_bSaving = false;
+            UpdateViews();
             UpdateCommandStates();
         });
         bool requested = false;
@@ -161,7 +167,10 @@ bool CHostsEditorForm::WriteContent(bool missing, bool& writeFailed)
             m_hSaveFinished.Wait();
             m_hSaveGate.Set();
         }
-        // A read-only file the user chose to save over is read-only again.
+        // A read-only file the user chose to save over is read-only again; a written one keeps
+        // the mark backup tools look for.
+        if (!m_bSaveFailed)
+            m_dwFileAttributes = (m_dwFileAttributes & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_ARCHIVE;
         const bool attributesBack = SetHostsAttributes(m_dwFileAttributes);
         if (!m_bSaveFailed)
             m_bSavedSinceLoad = true;
@@ -214,9 +223,21 @@ void CHostsEditorForm::Deactivate()
         m_pProgressDialog->Hide();
 }
 
+void CHostsEditorForm::ShowAgain()
+{
+    CFocusKeeper::Follow(m_hwnd);
+    if (!m_pProgressDialog)
+        return;
+    if (IsProgressShown())
+        m_pProgressDialog->ShowCentered();
+    else
+        m_pProgressDialog->Hide();
+}
+
 void CHostsEditorForm::Refresh()
 {
-    if (m_bLoading)
+    // A long text still going into the text view is the file as loaded: F5 waits for it.
+    if (m_bLoading || m_textFill.IsRunning())
         return;
     if (IsContentModified() || IsReadOnlyModified())
     {
@@ -260,7 +281,9 @@ void CHostsEditorForm::Close()
     // The load thread may not have asked for its load yet: it must neither start one nor
     // report a failure once the page is closed.
     m_bClosing = true;
-    OnLoadCancelled();
+    // The running load is given up: nothing it still reports is taken for a later one's.
+    ++m_nLoad;
+    EndCancelledLoad();
     m_hostsFile.Shutdown();
     m_bModelShutDown = true;
     WaitForLoadThread();
@@ -268,7 +291,7 @@ void CHostsEditorForm::Close()
     if (m_hwnd)
     {
         CancelTextFill();
-        EnableViews(false);
+        UpdateViews();
         m_wndTable.Populate(0);
         SetText(nullptr);
         UpdateData(true);

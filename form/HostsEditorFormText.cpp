@@ -64,7 +64,7 @@ void CHostsEditorForm::ShowText()
     // The table stands in, disabled, until the whole text is in the hidden view.
     m_textFill.Start(m_editText, m_pText);
     ShowView(VIEW_TABLE);
-    EnableViews(false);
+    UpdateViews();
     if (m_pProgressDialog && Text().size() >= kProgressChars)
     {
         m_bFillProgress = true;
@@ -121,7 +121,7 @@ void CHostsEditorForm::OnTextFillStep(unsigned fill)
         IsWindowVisible(m_hwnd) && (!focus || focus == DialogOwner() || focus == m_hwnd || IsChild(m_hwnd, focus) ||
                                     (progress && (focus == progress || IsChild(progress, focus))));
     StopTextFill();
-    EnableViews(true);
+    UpdateViews();
     ShowView(VIEW_TEXT);
     const DWORD length = static_cast<DWORD>(Text().size());
     m_editText.SetSel(std::min(m_dwTextSelStart, length), std::min(m_dwTextSelEnd, length));
@@ -151,7 +151,7 @@ void CHostsEditorForm::CancelTextFill()
     StopTextFill();
     m_nViewMode = VIEW_TABLE;
     m_bTextToShow = true;
-    EnableViews(true);
+    UpdateViews();
     ShowView(VIEW_TABLE);
     UpdateCommandStates();
 }

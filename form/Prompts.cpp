@@ -94,8 +94,8 @@ bool AskDeleteRecords(HWND owner, size_t count)
     const std::wstring question =
         count > 1 ? texts::kDeleteRecordsBefore + std::to_wstring(count) + texts::kDeleteRecordsAfter
                   : std::wstring(texts::kDeleteRecord);
-    // Anything but No deletes, as the box has no other way out.
-    return Show(owner, question.c_str(), texts::kConfirmationBlank, MB_YESNO | MB_ICONQUESTION) != IDNO;
+    // Only Yes deletes: a box ended otherwise (a WM_QUIT, a session's end) agreed to nothing.
+    return YesNo(owner, question.c_str(), texts::kConfirmationBlank);
 }
 
 int AskSaveBeforeSwitching(HWND owner)

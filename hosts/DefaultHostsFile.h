@@ -11,6 +11,7 @@ enum class DefaultFileResult
     TemplateEmpty,    // the module carries no template
     ReadOnlyDeclined, // the file is read-only and the user chose not to overwrite it
     WriteFailed,
+    Appeared, // a new file was asked for, and another program's file took the name first
 };
 
 // The default hosts file carried by the module as resource "Text" 16004.
@@ -27,4 +28,6 @@ public:
     // `kept` receives the file that keeps the new content when the file's name was left empty.
     static DefaultFileResult Write(const std::wstring& path, HMODULE module, DWORD& attributes,
                                    const std::function<bool()>& confirmReadOnly, std::wstring* kept = nullptr);
+    // Writes the template as a new file: where a file has the name meanwhile, it stays as it is.
+    static DefaultFileResult Create(const std::wstring& path, HMODULE module);
 };

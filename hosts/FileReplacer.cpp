@@ -7,6 +7,8 @@
 #include <climits>
 #include <cwchar>
 #include <cwctype>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 namespace
@@ -92,14 +94,24 @@ WriteResult RewriteInPlace(HANDLE file, const ContentSource& content)
 {
     // Made whole before the file is touched: a piece that cannot be made must change nothing.
     std::string bytes;
-    if (!content([&bytes](std::string_view piece) {
-            bytes.append(piece);
-            return true;
-        }))
-        return WriteResult::WriteFailed;
     std::string old;
-    if (!ReadAll(file, old))
+    try
+    {
+        if (!content([&bytes](std::string_view piece) {
+                bytes.append(piece);
+                return true;
+            }) ||
+            !ReadAll(file, old))
+            return WriteResult::WriteFailed;
+    }
+    catch (const std::bad_alloc&)
+    {
         return WriteResult::WriteFailed;
+    }
+    catch (const std::length_error&)
+    {
+        return WriteResult::WriteFailed; // more than a string can hold
+    }
     if (Rewrite(file, bytes))
         return WriteResult::Ok;
     return Rewrite(file, old) ? WriteResult::WriteFailed : WriteResult::Damaged;
@@ -139,9 +151,15 @@ ULONGLONG Ticks(const FILETIME& time)
     return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
+std::wstring BackupNameOf(const std::wstring& temp)
+{
+    return temp.substr(0, temp.size() - std::char_traits<wchar_t>::length(kTempSuffix)) + kBackupSuffix;
+}
+
 // Temporary files of earlier saves of this file that never ended, and nothing else. An old
 // file's content under ".old" may be the only copy left: it stays, as does a file a failed
-// save kept for the user (read-only).
+// save kept for the user (read-only), and a new content whose old one is still beside it (a
+// save cut off between its two renames: the name may hold neither).
 void RemoveLeftovers(const std::wstring& folder, const std::wstring& fileName)
 {
     FILETIME now;
@@ -154,7 +172,8 @@ void RemoveLeftovers(const std::wstring& folder, const std::wstring& fileName)
     do
     {
         if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) &&
-            IsOurTempName(found.cFileName, fileName) && Ticks(now) > Ticks(found.ftLastWriteTime) + kLeftoverAge)
+            IsOurTempName(found.cFileName, fileName) && Ticks(now) > Ticks(found.ftLastWriteTime) + kLeftoverAge &&
+            !Exists(BackupNameOf(folder + found.cFileName)))
             Calls().deleteFile((folder + found.cFileName).c_str());
     } while (FindNextFileW(search, &found));
     FindClose(search);
@@ -176,11 +195,6 @@ CFileHandle CreateTempFile(const std::wstring& path, std::wstring& temp)
             return file;
     }
     return CFileHandle();
-}
-
-std::wstring BackupNameOf(const std::wstring& temp)
-{
-    return temp.substr(0, temp.size() - std::char_traits<wchar_t>::length(kTempSuffix)) + kBackupSuffix;
 }
 
 // Sharing nothing: the save must fail while any other process has the file open, and nobody
@@ -257,6 +271,22 @@ CWriteOutcome WriteInPlaceAgain(const std::wstring& path, const ContentSource& c
     return {RewriteInPlace(lock.Get(), content), {}};
 }
 
+// The same while the complete new content waits under `temp`: it goes only once the name holds
+// one content whole; otherwise it stays for the user (read-only, so that no save clears it).
+CWriteOutcome WriteInPlaceKeepingCopy(const std::wstring& path, const std::wstring& temp, const ContentSource& content,
+                                      const CFileStamp& seen)
+{
+    CWriteOutcome outcome = WriteInPlaceAgain(path, content, seen);
+    if (outcome.result != WriteResult::Damaged)
+    {
+        Calls().deleteFile(temp.c_str());
+        return outcome;
+    }
+    Calls().setFileAttributes(temp.c_str(), FILE_ATTRIBUTE_READONLY);
+    outcome.kept = temp;
+    return outcome;
+}
+
 // The old file has left the name and the new one did not take it: the new one tries again,
 // else the old one goes back; with neither, both are kept (read-only, so that no later save
 // clears them away) and the new one is named.
@@ -272,13 +302,11 @@ CWriteOutcome Rescue(const std::wstring& path, const std::wstring& temp, const s
         }
         if (Exists(path))
             break;
-        Sleep(kFirstWait << attempt);
+        if (attempt < kRetries)
+            Sleep(kFirstWait << attempt);
     }
     if (!Exists(path) && Exists(backup) && Calls().moveFileEx(backup.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
-    {
-        Calls().deleteFile(temp.c_str());
-        return WriteInPlaceAgain(path, content, seen);
-    }
+        return WriteInPlaceKeepingCopy(path, temp, content, seen);
     if (Exists(path))
         return {WriteResult::Changed, {}};
     Calls().setFileAttributes(temp.c_str(), FILE_ATTRIBUTE_READONLY);
@@ -295,8 +323,9 @@ CWriteOutcome Replace(const std::wstring& path, const std::wstring& temp, const 
     const std::wstring backup = BackupNameOf(temp);
     for (int attempt = 0;; ++attempt)
     {
-        if (Calls().replaceFile(path.c_str(), temp.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                                nullptr))
+        // Without REPLACEFILE_IGNORE_MERGE_ERRORS: a replacement that cannot carry the old file's
+        // security, streams or attributes over fails, and the write in place keeps them.
+        if (Calls().replaceFile(path.c_str(), temp.c_str(), backup.c_str(), 0, nullptr, nullptr))
         {
             Calls().deleteFile(backup.c_str());
             return {WriteResult::Ok, {}};
@@ -311,11 +340,10 @@ CWriteOutcome Replace(const std::wstring& path, const std::wstring& temp, const 
     // Another program's file at the name: both copies stay, and the caller asks again.
     if (ReadFileStamp(path) != seen)
         return {WriteResult::Changed, {}};
-    // The name holds the old file: the copies beside it may go.
-    Calls().deleteFile(temp.c_str());
+    // The name holds the old file: a copy of it beside is not needed.
     if (Exists(backup))
         Calls().deleteFile(backup.c_str());
-    return WriteInPlaceAgain(path, content, seen);
+    return WriteInPlaceKeepingCopy(path, temp, content, seen);
 }
 } // namespace
 
@@ -330,7 +358,9 @@ CWriteOutcome ReplaceFileContents(const std::wstring& path, std::string_view byt
         path, [bytes](const ContentWriter& write) { return write(bytes); }, expected);
 }
 
-CWriteOutcome ReplaceFileContents(const std::wstring& path, const ContentSource& content, const CFileStamp& expected)
+namespace
+{
+CWriteOutcome Write(const std::wstring& path, const ContentSource& content, const CFileStamp& expected)
 {
     if (path.empty())
         return {WriteResult::OpenFailed, {}};
@@ -387,4 +417,18 @@ CWriteOutcome ReplaceFileContents(const std::wstring& path, const ContentSource&
         Calls().setFileAttributes(temp.c_str(), keptAttributes);
     lock.Reset();
     return endFailed(Replace(path, temp, content, seen));
+}
+} // namespace
+
+CWriteOutcome ReplaceFileContents(const std::wstring& path, const ContentSource& content, const CFileStamp& expected)
+{
+    CWriteOutcome outcome = Write(path, content, expected);
+    // Backup tools look for the mark of a file written since they last copied it.
+    if (outcome.result == WriteResult::Ok)
+    {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_ARCHIVE))
+            Calls().setFileAttributes(path.c_str(), (attributes & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_ARCHIVE);
+    }
+    return outcome;
 }

@@ -21,7 +21,7 @@ enum class WriteResult
 struct CWriteOutcome
 {
     WriteResult result = WriteResult::Ok;
-    std::wstring kept; // Stranded: the file that holds the new content
+    std::wstring kept; // Stranded, Damaged: the file beside it that holds the new content, if any
 };
 
 // Gives a file new content. At every moment the file's name holds either its whole old content
@@ -33,7 +33,8 @@ struct CWriteOutcome
 //   content is put back if that fails;
 // - where a replacement took the old file away and the new one cannot follow, the old one goes
 //   back; only when neither can is the name left empty, the new content kept and named;
-// - a copy beside the file goes only once the name holds the new content or the old one.
+// - a copy beside the file goes only once the name holds the new content or the old one; where
+//   it holds neither whole, a complete copy of the new content stays and is named.
 // Fails while any other handle to the file is open. With `expected` existing, fails as Changed
 // when the file's last write or size differs from it while the file is held shut (a write in
 // the moment between letting it go and the replacement is not seen).

@@ -118,6 +118,27 @@ int CHostsDocument::AddEntry(const CHostsRecord& record)
 
 int CHostsDocument::AddEntries(std::wstring_view text)
 {
+    const size_t before = m_entries.size();
+    const int32_t sequence = m_nNextSequence;
+    try
+    {
+        return AppendEntries(text);
+    }
+    catch (const std::bad_alloc&)
+    {
+        // All or none: entries the caller never learnt of would be saved without being shown.
+        while (m_entries.size() > before)
+        {
+            ReleaseOwn(m_entries.back());
+            m_entries.pop_back();
+        }
+        m_nNextSequence = sequence;
+        throw;
+    }
+}
+
+int CHostsDocument::AppendEntries(std::wstring_view text)
+{
     int added = 0;
     CLineFields fields;
     for (size_t start = 0; start < text.size();)
@@ -277,6 +298,8 @@ void CHostsDocument::Clear(bool keepStorage)
     m_text = m_lines;
     m_parsePos = 0;
     m_linesLeft = 0;
+    // Numbers only order the lines of one load: no number of reloads can run them out.
+    m_nNextSequence = 0;
 }
 
 int CHostsDocument::Append(RecordList& list, CStoredRecord stored)

@@ -37,7 +37,7 @@ public:
     int AddEntry(const CHostsRecord& record);
     // Every entry among `text`'s lines (ended by CR LF or LF), parsed as a load parses them,
     // appended as new last lines in their order; the other lines are left out. Returns how
-    // many were appended.
+    // many were appended; out of memory, none is, and the failure is thrown.
     int AddEntries(std::wstring_view text);
     bool RemoveEntry(int index);
     bool IsModified() const;
@@ -119,6 +119,7 @@ protected:
 
 private:
     int Append(RecordList& list, CStoredRecord stored);
+    int AppendEntries(std::wstring_view text);
     void ParseLine(uint32_t start, uint32_t length);
 
     // The text the stored lines point into; shared with m_text until a text save.

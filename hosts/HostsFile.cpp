@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <new>
+#include <stdexcept>
 
 namespace
 {
@@ -43,7 +44,8 @@ void PrepareToThrow()
     }
 }
 
-// The replacer must get to clear its copy away: the content never throws.
+// The replacer must get to clear its copy away: the content never throws. A length no string
+// can hold is memory that is not there.
 template <class Make>
 bool WithoutThrow(CFileFailure& failure, Make make)
 {
@@ -54,8 +56,12 @@ bool WithoutThrow(CFileFailure& failure, Make make)
     catch (const std::bad_alloc&)
     {
         failure = Failure(FileFailureKind::OutOfMemory);
-        return false;
     }
+    catch (const std::length_error&)
+    {
+        failure = Failure(FileFailureKind::OutOfMemory);
+    }
+    return false;
 }
 
 // Pieces of the text end at line breaks, so that no character is cut in two.
@@ -128,7 +134,7 @@ bool CHostsFile::Post(const CEvent& request)
     return !m_bShutDown && request.Set();
 }
 
-void CHostsFile::RequestLoad(const std::wstring& path)
+void CHostsFile::RequestLoad(const std::wstring& path, unsigned load)
 {
     {
         std::lock_guard<std::mutex> lock(m_requestLock);
@@ -136,11 +142,13 @@ void CHostsFile::RequestLoad(const std::wstring& path)
         {
             Clear(true);
             m_strPath = path;
+            m_nRequested = load;
             m_bCancel = 0;
             if (Post(m_hLoadRequest))
                 return;
         }
     }
+    m_nAnswering = load;
     m_failure = Failure(FileFailureKind::Access);
     if (m_pSink)
         m_pSink->OnLoadFinished(false);
@@ -220,6 +228,10 @@ void CHostsFile::EndFailedLoad(const CFileFailure& failure)
 
 void CHostsFile::Load()
 {
+    {
+        std::lock_guard<std::mutex> lock(m_requestLock);
+        m_nAnswering = m_nRequested;
+    }
     CFileStamp stamp;
     CFileFailure failure;
     bool cancelled = m_bCancel != 0;
@@ -227,11 +239,16 @@ void CHostsFile::Load()
     {
         // Out of memory anywhere in the load, a report included, fails this load only; the
         // ending report comes after the memory is given back.
+        // Nothing thrown leaves the thread: the worker goes on serving requests.
         try
         {
             cancelled = !ReadAndParse(stamp, failure);
         }
         catch (const std::bad_alloc&)
+        {
+            failure = Failure(FileFailureKind::OutOfMemory, stamp.size);
+        }
+        catch (const std::length_error&)
         {
             failure = Failure(FileFailureKind::OutOfMemory, stamp.size);
         }
@@ -249,7 +266,11 @@ void CHostsFile::Load()
 bool CHostsFile::ReadAndParse(CFileStamp& stamp, CFileFailure& failure)
 {
     std::wstring text;
-    if (ReadHostsText(m_strPath, m_codec, text, stamp, failure) != ReadResult::Ok)
+    // A cancel (a close) stops a long read too, not only the parse after it.
+    const ReadResult read = ReadHostsText(m_strPath, m_codec, text, stamp, failure, &m_bCancel);
+    if (read == ReadResult::Cancelled)
+        return false;
+    if (read != ReadResult::Ok)
         return true;
     const int count = BeginLoad(std::move(text));
     if (m_pSink)
@@ -297,6 +318,10 @@ bool CHostsFile::Save()
         saved = text ? SaveText(failure) : SaveRecords(failure);
     }
     catch (const std::bad_alloc&)
+    {
+        failure = Failure(FileFailureKind::OutOfMemory);
+    }
+    catch (const std::length_error&)
     {
         failure = Failure(FileFailureKind::OutOfMemory);
     }

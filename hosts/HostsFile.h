@@ -28,7 +28,8 @@ public:
     // Once, before any request.
     void SetSink(IHostsFileSink* sink) { m_pSink = sink; }
 
-    void RequestLoad(const std::wstring& path);
+    // `load` names the load: every notification of it comes while LoadNumber gives it.
+    void RequestLoad(const std::wstring& path, unsigned load = 0);
     bool RequestSaveRecords();
     // The text must have been handed in with SetTextToSave.
     bool RequestSaveText();
@@ -39,6 +40,8 @@ public:
     // when they could not start (every request then fails at once, as after Shutdown).
     bool Restart();
 
+    // On the thread of a load's notification: the number its request gave.
+    unsigned LoadNumber() const { return m_nAnswering; }
     const std::wstring& GetPath() const { return m_strPath; }
     // Why the last load or save failed; set before the failure is notified.
     const CFileFailure& GetFailure() const { return m_failure; }
@@ -80,6 +83,9 @@ private:
     CEvent m_hQuit{EventReset::Manual};
     CEvent m_hReaderExited{EventReset::Manual, true};
     std::atomic<uint32_t> m_bCancel{0};
+    // The number of the load last asked for, and of the one being answered.
+    unsigned m_nRequested = 0;
+    std::atomic<unsigned> m_nAnswering{0};
     IHostsFileSink* m_pSink = nullptr;
     std::atomic<uint32_t> m_bSaveText{0};
     std::atomic<bool> m_bShutDown{false};

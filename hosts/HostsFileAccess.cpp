@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <new>
+#include <stdexcept>
 
 namespace
 {
@@ -83,7 +84,7 @@ ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std:
 }
 
 ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std::wstring& text, CFileStamp& stamp,
-                         CFileFailure& failure, size_t chunkSize)
+                         CFileFailure& failure, const std::atomic<uint32_t>* cancel, size_t chunkSize)
 {
     text.clear();
     stamp = CFileStamp();
@@ -110,8 +111,9 @@ ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std:
         failure.bytes = stamp.size;
         return ReadResult::OutOfMemory;
     };
-    // The conversion takes at most INT_MAX bytes at once; no 32-bit process could hold more.
-    if (stamp.size > INT_MAX)
+    // The conversion takes at most INT_MAX bytes at once, and a 32-bit process's string holds
+    // fewer characters than that: either way the text does not fit.
+    if (stamp.size > INT_MAX || stamp.size + 2 > text.max_size())
         return outOfMemory();
     try
     {
@@ -124,6 +126,11 @@ ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std:
         int linesBefore = 0;
         for (bool end = false; !end;)
         {
+            if (cancel && *cancel)
+            {
+                std::wstring().swap(text);
+                return ReadResult::Cancelled;
+            }
             const size_t carried = piece.size();
             piece.resize(carried + chunkSize);
             DWORD got = 0;
@@ -161,6 +168,10 @@ ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std:
     {
         return outOfMemory();
     }
+    catch (const std::length_error&)
+    {
+        return outOfMemory();
+    }
 }
 
 bool FindUnrepresentable(const CAnsiCodec& codec, std::wstring_view text, CFileFailure& failure)
@@ -189,20 +200,36 @@ bool FindUnrepresentable(const CAnsiCodec& codec, std::wstring_view text, CFileF
     return true;
 }
 
-CFileStamp ReadFileStamp(const std::wstring& path)
+FilePresence LookUpFile(const std::wstring& path, CFileStamp* stamp)
 {
-    CFileStamp stamp;
+    if (stamp)
+        *stamp = CFileStamp();
     if (path.empty())
-        return stamp;
+        return FilePresence::Missing;
     // Through a handle, as the reader and the writer see the file: what a name's entry says
     // may lag behind it.
     CFileHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
                                  nullptr));
+    if (!file)
+    {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FilePresence::Missing
+                                                                              : FilePresence::Unknown;
+    }
     BY_HANDLE_FILE_INFORMATION info;
-    if (!file || !GetFileInformationByHandle(file.Get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return stamp;
-    return StampOf(info);
+    if (!GetFileInformationByHandle(file.Get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return FilePresence::Unknown;
+    if (stamp)
+        *stamp = StampOf(info);
+    return FilePresence::Present;
+}
+
+CFileStamp ReadFileStamp(const std::wstring& path)
+{
+    CFileStamp stamp;
+    LookUpFile(path, &stamp);
+    return stamp;
 }
 
 CFileStamp StampOf(const BY_HANDLE_FILE_INFORMATION& info)

@@ -73,12 +73,9 @@ NORVIK_API HWND Activate(HWND parent, int left, int top, int right, int bottom)
             if (!g_form->CreateIn(parent, rect))
                 return nullptr;
         }
-        else if (CLoadProgressDialog* progress = g_form->GetProgressDialog())
+        else
         {
-            if (g_form->IsProgressShown())
-                progress->ShowCentered();
-            else
-                progress->Hide();
+            g_form->ShowAgain();
         }
         return g_form->Hwnd();
     });

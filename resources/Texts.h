@@ -33,6 +33,7 @@ inline constexpr wchar_t kNewContentKept[] =
     L"The file is missing now; its new content is kept in \"%s\"."; // that file's path
 inline constexpr wchar_t kOldNotPutBack[] =
     L"The file may be incomplete: neither its new content nor its old one could be written whole.";
+inline constexpr wchar_t kNewContentKeptBeside[] = L" Its new content is kept in \"%s\"."; // that file's path
 inline constexpr wchar_t kReadOnlyUnchanged[] = L"Can't change the \"read-only\" attribute of the hosts file.";
 inline constexpr wchar_t kFileNotFound[] = L"\"Hosts\" file is not found. It will be created with default content.";
 inline constexpr wchar_t kTemplateEmpty[] = L"Default hosts file template is empty! ";

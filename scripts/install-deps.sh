@@ -27,5 +27,19 @@ export DEBIAN_FRONTEND=noninteractive
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     "${sudo[@]}" dpkg --add-architecture i386
 fi
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# A mirror caught mid-sync fails one index (its size or hash); the others are still good.
+if ! "${sudo[@]}" apt-get update -qq; then
+    echo "install-deps.sh: warning: some package indexes failed to download; going on with the rest" >&2
+fi
+install() {
+    "${sudo[@]}" apt-get install -y -qq --no-install-recommends "$@" "${missing[@]}" >/dev/null
+}
+if ! install; then
+    # Without one suite's index, multi-arch twins can come from different suites at different
+    # versions (amd64 from the security updates, i386 from the release); the release's own
+    # suite alone gives equal ones.
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    [ -n "$codename" ] || exit 1
+    echo "install-deps.sh: the install did not resolve; trying again preferring the $codename suite" >&2
+    install -t "$codename"
+fi

@@ -69,6 +69,13 @@ run() {
     fi
 }
 run "$@"
+# A 32-bit Wine program now and then fails before main: its address space collides with what
+# Wine maps first. That is Wine failing to start it, not the program failing: once more. A
+# program that printed anything has started, and its own failure is never retried.
+if [ "$status" -ne 0 ] && [ ! -s "$out" ] && grep -q 'failed to map the shared user data' "$err"; then
+    echo "wine-run.sh: Wine could not start $1 (failed to map the shared user data); running it again" >&2
+    run "$@"
+fi
 # Every test program prints before it does anything. A failure with no output at all means
 # the program never started (seen rarely under load, after a few hundredths of a second):
 # that is no verdict on the test, so it runs once more, with Wine's own errors shown.

@@ -34,6 +34,12 @@ bool HoldsPage(HWND root)
 // A subclass of the top-level window, not a hook: a hook on sent messages would make every
 // message the thread sends pay for it. The host's window handles the activation first, as a
 // plain window's activation sets the focus.
+// The page is inside `root` now, not only registered with it.
+bool IsIn(const Page& page, HWND root)
+{
+    return page.root == root && GetAncestor(page.page, GA_ROOT) == root;
+}
+
 // Gives the focus back to the page of `root` that had it, when nothing of the host's has it.
 void Restore(HWND root)
 {
@@ -41,9 +47,22 @@ void Restore(HWND root)
     for (size_t i = 0; i < g_pages.size(); ++i)
     {
         const HWND focus = GetFocus();
-        if (g_pages[i].root == root && (!focus || focus == root) && CanTakeFocus(g_pages[i]))
+        if (IsIn(g_pages[i], root) && (!focus || focus == root) && CanTakeFocus(g_pages[i]))
             SetFocus(g_pages[i].focus);
     }
+}
+
+// Pages registered with `root` that a host moved to another top-level window since.
+void FollowMovedPages(HWND root)
+{
+    std::vector<HWND> moved;
+    for (const Page& page : g_pages)
+    {
+        if (page.root == root && !IsIn(page, root))
+            moved.push_back(page.page);
+    }
+    for (HWND page : moved)
+        CFocusKeeper::Follow(page);
 }
 
 LRESULT CALLBACK RootProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/, DWORD_PTR /*data*/)
@@ -59,6 +78,7 @@ LRESULT CALLBACK RootProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
     const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
     if (message != WM_ACTIVATE)
         return result;
+    FollowMovedPages(hwnd);
     if (LOWORD(wParam) != WA_INACTIVE)
     {
         Restore(hwnd);
@@ -70,10 +90,22 @@ LRESULT CALLBACK RootProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
     const HWND focus = GetFocus();
     for (Page& page : g_pages)
     {
-        if (page.root == hwnd)
+        if (IsIn(page, hwnd))
             page.focus = focus && IsChild(page.page, focus) ? focus : nullptr;
     }
     return result;
+}
+
+bool Subclass(HWND root)
+{
+    return HoldsPage(root) || SetWindowSubclass(root, &RootProc, kSubclassId, 0);
+}
+
+void ReleaseRoot(HWND root)
+{
+    // A destroyed window has lost its subclasses with it.
+    if (!HoldsPage(root) && IsWindow(root))
+        RemoveWindowSubclass(root, &RootProc, kSubclassId);
 }
 } // namespace
 
@@ -82,10 +114,27 @@ bool CFocusKeeper::Register(HWND page)
     const HWND root = GetAncestor(page, GA_ROOT);
     if (!root || root == page)
         return false;
-    if (!HoldsPage(root) && !SetWindowSubclass(root, &RootProc, kSubclassId, 0))
+    if (!Subclass(root))
         return false;
     g_pages.push_back({page, root, nullptr});
     return true;
+}
+
+void CFocusKeeper::Follow(HWND page)
+{
+    const HWND root = GetAncestor(page, GA_ROOT);
+    for (Page& registered : g_pages)
+    {
+        if (registered.page != page)
+            continue;
+        if (!root || root == page || root == registered.root || !Subclass(root))
+            return;
+        const HWND old = registered.root;
+        registered.root = root;
+        registered.focus = nullptr;
+        ReleaseRoot(old);
+        return;
+    }
 }
 
 void CFocusKeeper::Unregister(HWND page)
@@ -96,9 +145,7 @@ void CFocusKeeper::Unregister(HWND page)
             continue;
         const HWND root = it->root;
         g_pages.erase(it);
-        // A destroyed window has lost its subclasses with it.
-        if (!HoldsPage(root) && IsWindow(root))
-            RemoveWindowSubclass(root, &RootProc, kSubclassId);
+        ReleaseRoot(root);
         return;
     }
 }

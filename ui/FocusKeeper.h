@@ -12,4 +12,6 @@ class CFocusKeeper
 public:
     static bool Register(HWND page);
     static void Unregister(HWND page);
+    // The page's top-level window as it is now: a host may have moved the page to another one.
+    static void Follow(HWND page);
 };
