@@ -104,8 +104,12 @@ void CHostsEditorForm::RunLoad()
     }
 
     // Only this load's end can set them from here on: an earlier one's is dropped as it comes.
+    // A close since the load began has set the cancel already, or finds this load no longer
+    // current: either way the thread ends.
     m_hLoadFinished.Reset();
     m_hLoadCancelled.Reset();
+    if (load != m_nLoad || m_bClosing)
+        return;
     m_hostsFile.RequestLoad(m_strHostsPath, load);
     // The dialog is up before the request clears the model's cancel flag: a click in between
     // must still count.

@@ -1,5 +1,7 @@
 #include "ui/FocusKeeper.h"
 
+#include "win32/ModuleThread.h"
+
 #include <commctrl.h>
 
 #include <vector>
@@ -16,6 +18,22 @@ struct Page
 std::vector<Page> g_pages;
 const UINT_PTR kSubclassId = 0x4E464B; // any number unique to this subclass
 
+// Subclassed windows, each with the window procedure it had once the subclass was on.
+struct Root
+{
+    HWND hwnd;
+    LONG_PTR procedure;
+};
+std::vector<Root> g_roots;
+
+std::vector<Root>::iterator FindRoot(HWND root)
+{
+    auto it = g_roots.begin();
+    while (it != g_roots.end() && it->hwnd != root)
+        ++it;
+    return it;
+}
+
 bool CanTakeFocus(const Page& page)
 {
     return page.focus && IsChild(page.page, page.focus) && IsWindowVisible(page.focus) && IsWindowEnabled(page.focus);
@@ -31,15 +49,15 @@ bool HoldsPage(HWND root)
     return false;
 }
 
-// A subclass of the top-level window, not a hook: a hook on sent messages would make every
-// message the thread sends pay for it. The host's window handles the activation first, as a
-// plain window's activation sets the focus.
 // The page is inside `root` now, not only registered with it.
 bool IsIn(const Page& page, HWND root)
 {
     return page.root == root && GetAncestor(page.page, GA_ROOT) == root;
 }
 
+// A subclass of the top-level window, not a hook: a hook on sent messages would make every
+// message the thread sends pay for it. The host's window handles the activation first, as a
+// plain window's activation sets the focus.
 // Gives the focus back to the page of `root` that had it, when nothing of the host's has it.
 void Restore(HWND root)
 {
@@ -76,6 +94,9 @@ LRESULT CALLBACK RootProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
         return 0;
     }
     const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+    // The window takes its subclasses with it.
+    if (message == WM_NCDESTROY && FindRoot(hwnd) != g_roots.end())
+        g_roots.erase(FindRoot(hwnd));
     if (message != WM_ACTIVATE)
         return result;
     FollowMovedPages(hwnd);
@@ -98,16 +119,30 @@ LRESULT CALLBACK RootProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
 
 bool Subclass(HWND root)
 {
-    return HoldsPage(root) || SetWindowSubclass(root, &RootProc, kSubclassId, 0);
+    if (FindRoot(root) != g_roots.end())
+        return true;
+    if (!SetWindowSubclass(root, &RootProc, kSubclassId, 0))
+        return false;
+    g_roots.push_back({root, GetWindowLongPtrW(root, GWLP_WNDPROC)});
+    return true;
 }
 
 void ReleaseRoot(HWND root)
 {
-    // A destroyed window has lost its subclasses with it.
-    if (!HoldsPage(root) && IsWindow(root))
-        RemoveWindowSubclass(root, &RootProc, kSubclassId);
-}
-} // namespace
+    const auto it = FindRoot(root);
+    if (HoldsPage(root) || it == g_roots.end())
+        return;
+    // A host that set a window procedure of its own over ours would lose it with the last
+    // subclass (comctl32 then puts back the procedure it found): ours stays, passing every
+    // message on, and so must its code.
+    if (GetWindowLongPtrW(root, GWLP_WNDPROC) != it->procedure)
+    {
+        PinModule();
+        return;
+    }
+    RemoveWindowSubclass(root, &RootProc, kSubclassId);
+    g_roots.erase(it);
+}} // namespace
 
 bool CFocusKeeper::Register(HWND page)
 {

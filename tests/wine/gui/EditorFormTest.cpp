@@ -1,5 +1,6 @@
 #include "AddressSpaceHog.h"
 #include "CaseTable.h"
+#include "DialogScript.h"
 #include "EditorPage.h"
 
 #include <gtest/gtest.h>
@@ -207,6 +208,31 @@ TEST_F(EditorForm, AMissingFileIsCreatedWithTheDefaultContent)
     EXPECT_EQ(std::string("127.0.0.1 localhost"), bytes->substr(bytes->size() - 19));
 }
 
+// Another program puts the file back while the user reads that it is missing: that file loads.
+class MissingFile : public EditorPage
+{
+protected:
+    static void CALLBACK PutBackThenAnswer(HWND, UINT, UINT_PTR, DWORD)
+    {
+        if (s_self && s_self->m_boxes.Count() == 1 && testfiles::WriteBytes(s_self->HostsPath(), kTwoEntries))
+            CMessageBoxWatcher::Answer(std::exchange(s_self, nullptr)->m_boxes.Seen().front(), IDOK);
+    }
+    static inline MissingFile* s_self = nullptr;
+};
+
+TEST_F(MissingFile, AFilePutBackWhileItIsReportedIsLoaded)
+{
+    s_self = this;
+    {
+        const CUniqueHandle<ThreadTimerTraits> timer(SetTimer(nullptr, 0, 10, &PutBackThenAnswer));
+        ASSERT_TRUE(Open());
+    }
+    EXPECT_EQ(nullptr, s_self);
+    EXPECT_EQ(1u, m_boxes.Count());
+    EXPECT_EQ(kTwoEntries, FileBytes());
+    EXPECT_EQ(2, TableRows());
+}
+
 TEST_F(EditorForm, EnterAndEscapeNeverCloseThePage)
 {
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kTwoEntries));
@@ -353,6 +379,7 @@ struct LoadFailureCase : NamedCase
 {
     std::string bytes;
     const wchar_t* text; // null: out of memory, with the file's size in the text
+    uint64_t sparse = 0; // the file's size, its bytes followed by zeros no disk holds
 };
 class LoadFailure : public EditorPage, public ::testing::WithParamInterface<LoadFailureCase>
 {
@@ -361,10 +388,11 @@ class LoadFailure : public EditorPage, public ::testing::WithParamInterface<Load
 TEST_P(LoadFailure, SaysWhyAndKeepsTheFile)
 {
     const LoadFailureCase& c = GetParam();
-    const bool outOfMemory = !c.text;
-    if (outOfMemory && !CAddressSpaceHog::kPossible)
+    const bool outOfMemory = !c.text && !c.sparse;
+    if ((outOfMemory || c.sparse) && !CAddressSpaceHog::kPossible)
         GTEST_SKIP() << NoHogReason();
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), c.bytes));
+    ASSERT_TRUE(!c.sparse || testfiles::SetSize(HostsPath(), c.sparse));
     ASSERT_TRUE(m_norvik.Init(&m_host, &m_host));
     // The address space runs out after the page is made, before the reader is asked.
     std::unique_ptr<CAddressSpaceHog> hog;
@@ -377,14 +405,18 @@ TEST_P(LoadFailure, SaysWhyAndKeepsTheFile)
     ASSERT_TRUE(PumpUntil([this] { return m_boxes.Count() == 1; }));
     hog.reset();
     const SeenMessageBox box = m_boxes.Seen().front();
-    const std::wstring megabytes = std::to_wstring((c.bytes.size() + (1u << 19)) >> 20);
-    EXPECT_EQ(outOfMemory ? L"Not enough memory to load the hosts file (" + megabytes + L" MB)." : c.text, box.text);
+    const std::wstring megabytes = std::to_wstring(((c.sparse ? c.sparse : c.bytes.size()) + (1u << 19)) >> 20);
+    EXPECT_EQ(c.text ? c.text : L"Not enough memory to load the hosts file (" + megabytes + L" MB).", box.text);
     EXPECT_EQ(L"Error", box.caption);
     EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), box.flags);
     ASSERT_TRUE(WaitForLoad());
     EXPECT_EQ(0, TableRows());
     EXPECT_EQ(1, m_norvik.SaveHosts());
-    EXPECT_EQ(c.bytes, FileBytes());
+    EXPECT_EQ(c.sparse ? c.sparse : c.bytes.size(), testfiles::ReadFileSize(HostsPath()));
+    if (!c.sparse)
+    {
+        EXPECT_EQ(c.bytes, FileBytes());
+    }
 
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), "127.0.0.1 good\r\n"));
     ClickButton(m_toolbar, ID_REFRESH);
@@ -404,5 +436,7 @@ CASE_TABLE(Files, LoadFailure,
            LoadFailureCase{{"Utf16File"}, std::string("\xFF\xFE" "1\0" "2\0", 6) + kPadding,
                            L"Can't read hosts file! Line 1 holds a NUL byte: the file is not 8-bit text (it may have "
                            L"been saved as Unicode)."},
-           LoadFailureCase{{"OutOfMemory"}, ManyEntries(200000), nullptr});
+           LoadFailureCase{{"OutOfMemory"}, ManyEntries(200000), nullptr},
+           // More characters than a 32-bit process's string can hold.
+           LoadFailureCase{{"BeyondAStringsReach"}, "127.0.0.1 a\r\n", nullptr, uint64_t{600} << 20});
 // clang-format on

@@ -395,6 +395,9 @@ struct ChangedElsewhereCase : NamedCase
     bool sameTime;          // the other write kept the file's time (only its size tells)
     int answer;             // to the question, when it comes
     int saved;              // what SaveHosts reports
+    bool edited = true;
+    DWORD heldAccess = 0; // the other program holds the file open so during the save
+    DWORD heldShare = 0;
 };
 class ChangedElsewhere : public SaveFlow, public ::testing::WithParamInterface<ChangedElsewhereCase>
 {
@@ -406,7 +409,8 @@ TEST_P(ChangedElsewhere, IsOverwrittenOnlyAfterYes)
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kFile));
     ASSERT_TRUE(Backdate(HostsPath()));
     ASSERT_TRUE(Open());
-    ToggleRow(1);
+    if (c.edited)
+        ToggleRow(1);
     std::string expected = "# header\r\n127.0.0.1 localhost\r\n# 10.0.0.1 box # off\r\n\r\n10.0.0.2 two";
     expected.replace(expected.find("# 10.0.0.1"), 2, "");
     if (c.otherBytes)
@@ -419,7 +423,11 @@ TEST_P(ChangedElsewhere, IsOverwrittenOnlyAfterYes)
         m_boxes.QueueAnswer(c.answer);
     }
     const std::string before = FileBytes();
-    EXPECT_EQ(c.saved, m_norvik.SaveHosts());
+    {
+        const CFileHandle held =
+            c.heldAccess ? testfiles::HoldOpen(HostsPath(), c.heldAccess, c.heldShare) : CFileHandle();
+        EXPECT_EQ(c.saved, m_norvik.SaveHosts());
+    }
     std::vector<std::wstring> texts;
     for (const SeenMessageBox& box : m_boxes.Seen())
     {
@@ -431,20 +439,29 @@ TEST_P(ChangedElsewhere, IsOverwrittenOnlyAfterYes)
                                                        L"loaded. Overwrite it with your changes?"}
                            : std::vector<std::wstring>{},
               texts);
-    EXPECT_EQ(c.saved ? expected : before, FileBytes());
+    EXPECT_EQ(c.saved && c.edited ? expected : before, FileBytes());
     EXPECT_EQ(c.saved ? 0 : 1, m_norvik.IsHostsChanged());
 }
 
+// clang-format off
 CASE_TABLE(Files, ChangedElsewhere, ChangedElsewhereCase{{"NobodyElse"}, nullptr, false, 0, 1},
            ChangedElsewhereCase{{"NewerNo"}, "10.9.9.9 installer\r\n", false, IDNO, 0},
            ChangedElsewhereCase{{"NewerYes"}, "10.9.9.9 installer\r\n", false, IDYES, 1},
-           ChangedElsewhereCase{{"SameTimeOtherSize"}, "10.9.9.9 installer\r\n", true, IDNO, 0});
+           ChangedElsewhereCase{{"SameTimeOtherSize"}, "10.9.9.9 installer\r\n", true, IDNO, 0},
+           // Held open by another program, the file is there all the same: nothing to write, or
+           // that program's write is asked about.
+           ChangedElsewhereCase{{"HeldUnsharedNothingToWrite"}, nullptr, false, 0, 1, false,
+                                GENERIC_READ | GENERIC_WRITE, 0},
+           ChangedElsewhereCase{{"NewerHeldForDeletion"}, "10.9.9.9 installer\r\n", false, IDNO, 0, true,
+                                GENERIC_READ | DELETE, testfiles::kShareAll});
+// clang-format on
 
 // The host destroys the page without closing the editor, then activates it again: the new
 // page loads, edits and saves like the first one.
 struct RebuiltPageCase : NamedCase
 {
-    bool duringLoad; // destroyed while its first load ran
+    bool duringLoad;          // destroyed while its first load ran
+    bool closedFirst = false; // closed before, while the reader read a file it would refuse
 };
 class RebuiltPage : public SaveFlow, public ::testing::WithParamInterface<RebuiltPageCase>
 {
@@ -452,8 +469,26 @@ class RebuiltPage : public SaveFlow, public ::testing::WithParamInterface<Rebuil
 
 TEST_P(RebuiltPage, LoadsAndSavesLikeTheFirst)
 {
-    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), GetParam().duringLoad ? ManyEntries(100000) : kFile));
-    ASSERT_TRUE(Open(!GetParam().duringLoad));
+    const RebuiltPageCase& c = GetParam();
+    // A NUL byte at the end: a reader let go on reading fails there, after the close.
+    const std::string first = c.closedFirst ? ManyEntries(2000000) + std::string(1, '\0')
+                              : c.duringLoad ? ManyEntries(100000)
+                                             : kFile;
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), first));
+    if (c.closedFirst)
+    {
+        ASSERT_TRUE(m_norvik.Init(&m_host, &m_host));
+        bool shown = false;
+        const CWindowSpy spy = WhenProgressShows([&shown](HWND) { shown = true; });
+        ASSERT_TRUE(ActivatePage(false) && PumpUntil([&shown] { return shown; }));
+        // The reader is well into the file by now.
+        PumpUntil([] { return false; }, 100);
+        m_norvik.CloseHostEditor();
+    }
+    else
+    {
+        ASSERT_TRUE(Open(!c.duringLoad));
+    }
     DestroyWindow(m_page);
     PumpPending();
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), kFile));
@@ -467,7 +502,8 @@ TEST_P(RebuiltPage, LoadsAndSavesLikeTheFirst)
     EXPECT_EQ(0u, m_boxes.Count());
 }
 
-CASE_TABLE(Moments, RebuiltPage, RebuiltPageCase{{"AfterItsLoad"}, false}, RebuiltPageCase{{"DuringItsLoad"}, true});
+CASE_TABLE(Moments, RebuiltPage, RebuiltPageCase{{"AfterItsLoad"}, false}, RebuiltPageCase{{"DuringItsLoad"}, true},
+           RebuiltPageCase{{"ClosedDuringItsLoad"}, true, true});
 
 TEST_F(SaveFlow, ACharacterTheCodePageLacksIsNamedWithItsLineAndNothingIsWritten)
 {

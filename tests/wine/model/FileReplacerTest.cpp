@@ -265,6 +265,7 @@ struct LeftoverCase : NamedCase
     const wchar_t* file;
     int ageSeconds;
     bool removed;
+    const wchar_t* twin = nullptr; // a file of the same age beside it, which stays
 };
 using ReplaceRemovesLeftovers = CaseTest<LeftoverCase>;
 
@@ -279,12 +280,19 @@ TEST_P(ReplaceRemovesLeftovers, OnlyOurOldOnes)
     GetSystemTimeAsFileTime(&now);
     const uint64_t ticks = ((uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime) - c.ageSeconds * 10000000ull;
     ASSERT_TRUE(testfiles::SetLastWrite(leftover, ticks));
+    if (c.twin)
+    {
+        ASSERT_TRUE(testfiles::WriteBytes(file.folder / c.twin, "# old\r\n"));
+        ASSERT_TRUE(testfiles::SetLastWrite(file.folder / c.twin, ticks));
+    }
 
     EXPECT_EQ(WriteResult::Ok, Replace(file.path, "# new\r\n"));
     EXPECT_EQ(!c.removed, testfiles::Exists(leftover));
     EXPECT_EQ("# new\r\n", testfiles::ReadBytes(file.path));
-    const std::vector<std::wstring> expected =
+    std::vector<std::wstring> expected =
         c.removed ? std::vector<std::wstring>{L"hosts"} : std::vector<std::wstring>{L"hosts", c.file};
+    if (c.twin)
+        expected.push_back(c.twin);
     std::vector<std::wstring> names = testfiles::ListNames(file.folder.Path());
     std::sort(names.begin(), names.end());
     std::vector<std::wstring> sorted = expected;
@@ -297,6 +305,9 @@ CASE_TABLE(Names, ReplaceRemovesLeftovers,
            LeftoverCase{{"OursInOtherCase"}, L"HOSTS.NORVIK-SAVE-0000abcd.TMP", 120, true},
            // The old content may be left nowhere else.
            LeftoverCase{{"OldFileOfOurs"}, L"hosts.norvik-save-0000ABCD.old", 120, false},
+           // A save cut off between its renames: the new content may be the only copy of it.
+           LeftoverCase{{"OursWithItsOldTwin"}, L"hosts.norvik-save-0000ABCD.tmp", 120, false,
+                        L"hosts.norvik-save-0000ABCD.old"},
            LeftoverCase{{"OursStillFresh"}, L"hosts.norvik-save-0000ABCD.tmp", 10, false},
            LeftoverCase{{"AnotherFilesTemporary"}, L"hosts.bak.norvik-save-0000ABCD.tmp", 120, false},
            LeftoverCase{{"NotHexDigits"}, L"hosts.norvik-save-0000ABCG.tmp", 120, false},

@@ -170,7 +170,9 @@ TEST_P(SaveFaults, NameHoldsOldOrNewWhole)
     }
     const std::vector<std::wstring> names = testfiles::ListNames(file.folder.Path());
     EXPECT_EQ(c.besides + (c.holds ? 1 : 0), names.size());
-    ASSERT_EQ(c.result == WriteResult::Stranded, !outcome.kept.empty());
+    // The new content is kept and named wherever the name may hold neither content whole.
+    ASSERT_EQ(c.result == WriteResult::Stranded || (c.result == WriteResult::Damaged && c.besides > 0),
+              !outcome.kept.empty());
     if (outcome.kept.empty())
         return;
     // The new content, kept and named, outlives the next save's clearing of what old saves left.
@@ -210,6 +212,7 @@ CASE_TABLE(Calls, SaveFaults,
     FaultCase{{"ReplaceRefusedOtherWrites"}, {{kReplace, 1, 0, kSharing, kOtherWrites}}, W::Changed, kOther, 1},
     FaultCase{{"OldInBackupOtherCreates"}, {{kReplace, 1, 1, kUnmoved2, kOtherCreates}}, W::Changed, kOther, 2},
     FaultCase{{"InPlaceOldNotBack"}, {{kCreate, 2, 1, kDenied}, {kFlush, 1, 0, kFull}}, W::Damaged, kOld, 0},
+    FaultCase{{"RefusedInPlaceOldNotBack"}, {{kReplace, 1, 0, kSharing}, {kFlush, 2, 0, kFull}}, W::Damaged, kOld, 1},
     FaultCase{{"ReplacedNotRemoved"}, {{kReplace, 1, 1, ERROR_UNABLE_TO_REMOVE_REPLACED}}, W::Ok, kNew, 0},
     FaultCase{{"OldGoneNewMoved"}, {{kReplace, 1, 1, kUnmoved, kOldDeleted}}, W::Ok, kNew, 0},
     FaultCase{{"OldInBackupNewMoved"}, {{kReplace, 1, 1, kUnmoved2, kOldToBackup}}, W::Ok, kNew, 0},

@@ -45,10 +45,12 @@ std::ostream& operator<<(std::ostream& os, const Modal& modal)
 }
 
 // DestroyParent: the window the page sits in, which the modals (owned by the top-level window)
-// outlive; DestroyTopLevel: the host's whole window, and the modals with it.
+// outlive; DestroyTopLevel: the host's whole window, and the modals with it; Quit: a WM_QUIT,
+// as a host's Exit or the session's end posts, which ends a message box without an answer.
 // clang-format off
-enum Call { Close, Deactivate, Init, Save, Activate, DestroyParent, DestroyTopLevel };
-const char* const kCallNames[] = {"Close", "Deactivate", "Init", "Save", "Activate", "DestroyParent", "DestroyTopLevel"};
+enum Call { Close, Deactivate, Init, Save, Activate, DestroyParent, DestroyTopLevel, Quit };
+const char* const kCallNames[] = {"Close", "Deactivate", "Init", "Save", "Activate", "DestroyParent", "DestroyTopLevel",
+                                  "Quit"};
 const Modal kModals[] = {
     {"Add", "", ID_ADD_RECORD, nullptr, IDC_RECORD_HOST, IDOK, {L"localhost", L"box", L"two", L"typed"}, false, 1, 0, true},
     {"Edit", "", VK_F2, nullptr, IDC_RECORD_HOST, IDOK, {L"typed", L"box", L"two"}, false, 1, 0, true},
@@ -171,8 +173,10 @@ protected:
             m_returned = m_norvik.SaveHosts();
         if (m_call == Activate)
             m_returned = m_norvik.Activate(m_parent, 0, 0, 10, 10) == m_page ? 1 : 0;
-        if (m_call >= DestroyParent)
+        if (m_call == DestroyParent || m_call == DestroyTopLevel)
             DestroyWindow(m_call == DestroyParent ? m_parent : m_top);
+        if (m_call == Quit)
+            PostQuitMessage(0);
     }
 
     const Modal& c = std::get<0>(GetParam());
@@ -228,16 +232,20 @@ TEST_P(Reentry, TheHostsCallLeavesAConsistentPageAndFile)
     m_boxes.Reset();
 
     // Close, Deactivate and the destruction drop what the modal was about to do; the rest leave
-    // its flow to run its course, with the host's own save of the edit first.
-    const bool dropped = m_call == Close || m_call == Deactivate || m_call >= DestroyParent;
+    // its flow to run its course, with the host's own save of the edit first. A modal ended by
+    // a quit agreed to nothing: its flow goes on as after No or Cancel.
+    const bool dropped = m_call == Close || m_call == Deactivate || m_call == DestroyParent || m_call == DestroyTopLevel;
+    const bool declined = m_call == Quit && (c.answer == IDYES || c.control == IDC_RECORD_HOST);
     const bool savedFirst = m_call == Save && c.Has('e') && !c.Has('s');
-    EXPECT_EQ(!dropped && (c.written || savedFirst) ? kToggled : kFile, FileBytes());
-    EXPECT_EQ(dropped || savedFirst ? 0 : c.changed, m_norvik.IsHostsChanged());
-    EXPECT_EQ(dropped ? 0 : c.outer, m_outer) << "returned by the host's own save";
+    EXPECT_EQ(!dropped && !declined && (c.written || savedFirst) ? kToggled : kFile, FileBytes());
+    EXPECT_EQ(dropped || savedFirst ? 0 : declined ? int(c.Has('e')) : c.changed, m_norvik.IsHostsChanged());
+    EXPECT_EQ(dropped || declined ? 0 : c.outer, m_outer) << "returned by the host's own save";
     EXPECT_EQ(m_call == Init ? 0 : m_call == Save ? !c.Has('s') : m_call == Activate ? 1 : -1, m_returned);
-    EXPECT_EQ(dropped ? Hosts() : c.hosts, Hosts());
+    EXPECT_EQ(dropped ? Hosts() : declined ? kHosts : c.hosts, Hosts());
 
-    // What the user does next.
+    // What the user does next; after a quit the host's loop ends instead.
+    if (m_call == Quit)
+        return;
     SetFileAttributesW(HostsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
     if (FileBytes() == kFile)
         testfiles::SetLastWrite(HostsPath(), loaded);
@@ -260,7 +268,7 @@ TEST_P(Reentry, TheHostsCallLeavesAConsistentPageAndFile)
         ASSERT_EQ(1u, m_boxes.Count()) << "the key did not reach the table";
         EXPECT_EQ(kDeleteQuestion, m_boxes.Seen()[0].text);
     }
-    else if (m_call >= DestroyParent)
+    else if (m_call == DestroyParent || m_call == DestroyTopLevel)
     {
         // A new page, in the table view, whose large load shows a progress dialog of its own.
         EXPECT_FALSE(IsWindow(m_page));
@@ -281,7 +289,7 @@ TEST_P(Reentry, TheHostsCallLeavesAConsistentPageAndFile)
 INSTANTIATE_TEST_SUITE_P(Modals, Reentry,
                          ::testing::Combine(::testing::ValuesIn(kModals),
                                             ::testing::Values(Close, Deactivate, Init, Save, Activate, DestroyParent,
-                                                              DestroyTopLevel)),
+                                                              DestroyTopLevel, Quit)),
                          [](const ::testing::TestParamInfo<std::tuple<Modal, Call>>& info) {
                              return std::string(std::get<0>(info.param).name) + kCallNames[std::get<1>(info.param)];
                          });
