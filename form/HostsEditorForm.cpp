@@ -532,8 +532,7 @@ void CHostsEditorForm::UpdateViews()
         return;
     // Edits go into the model only while it holds a loaded file and nothing else works on it:
     // not during a load, a save or a long text's fill, and never into a closed page's model.
-    const bool enable =
-        !m_bModelShutDown && !m_bLoading && !m_bSaving && !m_bLoadFailed && !m_textFill.IsRunning();
+    const bool enable = !m_bModelShutDown && !m_bLoading && !m_bSaving && !m_bLoadFailed && !m_textFill.IsRunning();
     EnableWindow(m_wndTable.Hwnd(), enable);
     EnableWindow(m_editText.Hwnd(), enable);
     EnableWindow(Item(IDC_READ_ONLY), enable);

@@ -13,9 +13,9 @@ bool CHostsEditorForm::WriteDefaultHostsFile(bool asNewFile)
     // A page gone while the question was up writes nothing.
     const auto askReadOnly = [this] { return Agreed([this] { return AskSaveDefaultOverReadOnly(m_hwnd); }); };
     CFileFailure failure;
-    const DefaultFileResult result =
-        asNewFile ? CDefaultHostsFile::Create(m_strHostsPath, m_module)
-                  : CDefaultHostsFile::Write(m_strHostsPath, m_module, m_dwFileAttributes, askReadOnly, &failure.keptFile);
+    const DefaultFileResult result = asNewFile ? CDefaultHostsFile::Create(m_strHostsPath, m_module)
+                                               : CDefaultHostsFile::Write(m_strHostsPath, m_module, m_dwFileAttributes,
+                                                                          askReadOnly, &failure.keptFile);
     switch (result)
     {
     case DefaultFileResult::Written:

@@ -142,7 +142,8 @@ void ReleaseRoot(HWND root)
     }
     RemoveWindowSubclass(root, &RootProc, kSubclassId);
     g_roots.erase(it);
-}} // namespace
+}
+} // namespace
 
 bool CFocusKeeper::Register(HWND page)
 {

@@ -499,7 +499,9 @@ TEST(HostsDocument, RevertRestoresSequenceNumbersAndOrder)
         EXPECT_EQ(*doc.GetEntry(static_cast<int>(i)), before[i]) << "entry " << i;
 }
 
-TEST(HostsDocument, SequenceNumbersNeverRestart)
+// Numbers go on across edits, and start again only with an empty model: however often a file
+// is reloaded, they never run out.
+TEST(HostsDocument, SequenceNumbersRestartOnlyWhenEmptied)
 {
     InspectedDocument doc;
     Load(doc, L"127.0.0.1 a\r\n# x\r\n127.0.0.1 b\r\n");
@@ -515,11 +517,11 @@ TEST(HostsDocument, SequenceNumbersNeverRestart)
 
     doc.Clear();
     doc.AddEntry(CHostsRecord(L"10.0.0.3", L"after clear", L"", false));
-    EXPECT_EQ(doc.GetEntry(0)->m_nSequence, 5);
+    EXPECT_EQ(doc.GetEntry(0)->m_nSequence, 0);
 
     Reload(doc, L"# y\r\n127.0.0.1 c\r\n");
-    EXPECT_EQ(doc.OtherLine(0).m_nSequence, 6);
-    EXPECT_EQ(doc.GetEntry(0)->m_nSequence, 7);
+    EXPECT_EQ(doc.OtherLine(0).m_nSequence, 0);
+    EXPECT_EQ(doc.GetEntry(0)->m_nSequence, 1);
     EXPECT_EQ(doc.FormatRecords(), L"# y\r\n127.0.0.1 c");
 }
 

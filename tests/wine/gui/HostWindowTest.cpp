@@ -40,8 +40,8 @@ TEST_P(HostWindows, TheFocusComesBackToThePageWhereItIs)
     const RECT place = m_window.PageRect();
     if (GetParam().moved)
     {
-        m_second = CreateWindowExW(0, L"NorvikTestHost", L"second", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 760,
-                                   560, nullptr, nullptr, nullptr, nullptr);
+        m_second = CreateWindowExW(0, L"NorvikTestHost", L"second", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 760, 560,
+                                   nullptr, nullptr, nullptr, nullptr);
         ASSERT_TRUE(m_second && SetParent(m_page, m_second));
         top = m_second;
     }

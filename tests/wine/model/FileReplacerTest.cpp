@@ -300,6 +300,7 @@ TEST_P(ReplaceRemovesLeftovers, OnlyOurOldOnes)
     EXPECT_EQ(sorted, names);
 }
 
+// clang-format off
 CASE_TABLE(Names, ReplaceRemovesLeftovers,
            LeftoverCase{{"OursTwoMinutesOld"}, L"hosts.norvik-save-0000ABCD.tmp", 120, true},
            LeftoverCase{{"OursInOtherCase"}, L"HOSTS.NORVIK-SAVE-0000abcd.TMP", 120, true},
@@ -315,4 +316,5 @@ CASE_TABLE(Names, ReplaceRemovesLeftovers,
            LeftoverCase{{"MoreAfterTheSuffix"}, L"hosts.norvik-save-0000ABCD.tmp.txt", 120, false},
            LeftoverCase{{"OldStyleName"}, L"nvk1A2B.tmp", 120, false},
            LeftoverCase{{"UsersBackup"}, L"hosts.bak", 120, false});
+// clang-format on
 } // namespace

@@ -205,7 +205,8 @@ TEST_P(ReadTextFailure, NamesKindAndLineAndStampsTheFileRead)
         CFileFailure failure;
         failure.kind = FileFailureKind::Access;
         failure.line = 99;
-        EXPECT_EQ(ResultOf(c.kind), ReadHostsText(file.path, CAnsiCodec(c.codePage), text, stamp, failure, nullptr, chunk));
+        EXPECT_EQ(ResultOf(c.kind),
+                  ReadHostsText(file.path, CAnsiCodec(c.codePage), text, stamp, failure, nullptr, chunk));
         EXPECT_EQ(c.kind, failure.kind);
         EXPECT_EQ(c.line, failure.line);
         EXPECT_EQ(0u, failure.bytes);

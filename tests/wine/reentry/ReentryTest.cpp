@@ -234,7 +234,8 @@ TEST_P(Reentry, TheHostsCallLeavesAConsistentPageAndFile)
     // Close, Deactivate and the destruction drop what the modal was about to do; the rest leave
     // its flow to run its course, with the host's own save of the edit first. A modal ended by
     // a quit agreed to nothing: its flow goes on as after No or Cancel.
-    const bool dropped = m_call == Close || m_call == Deactivate || m_call == DestroyParent || m_call == DestroyTopLevel;
+    const bool dropped =
+        m_call == Close || m_call == Deactivate || m_call == DestroyParent || m_call == DestroyTopLevel;
     const bool declined = m_call == Quit && (c.answer == IDYES || c.control == IDC_RECORD_HOST);
     const bool savedFirst = m_call == Save && c.Has('e') && !c.Has('s');
     EXPECT_EQ(!dropped && !declined && (c.written || savedFirst) ? kToggled : kFile, FileBytes());
