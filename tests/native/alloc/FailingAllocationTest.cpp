@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 #include <new>
-#include <string>
 
 namespace
 {
@@ -15,13 +14,11 @@ int g_allocationsLeft = -1; // -1: no limit
 
 void* operator new(std::size_t size)
 {
-    if (g_allocationsLeft == 0)
+    void* block = g_allocationsLeft != 0 ? std::malloc(size ? size : 1) : nullptr;
+    if (!block)
         throw std::bad_alloc();
-    if (g_allocationsLeft > 0)
-        --g_allocationsLeft;
-    if (void* block = std::malloc(size ? size : 1))
-        return block;
-    throw std::bad_alloc();
+    g_allocationsLeft -= g_allocationsLeft > 0 ? 1 : 0;
+    return block;
 }
 
 void operator delete(void* block) noexcept
@@ -34,18 +31,16 @@ void operator delete(void* block, std::size_t) noexcept
     std::free(block);
 }
 
-// A paste that runs out of memory at any allocation adds none of its entries: the table shows
-// the model, and the next save writes only what it shows.
+// A paste that runs out of memory at any of its allocations adds none of its entries: the
+// table shows the model, and a save writes nothing the table did not show.
 TEST(AddEntries, AllOrNoneWhenMemoryRunsOut)
 {
-    const std::wstring loaded = L"127.0.0.1 x\r\n# c";
     for (int allowed = 0;; ++allowed)
     {
+        SCOPED_TRACE(allowed);
         CHostsDocument doc;
-        doc.BeginLoad(loaded);
-        while (doc.ParseLines(10))
-        {
-        }
+        doc.BeginLoad(L"127.0.0.1 x\r\n# c");
+        doc.ParseLines(2);
         doc.FinishLoad();
         g_allocationsLeft = allowed;
         int added = -1;
@@ -59,12 +54,9 @@ TEST(AddEntries, AllOrNoneWhenMemoryRunsOut)
         g_allocationsLeft = -1;
         if (added >= 0)
         {
-            EXPECT_EQ(3, added);
             EXPECT_EQ(L"127.0.0.1 x\r\n# c\r\n10.0.0.1 a\r\n10.0.0.2 b # note\r\n10.0.0.3 c", doc.FormatRecords());
             break;
         }
-        SCOPED_TRACE("allocations allowed: " + std::to_string(allowed));
-        EXPECT_EQ(1, doc.GetEntryCount());
         EXPECT_FALSE(doc.IsModified());
         doc.AddEntry(CHostsRecord(L"10.9.9.9", L"z", L"", false));
         EXPECT_EQ(L"127.0.0.1 x\r\n# c\r\n10.9.9.9 z", doc.FormatRecords());
