@@ -12,7 +12,8 @@
 class CSampleHostsLines
 {
 public:
-    explicit CSampleHostsLines(int lineCount) : m_lineCount(lineCount) {}
+    // `utf8`: the comments in Russian and Japanese, as a list saved by Notepad in UTF-8 has them.
+    explicit CSampleHostsLines(int lineCount, bool utf8 = false) : m_lineCount(lineCount), m_utf8(utf8) {}
 
     bool Done() const { return m_index >= m_lineCount; }
 
@@ -26,7 +27,10 @@ public:
             const unsigned pick = Next() % 100;
             const unsigned id = Next() % 1000000;
             if (i % 1000 == 0)
-                std::snprintf(line, sizeof(line), "# ---- section %d: advertising and tracking servers ----", i / 1000);
+                std::snprintf(line, sizeof(line), "# ---- section %d: %s ----", i / 1000,
+                              m_utf8 ? "\xD1\x80\xD0\xB5\xD0\xBA\xD0\xBB\xD0\xB0\xD0\xBC\xD0\xB0 "
+                                       "\xE5\xBA\x83\xE5\x91\x8A"
+                                     : "advertising and tracking servers");
             else if (i % 1000 == 1 || (pick >= 13 && pick < 15))
                 std::snprintf(line, sizeof(line), "%s", "");
             else if (pick < 2)
@@ -36,7 +40,8 @@ public:
             else if (pick < 10)
                 std::snprintf(line, sizeof(line), "0.0.0.0 a%u.example.com www.a%u.example.com", id, id);
             else if (pick < 13)
-                std::snprintf(line, sizeof(line), "0.0.0.0 s%u.example.com # reported", id);
+                std::snprintf(line, sizeof(line), "0.0.0.0 s%u.example.com # %s", id,
+                              m_utf8 ? "\xE5\xA0\xB1\xE5\x91\x8A\xE6\xB8\x88\xE3\x81\xBF" : "reported");
             else
                 std::snprintf(line, sizeof(line), "0.0.0.0 ad%u.example.com", id);
             text += line;
@@ -52,14 +57,15 @@ private:
     }
 
     int m_lineCount;
+    bool m_utf8;
     int m_index = 0;
     uint32_t m_state = 12345;
 };
 
-inline std::string MakeSampleHostsFile(int lineCount)
+inline std::string MakeSampleHostsFile(int lineCount, bool utf8 = false)
 {
     std::string text;
     text.reserve(static_cast<size_t>(lineCount) * 32);
-    CSampleHostsLines(lineCount).AppendTo(text, SIZE_MAX);
+    CSampleHostsLines(lineCount, utf8).AppendTo(text, SIZE_MAX);
     return text;
 }

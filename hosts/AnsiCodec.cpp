@@ -1,5 +1,7 @@
 #include "hosts/AnsiCodec.h"
 
+#include "hosts/Utf8Text.h"
+
 #include <climits>
 
 namespace
@@ -41,6 +43,12 @@ bool CAnsiCodec::DecodeAppend(std::string_view bytes, std::wstring& text) const
 {
     if (bytes.empty())
         return true;
+    // Strictly, the same on every Windows: what decodes encodes back to the same bytes.
+    if (m_codePage == CP_UTF8)
+    {
+        bool beyondAscii = false;
+        return CUtf8Text::DecodeAppend(bytes, text, beyondAscii);
+    }
     if (bytes.size() > INT_MAX)
         return false;
     // A byte gives at most one UTF-16 unit: the text is sized once, without a measuring pass.
@@ -76,6 +84,8 @@ bool CAnsiCodec::Encode(std::wstring_view text, std::string& bytes) const
     bytes.clear();
     if (text.empty())
         return true;
+    if (m_codePage == CP_UTF8)
+        return CUtf8Text::EncodeAppend(text, bytes);
     size_t ascii = 0;
     if (m_asciiSame)
     {
@@ -95,12 +105,9 @@ bool CAnsiCodec::Encode(std::wstring_view text, std::string& bytes) const
     const int length = static_cast<int>(rest);
     const int room = length * m_maxCharSize;
     bytes.resize(ascii + static_cast<size_t>(room));
-    // UTF-8 reports unpaired surrogates through the flag; the others through the default-char flag.
-    const bool utf8 = m_codePage == CP_UTF8;
-    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
-    const int written = WideCharToMultiByte(m_codePage, flags, text.data() + ascii, length, bytes.data() + ascii, room,
-                                            nullptr, utf8 ? nullptr : &usedDefault);
+    const int written = WideCharToMultiByte(m_codePage, WC_NO_BEST_FIT_CHARS, text.data() + ascii, length,
+                                            bytes.data() + ascii, room, nullptr, &usedDefault);
     if (written <= 0 || usedDefault)
         return false;
     bytes.resize(ascii + static_cast<size_t>(written));

@@ -6,7 +6,8 @@
 #include <string_view>
 
 // Converts between the hosts file's 8-bit text and UTF-16. Both directions refuse what the
-// code page cannot carry, so nothing is silently replaced by '?'.
+// code page cannot carry, so nothing is silently replaced by '?'. CP_UTF8 is UTF-8 as
+// CUtf8Text reads and writes it.
 class CAnsiCodec
 {
 public:

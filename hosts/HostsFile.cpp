@@ -4,6 +4,7 @@
 #include "hosts/HostsFileAccess.h"
 #include "hosts/HostsLine.h"
 #include "hosts/LineSplitter.h"
+#include "hosts/Utf8Text.h"
 #include "resources/Texts.h"
 #include "win32/ModuleThread.h"
 
@@ -97,6 +98,7 @@ bool CHostsFile::Restart()
         event->Reset();
     m_failure = CFileFailure();
     m_stamp = CFileStamp();
+    m_encoding = TextEncoding::Ansi;
     m_bCancel = 0;
     m_bShutDown = false;
     StartWorkers();
@@ -213,6 +215,7 @@ void CHostsFile::EndCancelledLoad()
 {
     Clear();
     m_stamp = CFileStamp();
+    m_encoding = TextEncoding::Ansi;
     if (m_pSink)
         m_pSink->OnLoadCancelled();
 }
@@ -221,6 +224,7 @@ void CHostsFile::EndFailedLoad(const CFileFailure& failure)
 {
     Clear();
     m_stamp = CFileStamp();
+    m_encoding = TextEncoding::Ansi;
     m_failure = failure;
     if (m_pSink)
         m_pSink->OnLoadFinished(false);
@@ -234,6 +238,7 @@ void CHostsFile::Load()
     }
     CFileStamp stamp;
     CFileFailure failure;
+    TextEncoding encoding = TextEncoding::Ansi;
     bool cancelled = m_bCancel != 0;
     if (!cancelled)
     {
@@ -242,7 +247,7 @@ void CHostsFile::Load()
         // Nothing thrown leaves the thread: the worker goes on serving requests.
         try
         {
-            cancelled = !ReadAndParse(stamp, failure);
+            cancelled = !ReadAndParse(stamp, encoding, failure);
         }
         catch (const std::bad_alloc&)
         {
@@ -258,16 +263,17 @@ void CHostsFile::Load()
     if (failure.kind != FileFailureKind::None)
         return EndFailedLoad(failure);
     m_stamp = stamp;
+    m_encoding = encoding;
     m_failure = CFileFailure();
     if (m_pSink)
         m_pSink->OnLoadFinished(true);
 }
 
-bool CHostsFile::ReadAndParse(CFileStamp& stamp, CFileFailure& failure)
+bool CHostsFile::ReadAndParse(CFileStamp& stamp, TextEncoding& encoding, CFileFailure& failure)
 {
     std::wstring text;
     // A cancel (a close) stops a long read too, not only the parse after it.
-    const ReadResult read = ReadHostsText(m_strPath, m_codec, text, stamp, failure, &m_bCancel);
+    const ReadResult read = ReadHostsText(m_strPath, m_codec, text, encoding, stamp, failure, &m_bCancel);
     if (read == ReadResult::Cancelled)
         return false;
     if (read != ReadResult::Ok)
@@ -367,7 +373,12 @@ bool CHostsFile::SaveRecords(CFileFailure& failure)
 bool CHostsFile::Replace(const ContentSource& content, CFileFailure& failure) const
 {
     failure = CFileFailure();
-    const CWriteOutcome outcome = ReplaceFileContents(m_strPath, content, m_expected);
+    // A file read after its byte-order mark is written with it in front.
+    const bool mark = m_encoding == TextEncoding::Utf8WithMark;
+    const ContentSource marked = [&](const ContentWriter& write) {
+        return (!mark || write(CUtf8Text::kMark)) && content(write);
+    };
+    const CWriteOutcome outcome = ReplaceFileContents(m_strPath, marked, m_expected);
     if (outcome.result == WriteResult::Ok)
         return true;
     if (failure.kind != FileFailureKind::None)
@@ -391,7 +402,7 @@ bool CHostsFile::EncodeText(std::wstring_view text, const ContentWriter& write, 
                 const size_t lf = text.find(L'\n', at + kTextPiece);
                 end = lf == std::wstring_view::npos ? text.size() : lf + 1;
             }
-            if (!m_codec.Encode(text.substr(at, end - at), bytes))
+            if (!Codec().Encode(text.substr(at, end - at), bytes))
             {
                 FailEncoding(text, failure);
                 return false;
@@ -410,7 +421,7 @@ bool CHostsFile::EncodeRecords(const ContentWriter& write, CFileFailure& failure
     const bool written = WithoutThrow(failure, [&] {
         std::string bytes;
         return FormatRecords([&](std::wstring_view text) {
-            if (m_codec.Encode(text, bytes))
+            if (Codec().Encode(text, bytes))
                 return write(bytes);
             unencodable = true;
             return false;
@@ -428,7 +439,7 @@ bool CHostsFile::EncodeRecords(const ContentWriter& write, CFileFailure& failure
 void CHostsFile::FailEncoding(std::wstring_view text, CFileFailure& failure) const
 {
     // Every character fits, yet it did not convert: too long for the conversion at once.
-    if (!FindUnrepresentable(m_codec, text, failure))
+    if (!FindUnrepresentable(Codec(), text, failure))
         failure = Failure(FileFailureKind::OutOfMemory, text.size());
 }
 

@@ -2,6 +2,7 @@
 
 #include "hosts/AnsiCodec.h"
 #include "hosts/FileReplacer.h"
+#include "hosts/FileTextDecoder.h"
 #include "hosts/HostsDocument.h"
 #include "hosts/HostsFileFailure.h"
 #include "hosts/HostsFileSink.h"
@@ -40,6 +41,8 @@ public:
     // when they could not start (every request then fails at once, as after Shutdown).
     bool Restart();
 
+    // The encoding the last load found, in which saves write the file.
+    TextEncoding GetEncoding() const { return m_encoding; }
     // On the thread of a load's notification: the number its request gave.
     unsigned LoadNumber() const { return m_nAnswering; }
     const std::wstring& GetPath() const { return m_strPath; }
@@ -58,7 +61,9 @@ private:
     void ReadLoop();
     void WriteLoop();
     void Load();
-    bool ReadAndParse(CFileStamp& stamp, CFileFailure& failure);
+    bool ReadAndParse(CFileStamp& stamp, TextEncoding& encoding, CFileFailure& failure);
+    // The codec of the file's encoding.
+    const CAnsiCodec& Codec() const { return m_encoding == TextEncoding::Ansi ? m_codec : m_utf8; }
     void EndCancelledLoad();
     void EndFailedLoad(const CFileFailure& failure);
     bool Save();
@@ -93,6 +98,8 @@ private:
     // each sees the other's state whole, and only one of them empties the model at a time.
     std::mutex m_requestLock;
     CAnsiCodec m_codec;
+    const CAnsiCodec m_utf8{CP_UTF8};
+    TextEncoding m_encoding = TextEncoding::Ansi;
     CFileFailure m_failure;
     CFileStamp m_stamp;
     CFileStamp m_expected;

@@ -1,5 +1,6 @@
 #include "hosts/HostsFileAccess.h"
 
+#include "hosts/Utf8Text.h"
 #include "win32/UniqueHandle.h"
 
 #include <algorithm>
@@ -41,12 +42,17 @@ CFileFailure Failure(FileFailureKind kind, int line = 0)
 }
 
 // Bytes that did not convert: which line is at fault, and whether for a NUL or a byte the
-// code page lacks. A NUL would end the text view's text there and cut the next save short.
-ReadResult LocateBadByte(std::string_view bytes, const CAnsiCodec& codec, CFileFailure& failure)
+// code page lacks (a line of UTF-8 is none while the file may be UTF-8). A NUL would end the
+// text view's text there and cut the next save short.
+ReadResult LocateBadByte(std::string_view bytes, const CAnsiCodec& codec, bool utf8Too, CFileFailure& failure)
 {
     std::wstring scratch;
+    bool beyondAscii = false;
     const int line = FirstBadLine(bytes, [&](std::string_view text) {
-        return text.find('\0') != std::string_view::npos || !codec.Decode(text, scratch);
+        if (text.find('\0') != std::string_view::npos)
+            return true;
+        scratch.clear();
+        return !(utf8Too && CUtf8Text::DecodeAppend(text, scratch, beyondAscii)) && !codec.Decode(text, scratch);
     });
     std::string_view text = bytes;
     for (int i = 1; i < line; ++i)
@@ -78,15 +84,18 @@ bool ProbeHostsFile(const std::wstring& path, uint64_t& size)
 
 ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std::wstring& text)
 {
+    TextEncoding encoding = TextEncoding::Ansi;
     CFileStamp stamp;
     CFileFailure failure;
-    return ReadHostsText(path, codec, text, stamp, failure);
+    return ReadHostsText(path, codec, text, encoding, stamp, failure);
 }
 
-ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std::wstring& text, CFileStamp& stamp,
-                         CFileFailure& failure, const std::atomic<uint32_t>* cancel, size_t chunkSize)
+ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std::wstring& text, TextEncoding& encoding,
+                         CFileStamp& stamp, CFileFailure& failure, const std::atomic<uint32_t>* cancel,
+                         size_t chunkSize)
 {
     text.clear();
+    encoding = TextEncoding::Ansi;
     stamp = CFileStamp();
     failure = CFileFailure();
     CFileHandle file(
@@ -122,6 +131,8 @@ ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std:
         // A byte gives at most one UTF-16 unit; the two more are for the line break the model
         // adds after a last line without one, which would otherwise copy the whole text.
         text.reserve(static_cast<size_t>(stamp.size) + 2);
+        CFileTextDecoder decoder(
+            [&codec](std::string_view part, std::wstring& out) { return codec.DecodeAppend(part, out); });
         std::string piece;
         int linesBefore = 0;
         for (bool end = false; !end;)
@@ -151,10 +162,26 @@ ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std:
                 length = lf + 1;
             }
             const std::string_view part(piece.data(), length);
-            if (part.find('\0') != std::string_view::npos || !codec.DecodeAppend(part, text))
+            const bool nul = part.find('\0') != std::string_view::npos;
+            const CFileTextDecoder::Step step = nul ? CFileTextDecoder::Step::Failed : decoder.Decode(part, text);
+            if (step == CFileTextDecoder::Step::Restart)
+            {
+                // UTF-8 so far, but not here: the whole file again, in the code page.
+                const LARGE_INTEGER start = {};
+                text.clear();
+                piece.clear();
+                linesBefore = 0;
+                end = false;
+                if (SetFilePointerEx(file.Get(), start, nullptr, FILE_BEGIN))
+                    continue;
+                std::wstring().swap(text);
+                failure = Failure(FileFailureKind::Access);
+                return ReadResult::ReadFailed;
+            }
+            if (step == CFileTextDecoder::Step::Failed)
             {
                 std::wstring().swap(text);
-                const ReadResult result = LocateBadByte(part, codec, failure);
+                const ReadResult result = LocateBadByte(part, codec, decoder.MayBeUtf8(), failure);
                 if (failure.line > 0)
                     failure.line += linesBefore;
                 return result;
@@ -162,6 +189,7 @@ ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std:
             linesBefore += static_cast<int>(std::count(part.begin(), part.end(), '\n'));
             piece.erase(0, length);
         }
+        encoding = decoder.Encoding();
         return ReadResult::Ok;
     }
     catch (const std::bad_alloc&)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hosts/AnsiCodec.h"
+#include "hosts/FileTextDecoder.h"
 #include "hosts/HostsFileFailure.h"
 
 #include <windows.h>
@@ -29,14 +30,15 @@ enum class ReadResult
     Cancelled,        // the cancel flag was set while the file was read
 };
 
-// Reads the whole file while nobody else may open it, and converts it to UTF-16.
+// Reads the whole file while nobody else may open it, and converts it to UTF-16: from UTF-8
+// where it is UTF-8 (CFileTextDecoder tells when), else from the code page of `codec`.
 ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std::wstring& text);
-// The same, and also the last-write time and size of the handle it read through, and why and
-// where it failed. The stamp stays "not existing" when the file could not be opened.
-// The file is read and converted `chunkSize` bytes at a time (more for a longer line); `cancel`,
-// when given, is looked at before each piece.
-ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std::wstring& text, CFileStamp& stamp,
-                         CFileFailure& failure, const std::atomic<uint32_t>* cancel = nullptr,
+// The same, and also the encoding found, the last-write time and size of the handle it read
+// through, and why and where it failed. The stamp stays "not existing" when the file could not
+// be opened. The file is read and converted `chunkSize` bytes at a time (more for a longer
+// line); `cancel`, when given, is looked at before each piece.
+ReadResult ReadHostsText(const std::wstring& path, const CAnsiCodec& codec, std::wstring& text, TextEncoding& encoding,
+                         CFileStamp& stamp, CFileFailure& failure, const std::atomic<uint32_t>* cancel = nullptr,
                          size_t chunkSize = size_t(1) << 20);
 
 // Fills `failure` with the first character of `text` the code page cannot hold and its line;

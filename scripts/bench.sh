@@ -78,6 +78,7 @@ for arch in "${archs[@]}"; do
     bin=$prefix$arch/bin
     echo "== $arch: model through its worker threads (hosts_wine_bench)"
     run_wine "$logs/$arch-model.txt" "$bin" hosts_wine_bench.exe
+    run_wine "$logs/$arch-model-1m.txt" "$bin" hosts_wine_bench.exe 1000000
     for lines in "${sizes[@]}"; do
         runs=$(runs_for "$lines")
         echo "== $arch: editor on the real DLL, $lines lines, $runs runs (editor_wine_bench)"
@@ -103,8 +104,11 @@ awk -F, '
         printf "  %-16s %8s lines %12s   real %7.1f %s, cpu %7.1f %s\n", part[1], part[2], rate, $3, $5, $4, $5
     }' "$logs/native.csv"
 for arch in "${archs[@]}"; do
-    echo "$arch model through its threads (200000 lines; its MB/s count 10^6 bytes):"
-    grep -E '^(load|record save)' "$logs/$arch-model.txt" | sed 's/^/  /' || echo "  (no figures; exit $(cat "$logs/$arch-model.txt.status"))"
+    for model in model model-1m; do
+        echo "$arch model through its threads ($(grep -o '^file: [0-9]* lines' "$logs/$arch-$model.txt" | cut -d' ' -f2) lines; its MB/s count 10^6 bytes):"
+        grep -E '^(load|record save)' "$logs/$arch-$model.txt" | sed 's/^/  /' ||
+            echo "  (no figures; exit $(cat "$logs/$arch-$model.txt.status"))"
+    done
 done
 echo "editor on the real DLL under Wine (load = Activate to table filled and Refresh enabled; save = SaveHosts after one toggle):"
 printf '  %-6s %8s %8s %16s %16s %10s %10s %10s  %s\n' arch lines "file MB" "load ms (1st)" "save ms (1st)" \

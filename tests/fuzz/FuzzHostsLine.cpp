@@ -1,9 +1,12 @@
-// Parse, format and parse again: entries must keep their fields, other lines their bytes,
-// and a whole file must survive a rewrite from its records. Bytes after a NUL are edits
-// (add, remove, change, toggle): a discard must give back exactly the file as loaded.
+// Decode as the reader does, then parse, format and parse again: a UTF-8 file must encode
+// back to its bytes, entries must keep their fields, other lines their bytes, and a whole file
+// must survive a rewrite from its records. Bytes after a NUL are edits (add, remove, change,
+// toggle): a discard must give back exactly the file as loaded.
+#include "hosts/FileTextDecoder.h"
 #include "hosts/HostsDocument.h"
 #include "hosts/HostsLine.h"
 #include "hosts/LineSplitter.h"
+#include "hosts/Utf8Text.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -123,10 +126,23 @@ void CheckEdits(const std::wstring& text, const uint8_t* edits, size_t size)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // Each byte stands for one character: the grammar only cares about ASCII.
     const uint8_t* nul = static_cast<const uint8_t*>(std::memchr(data, 0, size));
     const size_t textSize = nul ? static_cast<size_t>(nul - data) : size;
-    std::wstring text(data, data + textSize);
+    const std::string_view bytes(reinterpret_cast<const char*>(data), textSize);
+    // Outside UTF-8 each byte stands for one character: the grammar only cares about ASCII.
+    CFileTextDecoder decoder([](std::string_view piece, std::wstring& out) {
+        for (const char byte : piece)
+            out += static_cast<wchar_t>(static_cast<unsigned char>(byte));
+        return true;
+    });
+    std::wstring text;
+    if (decoder.Decode(bytes, text) == CFileTextDecoder::Step::Restart)
+        Check(decoder.Decode(bytes, text) == CFileTextDecoder::Step::Decoded);
+    if (decoder.Encoding() != TextEncoding::Ansi)
+    {
+        std::string back(decoder.Encoding() == TextEncoding::Utf8WithMark ? CUtf8Text::kMark : "");
+        Check(CUtf8Text::EncodeAppend(text, back) && back == bytes);
+    }
     CheckLine(text);
     CheckFile(text);
     if (nul)

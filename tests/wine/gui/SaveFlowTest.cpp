@@ -593,3 +593,42 @@ TEST_P(AttributeKept, IsReportedAndSaveFails)
 
 CASE_TABLE(Files, AttributeKept, AttributeKeptCase{{"ReadOnlyFile"}, L"read-only", BST_CHECKED},
            AttributeKeptCase{{"WritableFile"}, L"writable", BST_UNCHECKED});
+
+// A UTF-8 file, with or without its mark, in a western and in a Japanese locale (Wine takes the
+// ANSI code page from the process's Unix locale): its comments show as written, and a save of
+// one edit changes only that line's bytes.
+struct Utf8FileCase : NamedCase
+{
+    bool mark;
+    UINT codePage;
+};
+class Utf8Files : public SaveFlow, public ::testing::WithParamInterface<Utf8FileCase>
+{
+};
+
+TEST_P(Utf8Files, ShowTheirCommentsAndKeepTheirBytes)
+{
+    const Utf8FileCase& c = GetParam();
+    ASSERT_EQ(c.codePage, GetACP());
+    const std::string mark = c.mark ? "\xEF\xBB\xBF" : "";
+    // "# Comment コメント", "ローカル"
+    const std::string lines = "127.0.0.1 localhost # \xE3\x83\xAD\xE3\x83\xBC\xE3\x82\xAB\xE3\x83\xAB\r\n"
+                              "# \xD0\x9A\xD0\xBE\xD0\xBC\xD0\xBC\xD0\xB5\xD0\xBD\xD1\x82 "
+                              "\xE3\x82\xB3\xE3\x83\xA1\xE3\x83\xB3\xE3\x83\x88\r\n10.0.0.1 box\r\n";
+    ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), mark + lines) && Open());
+    EXPECT_EQ(L"localhost", Cell(0, 2));
+    EXPECT_EQ(L"\x30ED\x30FC\x30AB\x30EB", Cell(0, 3));
+    ClickButton(m_toolbar, ID_VIEW_AS_TEXT);
+    EXPECT_EQ(L"127.0.0.1 localhost # \x30ED\x30FC\x30AB\x30EB\r\n# \x41A\x43E\x43C\x43C\x435\x43D\x442 "
+              L"\x30B3\x30E1\x30F3\x30C8\r\n10.0.0.1 box",
+              TextViewText());
+    ClickButton(m_toolbar, ID_VIEW_AS_TABLE);
+    ToggleRow(1);
+    EXPECT_EQ(1, m_norvik.SaveHosts());
+    EXPECT_EQ(mark + lines.substr(0, lines.find("10.0.0.1")) + "# 10.0.0.1 box", FileBytes());
+    EXPECT_EQ(0u, m_boxes.Count());
+}
+
+CASE_TABLE(Encodings, Utf8Files, Utf8FileCase{{"In1252"}, false, 1252}, Utf8FileCase{{"MarkIn1252"}, true, 1252});
+// Run in a Japanese locale (tests/wine/CMakeLists.txt).
+CASE_TABLE(Japanese, Utf8Files, Utf8FileCase{{"In932"}, false, 932}, Utf8FileCase{{"MarkIn932"}, true, 932});

@@ -175,6 +175,7 @@ struct FailureCase : NamedCase
     FileFailureKind kind; // None: the read succeeds and gives `text`
     int line;
     std::wstring text;
+    TextEncoding encoding = TextEncoding::Ansi;
 };
 
 ReadResult ResultOf(FileFailureKind kind)
@@ -201,16 +202,18 @@ TEST_P(ReadTextFailure, NamesKindAndLineAndStampsTheFileRead)
     {
         SCOPED_TRACE("pieces of " + std::to_string(chunk));
         std::wstring text = L"left over";
+        TextEncoding encoding = TextEncoding::Utf8;
         CFileStamp stamp;
         CFileFailure failure;
         failure.kind = FileFailureKind::Access;
         failure.line = 99;
         EXPECT_EQ(ResultOf(c.kind),
-                  ReadHostsText(file.path, CAnsiCodec(c.codePage), text, stamp, failure, nullptr, chunk));
+                  ReadHostsText(file.path, CAnsiCodec(c.codePage), text, encoding, stamp, failure, nullptr, chunk));
         EXPECT_EQ(c.kind, failure.kind);
         EXPECT_EQ(c.line, failure.line);
         EXPECT_EQ(0u, failure.bytes);
         EXPECT_EQ(c.text, text);
+        EXPECT_EQ(c.encoding, encoding);
         EXPECT_TRUE(stamp.exists);
         EXPECT_EQ(c.bytes.size(), stamp.size);
         EXPECT_TRUE(ReadFileStamp(file.path) == stamp);
@@ -230,12 +233,22 @@ CASE_TABLE(
         {"LineBreaksKept"}, 1252, "# c\r\n127.0.0.1 a\r\n\r\nx\ny", kRead, 0, L"# c\r\n127.0.0.1 a\r\n\r\nx\ny"},
     FailureCase{{"EmptyFile"}, 1252, "", kRead, 0, L""},
     FailureCase{{"EuroIn1252"}, 1252, "1.2.3.4 a # \x80\xE9", kRead, 0, L"1.2.3.4 a # \x20AC\xE9"},
-    // No byte order mark handling: the bytes are text like any other.
-    FailureCase{{"Utf8MarkIn1252"}, 1252, "\xEF\xBB\xBFx", kRead, 0, L"\xEF\xBB\xBFx"},
-    FailureCase{{"Utf8MarkInUtf8"}, CP_UTF8, "\xEF\xBB\xBFx", kRead, 0, L"\xFEFFx"},
+    // The mark is no part of the first line; a file that is not UTF-8 after it reads as ever.
+    FailureCase{{"Utf8MarkIn1252"}, 1252, "\xEF\xBB\xBFx", kRead, 0, L"x", TextEncoding::Utf8WithMark},
+    FailureCase{{"Utf8MarkInUtf8"}, CP_UTF8, "\xEF\xBB\xBFx", kRead, 0, L"x", TextEncoding::Utf8WithMark},
+    FailureCase{{"MarkThenNotUtf8In1252"}, 1252, "\xEF\xBB\xBF\r\n\xE9", kRead, 0, L"\xEF\xBB\xBF\r\n\xE9"},
+    FailureCase{{"Utf8In1252"}, 1252, "# \xC3\x81\r\n\xC5\x90", kRead, 0, L"# \xC1\r\n\x150", TextEncoding::Utf8},
+    FailureCase{{"Utf8In932"}, 932, "# \xD0\x96\r\n\xE3\x81\x82", kRead, 0, L"# \x416\r\n\x3042", TextEncoding::Utf8},
+    // UTF-8 on the first line, not on the last: the whole file in the code page.
+    FailureCase{{"Utf8ThenNot"}, 1252, "\xC3\xA9\r\n\xE9", kRead, 0, L"\xC3\xA9\r\n\xE9"},
     FailureCase{{"ShiftJis"}, 932, "# \x82\xA0\r\n", kRead, 0, L"# \x3042\r\n"},
-    FailureCase{
-        {"Utf8OnEveryLine"}, CP_UTF8, "\xE2\x82\xAC\r\n\xC3\xA9\n\xE2\x82\xAC", kRead, 0, L"\x20AC\r\n\xE9\n\x20AC"},
+    FailureCase{{"Utf8OnEveryLine"},
+                CP_UTF8,
+                "\xE2\x82\xAC\r\n\xC3\xA9\n\xE2\x82\xAC",
+                kRead,
+                0,
+                L"\x20AC\r\n\xE9\n\x20AC",
+                TextEncoding::Utf8},
     FailureCase{{"ShiftJisLeadByteWithBadTrail"}, 932, "# \x81\x20x", kUndefined, 1, L""},
     FailureCase{{"ShiftJisLeadByteEndsTheFile"}, 932, "127.0.0.1 a\x82", kUndefined, 1, L""},
     FailureCase{{"Utf8Overlong"}, CP_UTF8, "a\xC0\x80", kUndefined, 1, L""},
@@ -278,7 +291,8 @@ TEST_P(ReadTextWhileHeld, FailsUntilOtherHandleCloses)
     CFileStamp stamp;
     stamp.exists = true;
     CFileFailure failure;
-    EXPECT_EQ(ReadResult::OpenFailed, ReadHostsText(file.path, CAnsiCodec(1252), text, stamp, failure));
+    TextEncoding encoding = TextEncoding::Ansi;
+    EXPECT_EQ(ReadResult::OpenFailed, ReadHostsText(file.path, CAnsiCodec(1252), text, encoding, stamp, failure));
     EXPECT_EQ(FileFailureKind::Access, failure.kind);
     EXPECT_FALSE(stamp.exists);
 
