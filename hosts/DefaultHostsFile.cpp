@@ -34,7 +34,8 @@ DefaultFileResult CDefaultHostsFile::Write(const std::wstring& path, HMODULE mod
     // old content.
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 
-    const CWriteOutcome outcome = ReplaceFileContents(path, content);
+    // The whole file goes: it is kept as a backup first.
+    const CWriteOutcome outcome = ReplaceFileContents(path, content, CFileStamp(), true);
     if (kept)
         *kept = outcome.kept;
     if (outcome.result == WriteResult::Ok)

@@ -1,5 +1,6 @@
 #include "hosts/FileReplacer.h"
 
+#include "hosts/FileBackups.h"
 #include "hosts/HostsFileAccess.h"
 #include "win32/UniqueHandle.h"
 
@@ -121,7 +122,7 @@ WriteResult RewriteInPlace(HANDLE file, const ContentSource& content)
 // leaves for the same name with ".old" while the new one takes its place.
 const wchar_t kTempMarker[] = L".norvik-save-";
 const wchar_t kTempSuffix[] = L".tmp";
-const wchar_t kBackupSuffix[] = L".old";
+const wchar_t kOldSuffix[] = L".old";
 const size_t kTempDigits = 8;
 // A save takes well under a minute; a file of ours that old was left by one that never ended.
 const ULONGLONG kLeftoverAge = 60ull * 10000000; // in FILETIME units
@@ -151,9 +152,9 @@ ULONGLONG Ticks(const FILETIME& time)
     return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
-std::wstring BackupNameOf(const std::wstring& temp)
+std::wstring OldNameOf(const std::wstring& temp)
 {
-    return temp.substr(0, temp.size() - std::char_traits<wchar_t>::length(kTempSuffix)) + kBackupSuffix;
+    return temp.substr(0, temp.size() - std::char_traits<wchar_t>::length(kTempSuffix)) + kOldSuffix;
 }
 
 // Temporary files of earlier saves of this file that never ended, and nothing else. An old
@@ -166,17 +167,16 @@ void RemoveLeftovers(const std::wstring& folder, const std::wstring& fileName)
     GetSystemTimeAsFileTime(&now);
     WIN32_FIND_DATAW found;
     const std::wstring pattern = folder + fileName + kTempMarker + L"*" + kTempSuffix;
-    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    const CFindHandle search(FindFirstFileW(pattern.c_str(), &found));
+    if (!search)
         return;
     do
     {
         if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) &&
             IsOurTempName(found.cFileName, fileName) && Ticks(now) > Ticks(found.ftLastWriteTime) + kLeftoverAge &&
-            !Exists(BackupNameOf(folder + found.cFileName)))
+            !Exists(OldNameOf(folder + found.cFileName)))
             Calls().deleteFile((folder + found.cFileName).c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.Get(), &found));
 }
 
 // A new file beside `path` with a name of ours that no file has yet.
@@ -257,8 +257,25 @@ bool IsRefusal(DWORD error)
 const int kRetries = 4;
 const DWORD kFirstWait = 25; // ms, doubled for each retry: 375 ms in all
 
+// Written in place, with a copy of the file kept first when a backup is due.
+WriteResult RewriteInPlace(const std::wstring& path, HANDLE file, const BY_HANDLE_FILE_INFORMATION& info,
+                           const ContentSource& content, bool backUp)
+{
+    if (backUp)
+        CFileBackups::Copy(path, file, info.ftLastWriteTime);
+    return RewriteInPlace(file, content);
+}
+
+// The old file, left beside the name by a replacement, becomes the backup when one is due.
+void SetAside(const std::wstring& path, const std::wstring& old, bool backUp)
+{
+    if (!backUp || !CFileBackups::Keep(path, old))
+        Calls().deleteFile(old.c_str());
+}
+
 // The old file again, under a new lock, unchanged since `seen`: the new content goes in place.
-CWriteOutcome WriteInPlaceAgain(const std::wstring& path, const ContentSource& content, const CFileStamp& seen)
+CWriteOutcome WriteInPlaceAgain(const std::wstring& path, const ContentSource& content, const CFileStamp& seen,
+                                bool backUp)
 {
     CFileHandle lock = Lock(path, OPEN_EXISTING);
     if (!lock)
@@ -268,15 +285,15 @@ CWriteOutcome WriteInPlaceAgain(const std::wstring& path, const ContentSource& c
         return {WriteResult::OpenFailed, {}};
     if (StampOf(now) != seen)
         return {WriteResult::Changed, {}};
-    return {RewriteInPlace(lock.Get(), content), {}};
+    return {RewriteInPlace(path, lock.Get(), now, content, backUp), {}};
 }
 
 // The same while the complete new content waits under `temp`: it goes only once the name holds
 // one content whole; otherwise it stays for the user (read-only, so that no save clears it).
 CWriteOutcome WriteInPlaceKeepingCopy(const std::wstring& path, const std::wstring& temp, const ContentSource& content,
-                                      const CFileStamp& seen)
+                                      const CFileStamp& seen, bool backUp)
 {
-    CWriteOutcome outcome = WriteInPlaceAgain(path, content, seen);
+    CWriteOutcome outcome = WriteInPlaceAgain(path, content, seen, backUp);
     if (outcome.result != WriteResult::Damaged)
     {
         Calls().deleteFile(temp.c_str());
@@ -290,14 +307,14 @@ CWriteOutcome WriteInPlaceKeepingCopy(const std::wstring& path, const std::wstri
 // The old file has left the name and the new one did not take it: the new one tries again,
 // else the old one goes back; with neither, both are kept (read-only, so that no later save
 // clears them away) and the new one is named.
-CWriteOutcome Rescue(const std::wstring& path, const std::wstring& temp, const std::wstring& backup,
-                     const ContentSource& content, const CFileStamp& seen)
+CWriteOutcome Rescue(const std::wstring& path, const std::wstring& temp, const std::wstring& old,
+                     const ContentSource& content, const CFileStamp& seen, bool backUp)
 {
     for (int attempt = 0; attempt <= kRetries; ++attempt)
     {
         if (Calls().moveFileEx(temp.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
         {
-            Calls().deleteFile(backup.c_str());
+            SetAside(path, old, backUp);
             return {WriteResult::Ok, {}};
         }
         if (Exists(path))
@@ -305,34 +322,34 @@ CWriteOutcome Rescue(const std::wstring& path, const std::wstring& temp, const s
         if (attempt < kRetries)
             Sleep(kFirstWait << attempt);
     }
-    if (!Exists(path) && Exists(backup) && Calls().moveFileEx(backup.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
-        return WriteInPlaceKeepingCopy(path, temp, content, seen);
+    if (!Exists(path) && Exists(old) && Calls().moveFileEx(old.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
+        return WriteInPlaceKeepingCopy(path, temp, content, seen, backUp);
     if (Exists(path))
         return {WriteResult::Changed, {}};
     Calls().setFileAttributes(temp.c_str(), FILE_ATTRIBUTE_READONLY);
-    if (Exists(backup))
-        Calls().setFileAttributes(backup.c_str(), FILE_ATTRIBUTE_READONLY);
+    if (Exists(old))
+        Calls().setFileAttributes(old.c_str(), FILE_ATTRIBUTE_READONLY);
     return {WriteResult::Stranded, temp};
 }
 
 // The new content, complete under `temp`, takes the place of the old file. A failed replacement
 // leaves the name either holding the old file (the new content then goes in place) or empty.
 CWriteOutcome Replace(const std::wstring& path, const std::wstring& temp, const ContentSource& content,
-                      const CFileStamp& seen)
+                      const CFileStamp& seen, bool backUp)
 {
-    const std::wstring backup = BackupNameOf(temp);
+    const std::wstring old = OldNameOf(temp);
     for (int attempt = 0;; ++attempt)
     {
         // Without REPLACEFILE_IGNORE_MERGE_ERRORS: a replacement that cannot carry the old file's
         // security, streams or attributes over fails, and the write in place keeps them.
-        if (Calls().replaceFile(path.c_str(), temp.c_str(), backup.c_str(), 0, nullptr, nullptr))
+        if (Calls().replaceFile(path.c_str(), temp.c_str(), old.c_str(), 0, nullptr, nullptr))
         {
-            Calls().deleteFile(backup.c_str());
+            SetAside(path, old, backUp);
             return {WriteResult::Ok, {}};
         }
         const DWORD error = GetLastError();
         if (!Exists(path))
-            return Rescue(path, temp, backup, content, seen);
+            return Rescue(path, temp, old, content, seen, backUp);
         if (!IsRefusal(error) || attempt == kRetries)
             break;
         Sleep(kFirstWait << attempt);
@@ -341,9 +358,9 @@ CWriteOutcome Replace(const std::wstring& path, const std::wstring& temp, const 
     if (ReadFileStamp(path) != seen)
         return {WriteResult::Changed, {}};
     // The name holds the old file: a copy of it beside is not needed.
-    if (Exists(backup))
-        Calls().deleteFile(backup.c_str());
-    return WriteInPlaceKeepingCopy(path, temp, content, seen);
+    if (Exists(old))
+        Calls().deleteFile(old.c_str());
+    return WriteInPlaceKeepingCopy(path, temp, content, seen, backUp);
 }
 } // namespace
 
@@ -352,15 +369,16 @@ void SetFileReplacerCalls(const CFileReplacerCalls* calls)
     g_calls = calls ? calls : &kSystemCalls;
 }
 
-CWriteOutcome ReplaceFileContents(const std::wstring& path, std::string_view bytes, const CFileStamp& expected)
+CWriteOutcome ReplaceFileContents(const std::wstring& path, std::string_view bytes, const CFileStamp& expected,
+                                  bool backup)
 {
     return ReplaceFileContents(
-        path, [bytes](const ContentWriter& write) { return write(bytes); }, expected);
+        path, [bytes](const ContentWriter& write) { return write(bytes); }, expected, backup);
 }
 
 namespace
 {
-CWriteOutcome Write(const std::wstring& path, const ContentSource& content, const CFileStamp& expected)
+CWriteOutcome Write(const std::wstring& path, const ContentSource& content, const CFileStamp& expected, bool backup)
 {
     if (path.empty())
         return {WriteResult::OpenFailed, {}};
@@ -383,6 +401,8 @@ CWriteOutcome Write(const std::wstring& path, const ContentSource& content, cons
         return {WriteResult::Changed, {}};
     const DWORD keptAttributes = old.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                                          FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    // A file that was not there, or held nothing, has nothing to keep.
+    const bool backUp = backup && !created && seen.size > 0;
 
     // A file this save made holds nothing anybody had: it goes again when the save fails (not
     // when another program has written it meanwhile).
@@ -394,7 +414,7 @@ CWriteOutcome Write(const std::wstring& path, const ContentSource& content, cons
         return outcome;
     };
     if (!created && IsLinked(lock.Get(), path, old))
-        return endFailed({RewriteInPlace(lock.Get(), content), {}});
+        return endFailed({RewriteInPlace(path, lock.Get(), old, content, backUp), {}});
 
     // With the name empty before this save, what an earlier one left may be all there is.
     if (!created)
@@ -403,7 +423,7 @@ CWriteOutcome Write(const std::wstring& path, const ContentSource& content, cons
     {
         CFileHandle file = CreateTempFile(path, temp);
         if (!file)
-            return endFailed({RewriteInPlace(lock.Get(), content), {}});
+            return endFailed({RewriteInPlace(path, lock.Get(), old, content, backUp), {}});
         if (!WriteContent(file.Get(), content))
         {
             file.Reset();
@@ -416,13 +436,14 @@ CWriteOutcome Write(const std::wstring& path, const ContentSource& content, cons
     if (keptAttributes)
         Calls().setFileAttributes(temp.c_str(), keptAttributes);
     lock.Reset();
-    return endFailed(Replace(path, temp, content, seen));
+    return endFailed(Replace(path, temp, content, seen, backUp));
 }
 } // namespace
 
-CWriteOutcome ReplaceFileContents(const std::wstring& path, const ContentSource& content, const CFileStamp& expected)
+CWriteOutcome ReplaceFileContents(const std::wstring& path, const ContentSource& content, const CFileStamp& expected,
+                                  bool backup)
 {
-    CWriteOutcome outcome = Write(path, content, expected);
+    CWriteOutcome outcome = Write(path, content, expected, backup);
     // Backup tools look for the mark of a file written since they last copied it.
     if (outcome.result == WriteResult::Ok)
     {

@@ -42,12 +42,16 @@ struct CWriteOutcome
 // The content is made as it is written: `content` hands `write` each piece in order and returns
 // false when a piece could not be made, or `write` could not write it (then nothing changes).
 // It may be asked more than once, and must not throw: a write in place asks for it whole first.
+//
+// With `backup`, a file that existed and was not empty is kept as a backup (CFileBackups) on
+// the way: the old file itself when the replacement moved it aside, else a copy made while the
+// file is held shut, before it is written in place. No backup is no failure.
 using ContentWriter = std::function<bool(std::string_view piece)>;
 using ContentSource = std::function<bool(const ContentWriter& write)>;
 CWriteOutcome ReplaceFileContents(const std::wstring& path, const ContentSource& content,
-                                  const CFileStamp& expected = CFileStamp());
+                                  const CFileStamp& expected = CFileStamp(), bool backup = false);
 CWriteOutcome ReplaceFileContents(const std::wstring& path, std::string_view bytes,
-                                  const CFileStamp& expected = CFileStamp());
+                                  const CFileStamp& expected = CFileStamp(), bool backup = false);
 
 // The calls a replacement makes, for a test to make any of them fail; null puts the system's back.
 struct CFileReplacerCalls

@@ -97,8 +97,7 @@ bool CHostsFile::Restart()
     for (const CEvent* event : {&m_hLoadRequest, &m_hSaveRequest, &m_hQuit})
         event->Reset();
     m_failure = CFileFailure();
-    m_stamp = CFileStamp();
-    m_encoding = TextEncoding::Ansi;
+    ForgetFile();
     m_bCancel = 0;
     m_bShutDown = false;
     StartWorkers();
@@ -211,11 +210,17 @@ void CHostsFile::ReadLoop()
     m_hReaderExited.Set();
 }
 
+void CHostsFile::ForgetFile()
+{
+    m_stamp = CFileStamp();
+    m_encoding = TextEncoding::Ansi;
+    m_bBackupDue = false;
+}
+
 void CHostsFile::EndCancelledLoad()
 {
     Clear();
-    m_stamp = CFileStamp();
-    m_encoding = TextEncoding::Ansi;
+    ForgetFile();
     if (m_pSink)
         m_pSink->OnLoadCancelled();
 }
@@ -223,8 +228,7 @@ void CHostsFile::EndCancelledLoad()
 void CHostsFile::EndFailedLoad(const CFileFailure& failure)
 {
     Clear();
-    m_stamp = CFileStamp();
-    m_encoding = TextEncoding::Ansi;
+    ForgetFile();
     m_failure = failure;
     if (m_pSink)
         m_pSink->OnLoadFinished(false);
@@ -264,6 +268,7 @@ void CHostsFile::Load()
         return EndFailedLoad(failure);
     m_stamp = stamp;
     m_encoding = encoding;
+    m_bBackupDue = true;
     m_failure = CFileFailure();
     if (m_pSink)
         m_pSink->OnLoadFinished(true);
@@ -370,7 +375,7 @@ bool CHostsFile::SaveRecords(CFileFailure& failure)
     return true;
 }
 
-bool CHostsFile::Replace(const ContentSource& content, CFileFailure& failure) const
+bool CHostsFile::Replace(const ContentSource& content, CFileFailure& failure)
 {
     failure = CFileFailure();
     // A file read after its byte-order mark is written with it in front.
@@ -378,9 +383,12 @@ bool CHostsFile::Replace(const ContentSource& content, CFileFailure& failure) co
     const ContentSource marked = [&](const ContentWriter& write) {
         return (!mark || write(CUtf8Text::kMark)) && content(write);
     };
-    const CWriteOutcome outcome = ReplaceFileContents(m_strPath, marked, m_expected);
+    const CWriteOutcome outcome = ReplaceFileContents(m_strPath, marked, m_expected, m_bBackupDue);
     if (outcome.result == WriteResult::Ok)
+    {
+        m_bBackupDue = false;
         return true;
+    }
     if (failure.kind != FileFailureKind::None)
         return false;
     failure = Failure(outcome.result == WriteResult::Changed   ? FileFailureKind::Changed

@@ -64,6 +64,8 @@ private:
     bool ReadAndParse(CFileStamp& stamp, TextEncoding& encoding, CFileFailure& failure);
     // The codec of the file's encoding.
     const CAnsiCodec& Codec() const { return m_encoding == TextEncoding::Ansi ? m_codec : m_utf8; }
+    // No file loaded: its stamp, encoding and backup go.
+    void ForgetFile();
     void EndCancelledLoad();
     void EndFailedLoad(const CFileFailure& failure);
     bool Save();
@@ -71,7 +73,7 @@ private:
     bool SaveRecords(CFileFailure& failure);
     // The file takes the content as it is made; `failure` says why not, the content's own
     // failure (a character, memory) first.
-    bool Replace(const ContentSource& content, CFileFailure& failure) const;
+    bool Replace(const ContentSource& content, CFileFailure& failure);
     // The text or the records, encoded a piece at a time into one buffer and handed to `write`.
     bool EncodeText(std::wstring_view text, const ContentWriter& write, CFileFailure& failure) const;
     bool EncodeRecords(const ContentWriter& write, CFileFailure& failure) const;
@@ -100,6 +102,8 @@ private:
     CAnsiCodec m_codec;
     const CAnsiCodec m_utf8{CP_UTF8};
     TextEncoding m_encoding = TextEncoding::Ansi;
+    // The file as loaded is kept as a backup by the first save that writes it.
+    bool m_bBackupDue = false;
     CFileFailure m_failure;
     CFileStamp m_stamp;
     CFileStamp m_expected;

@@ -110,9 +110,10 @@ for arch in "${archs[@]}"; do
             echo "  (no figures; exit $(cat "$logs/$arch-$model.txt.status"))"
     done
 done
-echo "editor on the real DLL under Wine (load = Activate to table filled and Refresh enabled; save = SaveHosts after one toggle):"
-printf '  %-6s %8s %8s %16s %16s %10s %10s %10s  %s\n' arch lines "file MB" "load ms (1st)" "save ms (1st)" \
-    "peak load" "peak save" "WS closed" outcome
+echo "editor on the real DLL under Wine (load = Activate to table filled and Refresh enabled; save = SaveHosts after one"
+echo "toggle, the load's first, keeping a backup; again = a second save of the same load, none; wait = the host's window's):"
+printf '  %-6s %8s %8s %16s %16s %9s %9s %10s %10s %10s  %s\n' arch lines "file MB" "load ms (1st)" "save ms (1st)" \
+    "save wait" "again ms" "peak load" "peak save" "WS closed" outcome
 for arch in "${archs[@]}"; do
     for lines in "${sizes[@]}"; do
         log=$logs/$arch-editor-$lines.txt
@@ -125,9 +126,10 @@ for arch in "${archs[@]}"; do
         124 | 137) outcome="killed by the backstop timeout" ;;
         *) outcome="$outcome (exit $status)" ;;
         esac
-        printf '  %-6s %8s %8s %16s %16s %10s %10s %10s  %s\n' "$arch" "$lines" "$(field "$log" file_mb)" \
+        printf '  %-6s %8s %8s %16s %16s %9s %9s %10s %10s %10s  %s\n' "$arch" "$lines" "$(field "$log" file_mb)" \
             "$(field "$log" load_ms) ($(field "$log" load_first_ms))" \
-            "$(field "$log" save_ms) ($(field "$log" save_first_ms))" \
+            "$(field "$log" save_ms) ($(field "$log" save_first_ms))" "$(field "$log" save_stall_ms)" \
+            "$(field "$log" save_again_ms)" \
             "$(field "$log" peak_load_mb)" "$(field "$log" peak_save_mb)" "$(field "$log" ws_closed_mb)" "$outcome"
         grep -E '^(load failed|save failed|gave up|crashed)' "$log" | sed 's/^/           /' || true
     done

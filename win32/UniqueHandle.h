@@ -66,6 +66,13 @@ struct RegKeyTraits
     static void Close(Type key) { ::RegCloseKey(key); }
 };
 
+struct FindHandleTraits
+{
+    using Type = HANDLE;
+    static Type Empty() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type search) { ::FindClose(search); }
+};
+
 struct LocalMemoryTraits
 {
     using Type = HLOCAL;
@@ -78,5 +85,7 @@ using CFileHandle = CUniqueHandle<FileHandleTraits>;
 // Events, threads and other kernel objects: null when empty.
 using CKernelHandle = CUniqueHandle<KernelHandleTraits>;
 using CRegKey = CUniqueHandle<RegKeyTraits>;
+// FindFirstFile's searches.
+using CFindHandle = CUniqueHandle<FindHandleTraits>;
 // LocalAlloc's memory (an edit control's text buffer).
 using CLocalMemory = CUniqueHandle<LocalMemoryTraits>;

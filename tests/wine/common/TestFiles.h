@@ -16,14 +16,6 @@
 
 namespace testfiles
 {
-struct FindHandleTraits
-{
-    using Type = HANDLE;
-    static Type Empty() { return INVALID_HANDLE_VALUE; }
-    static void Close(Type handle) { ::FindClose(handle); }
-};
-using CFindHandle = CUniqueHandle<FindHandleTraits>;
-
 struct ModuleTraits
 {
     using Type = HMODULE;
@@ -162,15 +154,6 @@ inline std::optional<std::string> ReadBytes(const std::wstring& path)
     while (ReadFile(file.Get(), buffer, sizeof(buffer), &got, nullptr) && got > 0)
         bytes.append(buffer, got);
     return bytes;
-}
-
-// Cuts or extends the file to `size` bytes; what it gains reads as zeros and takes no disk.
-inline bool SetSize(const std::wstring& path, uint64_t size)
-{
-    const CFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    LARGE_INTEGER end;
-    end.QuadPart = static_cast<LONGLONG>(size);
-    return file && SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get());
 }
 
 inline uint64_t ReadFileSize(const std::wstring& path)

@@ -392,7 +392,7 @@ TEST_P(LoadFailure, SaysWhyAndKeepsTheFile)
     if ((outOfMemory || c.sparse) && !CAddressSpaceHog::kPossible)
         GTEST_SKIP() << NoHogReason();
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), c.bytes));
-    ASSERT_TRUE(!c.sparse || testfiles::SetSize(HostsPath(), c.sparse));
+    ASSERT_TRUE(!c.sparse || testfiles::SetLength(HostsPath(), c.sparse));
     ASSERT_TRUE(m_norvik.Init(&m_host, &m_host));
     // The address space runs out after the page is made, before the reader is asked.
     std::unique_ptr<CAddressSpaceHog> hog;

@@ -1,8 +1,12 @@
+#include "hosts/DefaultHostsFile.h"
+#include "hosts/FileBackups.h"
 #include "hosts/HostsFileAccess.h"
 #include "HostsFileHarness.h"
 
 #include "CaseTable.h"
 
+#include <algorithm>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -285,4 +289,130 @@ TEST(HostsFileSave, RecordSaveOnFullDiskKeepsOldFile)
     EXPECT_EQ(std::vector<Event>{SaveFinished(true)}, watched.Save(false));
     EXPECT_EQ("# old\r\n127.0.0.1 fits", testfiles::ReadBytes(file.path));
 }
+
+// --- backups: the file as it was, kept beside it by the first save of each load ---
+
+enum Step
+{
+    kLoad,     // and one entry added
+    kSave,     // a record save, which must succeed
+    kRevert,   // the default file written over it
+    kDelete,   // the file goes behind the model's back
+    kTakeName, // another file has this second's backup name (and the next second's)
+};
+struct BackupCase : NamedCase
+{
+    const char* bytes;
+    std::vector<Step> steps;
+    size_t backups;           // beside the file at the end
+    bool numbered = false;    // one of them ends in "-2" (more may, when saves share a second)
+    bool oneFileDisk = false; // where no file can be made beside the hosts file
+    bool link = false;        // "hosts" a symbolic link: written in place, the backup copied
+};
+using Backups = CaseTest<BackupCase>;
+
+std::wstring LocalStamp(int secondsLater)
+{
+    FILETIME utc;
+    GetSystemTimeAsFileTime(&utc);
+    ULARGE_INTEGER ticks = {{utc.dwLowDateTime, utc.dwHighDateTime}};
+    ticks.QuadPart += uint64_t(secondsLater) * 10000000;
+    utc = {ticks.LowPart, ticks.HighPart};
+    FILETIME local;
+    SYSTEMTIME time;
+    FileTimeToLocalFileTime(&utc, &local);
+    FileTimeToSystemTime(&local, &time);
+    wchar_t text[16];
+    swprintf(text, 16, L"%04u%02u%02u-%02u%02u%02u", time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute,
+             time.wSecond);
+    return text;
+}
+
+TEST_P(Backups, KeepTheFileAsTheLoadFoundIt)
+{
+    const BackupCase& c = GetParam();
+    std::string whyNot;
+    const CHostsOnDisk file(c.bytes);
+    // The disk's only file: nothing can be made beside it.
+    const std::wstring folder = c.oneFileDisk ? testfiles::OneFileDiskFolder(whyNot) : file.folder.Path();
+    if (folder.empty())
+        GTEST_SKIP() << whyNot;
+    const std::wstring path = folder + L"\\hosts";
+    const testfiles::CRemoveAtEnd remove{c.oneFileDisk ? path : std::wstring()};
+    ASSERT_TRUE(testfiles::WriteBytes(file.folder / L"hosts.bak", "mine"));
+    if (c.link)
+    {
+        ASSERT_TRUE(DeleteFileW(path.c_str()) && testfiles::WriteBytes(file.folder / L"target", c.bytes) &&
+                    MakeLink(L"Z:\\bin\\ln -s target hosts", file.folder));
+    }
+    ASSERT_TRUE(c.link || testfiles::WriteBytes(path, c.bytes));
+    const CFileStamp first = ReadFileStamp(path);
+    const testfiles::CModule norvik(LoadLibraryExW(L"norvik.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    CWatchedModel watched;
+    std::vector<std::wstring> made; // every backup, in the order the saves made them
+    for (const Step step : c.steps)
+    {
+        const std::vector<std::wstring> before = testfiles::ListNames(folder, L"hosts.norvik-backup-*");
+        DWORD attributes = 0;
+        switch (step)
+        {
+        case kLoad:
+            ASSERT_EQ(LoadFinished(true), watched.Load(path).back());
+            watched.model.AddEntry(CHostsRecord(L"10.9.9.9", L"added", L"", false));
+            break;
+        case kSave:
+            ASSERT_EQ(std::vector<Event>{SaveFinished(true)}, watched.Save(false));
+            break;
+        case kRevert:
+            ASSERT_EQ(DefaultFileResult::Written, CDefaultHostsFile::Write(path, norvik.Get(), attributes, nullptr));
+            break;
+        case kDelete:
+            ASSERT_TRUE(DeleteFileW(path.c_str()));
+            break;
+        case kTakeName:
+            for (const int later : {0, 1})
+            {
+                ASSERT_TRUE(testfiles::WriteBytes(folder + L"\\hosts.norvik-backup-" + LocalStamp(later), "x"));
+            }
+            continue;
+        }
+        for (const std::wstring& name : testfiles::ListNames(folder, L"hosts.norvik-backup-*"))
+        {
+            if (std::find(before.begin(), before.end(), name) == before.end())
+                made.push_back(name);
+        }
+    }
+    const std::vector<std::wstring> left = testfiles::ListNames(folder, L"hosts.norvik-backup-*");
+    EXPECT_EQ(c.backups, left.size());
+    EXPECT_TRUE(!c.numbered || std::any_of(left.begin(), left.end(), [](const std::wstring& name) {
+        return name.size() > 2 && name.compare(name.size() - 2, 2, L"-2") == 0;
+    }));
+    if (made.empty())
+        return;
+    // The first holds the bytes the first load read, with their time; the oldest made are gone.
+    const std::wstring oldest = folder + L"\\" + made.front();
+    EXPECT_EQ(made.size() <= CFileBackups::kKept, testfiles::Exists(oldest));
+    if (made.size() <= CFileBackups::kKept)
+    {
+        EXPECT_EQ(c.bytes, testfiles::ReadBytes(oldest));
+        EXPECT_EQ(first.lastWrite, ReadFileStamp(oldest).lastWrite);
+    }
+    EXPECT_EQ("mine", testfiles::ReadBytes(file.folder / L"hosts.bak").value_or("mine"));
+}
+
+const char kHosts[] = "# hosts\r\n127.0.0.1 localhost\r\n\r\n10.0.0.1 box\r\n";
+// clang-format off
+CASE_TABLE(Saves, Backups,
+           BackupCase{{"FirstSaveOfALoad"}, kHosts, {kLoad, kSave}, 1},
+           BackupCase{{"SecondSaveOfTheSameLoad"}, kHosts, {kLoad, kSave, kSave}, 1},
+           BackupCase{{"EachLoadsFirstSave"}, kHosts, {kLoad, kSave, kLoad, kSave, kSave}, 2},
+           BackupCase{{"NewestFiveKept"}, kHosts,
+                      {kLoad, kSave, kLoad, kSave, kLoad, kSave, kLoad, kSave, kLoad, kSave, kLoad, kSave}, 5, true},
+           BackupCase{{"NameTakenThisSecond"}, kHosts, {kTakeName, kLoad, kSave}, 3, true},
+           BackupCase{{"NoRoomBesideTheFile"}, kHosts, {kLoad, kSave}, 0, false, true},
+           BackupCase{{"SymbolicLink"}, kHosts, {kLoad, kSave, kSave}, 1, false, false, true},
+           BackupCase{{"FileGoneBeforeTheSave"}, kHosts, {kLoad, kDelete, kSave}, 0},
+           BackupCase{{"EmptyFile"}, "", {kLoad, kSave}, 0},
+           BackupCase{{"RevertToDefault"}, kHosts, {kRevert}, 1});
+// clang-format on
 } // namespace

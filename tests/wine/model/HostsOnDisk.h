@@ -28,3 +28,21 @@ inline bool WriteLongFile(const std::wstring& path, const std::string& head, uin
 {
     return testfiles::WriteBytes(path, head) && testfiles::SetLength(path, size);
 }
+
+// Runs a Linux command in `folder` that makes "hosts" there (a link): Wine starts a Linux program
+// given by its path, and it ends unseen, so this waits for what it makes.
+inline bool MakeLink(const std::wstring& command, const testfiles::CTempFolder& folder)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    std::wstring line = command;
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.Path().c_str(), &startup,
+                        &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (int wait = 0; wait < 500 && !testfiles::Exists(folder / L"hosts"); ++wait)
+        Sleep(10);
+    return testfiles::Exists(folder / L"hosts");
+}

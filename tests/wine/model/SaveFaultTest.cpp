@@ -126,23 +126,6 @@ protected:
     void TearDown() override { SetFileReplacerCalls(nullptr); }
 };
 
-// Wine starts a Linux program given by its path; it ends unseen, so wait for what it makes.
-bool MakeLink(const std::wstring& command, const testfiles::CTempFolder& folder)
-{
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    std::wstring line = command;
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.Path().c_str(), &startup,
-                        &process))
-        return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    for (int wait = 0; wait < 500 && !testfiles::Exists(folder / L"hosts"); ++wait)
-        Sleep(10);
-    return testfiles::Exists(folder / L"hosts");
-}
-
 TEST_P(SaveFaults, NameHoldsOldOrNewWhole)
 {
     const FaultCase& c = GetParam();
