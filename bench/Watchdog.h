@@ -8,9 +8,11 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <set>
 #include <string>
@@ -98,6 +100,16 @@ public:
         m_deadline = std::chrono::steady_clock::now() + limit;
     }
     void Met() { Expect(nullptr, std::chrono::seconds(0)); }
+    // Answers a question with Yes (and leaves it out of Boxes) while set; when it last did, in
+    // seconds of the performance counter.
+    // `before` runs on the watchdog's thread just before each Yes.
+    void AnswerYes(bool yes, std::function<void()> before = nullptr)
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_beforeYes = std::move(before);
+        m_yes = yes;
+    }
+    double AnsweredYesAt() const { return m_yesAt; }
 
     std::vector<SeenBox> Boxes() const
     {
@@ -134,13 +146,27 @@ private:
         EnumWindows(&CollectBox, reinterpret_cast<LPARAM>(&boxes));
         for (HWND box : boxes)
         {
-            if (m_answered.insert(box).second)
+            const bool yes = m_yes && GetDlgItem(box, IDYES);
+            if (m_answered.insert(box).second && !yes)
             {
                 SeenBox seen{WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))};
                 std::lock_guard<std::mutex> lock(m_lock);
                 m_boxes.push_back(seen);
             }
-            const int answer = GetDlgItem(box, IDOK) ? IDOK : GetDlgItem(box, IDCANCEL) ? IDCANCEL : IDNO;
+            const int answer = yes ? IDYES : GetDlgItem(box, IDOK) ? IDOK : GetDlgItem(box, IDCANCEL) ? IDCANCEL : IDNO;
+            if (yes)
+            {
+                {
+                    std::lock_guard<std::mutex> lock(m_lock);
+                    if (m_beforeYes)
+                        m_beforeYes();
+                }
+                LARGE_INTEGER counter;
+                LARGE_INTEGER frequency;
+                QueryPerformanceCounter(&counter);
+                QueryPerformanceFrequency(&frequency);
+                m_yesAt = static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+            }
             PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
         }
     }
@@ -153,5 +179,8 @@ private:
     std::chrono::steady_clock::time_point m_deadline;
     std::vector<SeenBox> m_boxes;
     std::set<HWND> m_answered; // the watchdog thread's own
-    std::thread m_thread;      // last: starts when the rest is ready
+    std::atomic<bool> m_yes{false};
+    std::function<void()> m_beforeYes;
+    std::atomic<double> m_yesAt{0};
+    std::thread m_thread; // last: starts when the rest is ready
 };

@@ -10,6 +10,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <numeric>
 #include <string>
 
 namespace
@@ -172,7 +173,7 @@ void CHostsReportControl::Populate(int count)
         // out its scroll bars nor repaints in between, so a long list's bar does not go and
         // come back (a frame change each way).
         const CRedrawPause pause(m_hwnd);
-        ListView_SetItemCountEx(m_hwnd, 0, 0);
+        ListView_DeleteAllItems(m_hwnd);
         ListView_SetItemCountEx(m_hwnd, count, 0);
         SendMessageW(m_hwnd, LVM_SETSELECTIONMARK, 0, -1);
     }
@@ -340,7 +341,17 @@ std::vector<int> CHostsReportControl::GetSelectedRows() const
     const auto next = [this](int after) {
         return static_cast<int>(ListMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(after), LVNI_SELECTED));
     };
-    for (int row = next(-1); row >= 0; row = next(row))
+    // One range (Ctrl+A, Shift and a click): `count` rows from the first selected one, and none
+    // after them, are exactly the selection. Told in three questions instead of one a row.
+    const auto count = static_cast<int>(ListMessage(LVM_GETSELECTEDCOUNT, 0, 0));
+    const int first = count > 0 ? next(-1) : -1;
+    if (first >= 0 && first + count <= GetRowCount() && next(first + count - 1) < 0)
+    {
+        rows.resize(static_cast<size_t>(count));
+        std::iota(rows.begin(), rows.end(), first);
+        return rows;
+    }
+    for (int row = first; row >= 0; row = next(row))
         rows.push_back(row);
     return rows;
 }

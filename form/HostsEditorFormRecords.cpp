@@ -109,9 +109,7 @@ void CHostsEditorForm::DeleteRecords()
         m_wndTable.ClearSelection();
         return;
     }
-    // From the highest index down, so that each removal leaves the others' indices alone.
-    for (auto it = selected.rbegin(); it != selected.rend(); ++it)
-        m_hostsFile.RemoveEntry(*it);
+    m_hostsFile.RemoveEntries(selected);
     RepopulateTable();
     if (m_wndTable.GetRowCount() > 0)
         m_wndTable.SetFocusedRow(std::min(std::max(first - 1, 0), m_wndTable.GetRowCount() - 1), false);

@@ -171,6 +171,26 @@ bool CHostsDocument::RemoveEntry(int index)
     return true;
 }
 
+void CHostsDocument::RemoveEntries(const std::vector<int>& indices)
+{
+    // Compacted once from the first removed entry on: moving the rest for each removal would
+    // cost the square of the list's length.
+    auto next = std::lower_bound(indices.begin(), indices.end(), 0);
+    if (next == indices.end() || static_cast<size_t>(*next) >= m_entries.size())
+        return;
+    size_t kept = static_cast<size_t>(*next);
+    for (size_t read = kept; read < m_entries.size(); ++read)
+    {
+        while (next != indices.end() && static_cast<size_t>(*next) < read)
+            ++next;
+        if (next != indices.end() && static_cast<size_t>(*next) == read)
+            ReleaseOwn(m_entries[read]);
+        else
+            m_entries[kept++] = m_entries[read];
+    }
+    m_entries.resize(kept);
+}
+
 // Two lines of the loaded text are the same value exactly when they are the same line: every
 // line has a sequence number of its own.
 bool CHostsDocument::SameValue(const CStoredRecord& a, const CStoredRecord& b) const

@@ -40,6 +40,9 @@ public:
     // many were appended; out of memory, none is, and the failure is thrown.
     int AddEntries(std::wstring_view text);
     bool RemoveEntry(int index);
+    // Removes the entries at `indices` (ascending) in one pass: the others keep their order, and
+    // the result is that of removing each alone. Indices past the count are ignored.
+    void RemoveEntries(const std::vector<int>& indices);
     bool IsModified() const;
     void RevertEntries();
     void TakeSnapshot();

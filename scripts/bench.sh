@@ -134,6 +134,15 @@ for arch in "${archs[@]}"; do
         grep -E '^(load failed|save failed|gave up|crashed)' "$log" | sed 's/^/           /' || true
     done
 done
+echo "Delete of many rows (ms from the answer Yes to the table without them; the host window's longest wait):"
+printf '  %-6s %8s %12s %10s %14s %10s\n' arch lines "first half" wait "every other" wait
+for arch in "${archs[@]}"; do
+    for lines in "${sizes[@]}"; do
+        log=$logs/$arch-editor-$lines.txt
+        printf '  %-6s %8s %12s %10s %14s %10s\n' "$arch" "$lines" "$(field "$log" delete_half_ms)" \
+            "$(field "$log" delete_half_stall_ms)" "$(field "$log" delete_other_ms)" "$(field "$log" delete_other_stall_ms)"
+    done
+done
 echo "the host's window meanwhile (longest wait for an answer, ms; text view and typing up to 1,000,000 lines):"
 printf '  %-6s %8s %10s %12s %12s %14s %14s %10s\n' arch lines "load wait" "refresh ms" "refresh wait" \
     "text view ms" "text wait" "char ms"

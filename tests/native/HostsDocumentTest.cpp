@@ -354,6 +354,54 @@ TEST(HostsDocument, RemoveEntryDropsOneLine)
     }
 }
 
+// Many entries at once leave the document exactly as removing each alone does, in one pass.
+TEST(HostsDocument, RemoveEntriesIsEachRemovedAlone)
+{
+    std::wstring file;
+    for (int i = 0; i < 10; ++i)
+        file +=
+            L"127.0.0.1 h" + std::to_wstring(i) + (i % 3 ? L"\r\n" : L"\r\n# after " + std::to_wstring(i) + L"\r\n");
+    struct Case
+    {
+        const char* name;
+        std::vector<int> indices; // of the 10 loaded entries, and an added 11th
+    };
+    const Case cases[] = {
+        {"none", {}},
+        {"one", {4}},
+        {"all", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
+        {"first half", {0, 1, 2, 3, 4}},
+        {"every other", {0, 2, 4, 6, 8, 10}},
+        {"the last", {10}},
+        {"the added one among loaded ones", {3, 10, 9}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        CHostsDocument many;
+        CHostsDocument alone;
+        for (CHostsDocument* doc : {&many, &alone})
+        {
+            LoadWhole(*doc, file);
+            doc->GetEntry(1)->m_strComment = L"edited";
+            doc->AddEntry(CHostsRecord(L"10.0.0.9", L"added", L"", false));
+        }
+        std::vector<int> sorted = c.indices;
+        std::sort(sorted.begin(), sorted.end());
+        many.RemoveEntries(sorted);
+        for (auto it = sorted.rbegin(); it != sorted.rend(); ++it)
+            alone.RemoveEntry(*it);
+        EXPECT_EQ(alone.FormatRecords(), many.FormatRecords());
+        ASSERT_EQ(alone.GetEntryCount(), many.GetEntryCount());
+        for (int i = 0; i < many.GetEntryCount(); ++i)
+            EXPECT_EQ(*alone.GetEntry(i), *many.GetEntry(i));
+        EXPECT_TRUE(many.IsModified());
+        many.RevertEntries();
+        EXPECT_FALSE(many.IsModified());
+        EXPECT_EQ(file.substr(0, file.size() - 2), many.FormatRecords());
+    }
+}
+
 TEST(HostsDocument, RemovingEveryEntryLeavesTheOtherLines)
 {
     CHostsDocument doc;
