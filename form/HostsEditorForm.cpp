@@ -44,7 +44,8 @@ const std::vector<CommandButton>& ToolbarButtons()
 }
 } // namespace
 
-CHostsEditorForm::CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFocusHandler* focusHandler)
+CHostsEditorForm::CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFocusHandler* focusHandler,
+                                   bool settingsFile)
     : CDialog(IDD_HOSTS_EDITOR), m_module(module), m_pHost(host), m_pFocusHandler(focusHandler)
 {
     m_wndTable.SetKeyHandler(this);
@@ -53,7 +54,7 @@ CHostsEditorForm::CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFoc
     m_findRecordDialog.SetTarget(this);
     m_findTextDialog.SetTarget(this);
     // The host promises a trailing backslash; nothing is added if it forgets.
-    if (m_pHost)
+    if (m_pHost && settingsFile)
         m_settings.m_strSettingsFile = m_pHost->GetSettingsFolder() + kSettingsFileName;
     m_settings.ReadSettings();
     if (m_settings.m_bSkinEnabled)

@@ -40,7 +40,8 @@ class CHostsEditorForm : public CDialog,
                          public ITextSearchTarget
 {
 public:
-    CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFocusHandler* focusHandler);
+    // Without `settingsFile` the settings live in memory only, whatever folder the host gives.
+    CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFocusHandler* focusHandler, bool settingsFile = true);
     ~CHostsEditorForm() override;
 
     // Creates the window in `parent` at the rectangle and starts the first load.

@@ -1,9 +1,11 @@
-// The eight exports and the module's load and unload.
+// The nine exports and the module's load and unload.
 #define NORVIK_BUILDING_MODULE
+#include "norvik/norvik.h"
 #include "norvik/NorvikApi.h"
 
 #include "form/HostsEditorForm.h"
 #include "form/TabNavigation.h"
+#include "module/HostTable.h"
 #include "ui/ActivationContext.h"
 #include "ui/ExceptionBarrier.h"
 
@@ -15,6 +17,26 @@ namespace
 {
 HMODULE g_module = nullptr;
 std::unique_ptr<CHostsEditorForm> g_form;
+// A C host's table behind the form's host interfaces; lives as long as the form that uses it.
+std::unique_ptr<CHostTable> g_hostTable;
+
+// The form for these host objects, in place of the one there was; false, with the old one
+// kept, while the old one's own code waits below the host's (a question, a dialog).
+bool MakeForm(std::unique_ptr<CHostTable> table, IEditorHost* host, IEditorFocusHandler* focusHandler,
+              bool settingsFile)
+{
+    if (g_form && g_form->InHostCode())
+        return false;
+    CActivationScope scope;
+    g_form.reset();
+    g_hostTable = std::move(table);
+    // Every common control class the page and its dialogs use, the IP address and link included.
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
+                                                           ICC_INTERNET_CLASSES | ICC_LINK_CLASS};
+    InitCommonControlsEx(&controls);
+    g_form = std::make_unique<CHostsEditorForm>(g_module, host, focusHandler, settingsFile);
+    return true;
+}
 
 } // namespace
 
@@ -31,9 +53,15 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
         // At process exit the other threads are gone already; tearing the form down then
         // would wait for nothing and touch windows of a dying process.
         if (!reserved)
+        {
             g_form.reset();
+            g_hostTable.reset();
+        }
         else
+        {
             (void)g_form.release();
+            (void)g_hostTable.release();
+        }
         CActivationContext::Release();
         break;
     default:
@@ -44,19 +72,17 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 
 NORVIK_API bool Init(IEditorHost* host, IEditorFocusHandler* focusHandler)
 {
-    return CatchAtBoundary(false, [&] {
-        // Refused while the form's own code waits below the host's (a question, a dialog): the
-        // form cannot go from under it. The old form stays, and a later Init may replace it.
-        if (g_form && g_form->InHostCode())
-            return false;
-        CActivationScope scope;
-        g_form.reset();
-        // Every common control class the page and its dialogs use, the IP address and link included.
-        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
-                                                               ICC_INTERNET_CLASSES | ICC_LINK_CLASS};
-        InitCommonControlsEx(&controls);
-        g_form = std::make_unique<CHostsEditorForm>(g_module, host, focusHandler);
-        return true;
+    return CatchAtBoundary(false, [&] { return MakeForm(nullptr, host, focusHandler, true); });
+}
+
+int NORVIK_CALL NorvikInit(const NorvikHost* host)
+{
+    return CatchAtBoundary(0, [&] {
+        std::unique_ptr<CHostTable> table = CHostTable::Take(host);
+        if (!table)
+            return 0;
+        CHostTable* services = table.get();
+        return MakeForm(std::move(table), services, services, services->HasSettingsFolder()) ? 1 : 0;
     });
 }
 

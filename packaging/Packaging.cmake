@@ -1,6 +1,6 @@
-# The package for host developers: the module with its import library, headers and CMake
-# package, the sample host, hostsdump, a minimal host's sources, a README for hosts, the
-# licence and the notices, as one zip per
+# The package for host developers: the module with its import library, the export list for
+# other compilers, headers and CMake package, the sample host, hostsdump, a minimal C++ host's
+# and a C host's sources, a README for hosts, the licence and the notices, as one zip per
 # architecture (scripts/package.sh writes both to dist/).
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(NORVIK_PLATFORM win32)
@@ -24,7 +24,9 @@ endforeach()
 install(TARGETS norvik EXPORT norvikTargets RUNTIME DESTINATION bin ARCHIVE DESTINATION lib)
 install(TARGETS norvikhost hostsdump RUNTIME DESTINATION bin)
 install(DIRECTORY include/norvik DESTINATION include)
-install(DIRECTORY examples/minimal-host DESTINATION examples)
+install(DIRECTORY examples/minimal-host examples/c-host DESTINATION examples)
+# The exports by name, for an MSVC host's import library.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/norvik.def DESTINATION lib)
 
 # The CMake package: find_package(norvik 1.0 CONFIG REQUIRED) gives norvik::norvik, of the
 # archive's architecture only (a 32-bit host does not find the 64-bit package).

@@ -1,11 +1,11 @@
 #!/bin/bash
-# Fails when a C++ file of the project is not laid out as .clang-format says, naming each
+# Fails when a C or C++ file of the project is not laid out as .clang-format says, naming each
 # one; --fix formats them in place. Tables laid out by hand sit between
 # "// clang-format off" and "// clang-format on".
 #   check-format.sh [--fix]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-mapfile -t files < <(git ls-files '*.cpp' '*.h')
+mapfile -t files < <(git ls-files '*.cpp' '*.h' '*.c')
 if [ "${1:-}" = --fix ]; then
     clang-format -i "${files[@]}"
     exit 0

@@ -1,8 +1,9 @@
 #pragma once
 
-// norvik.dll loaded at run time with its eight exports looked up, for hosts that do not link
-// to its import library. The module stays loaded for the life of the process.
+// norvik.dll loaded at run time with its exports looked up, for hosts that do not link to its
+// import library. The module stays loaded for the life of the process.
 
+#include "norvik/norvik.h"
 #include "norvik/NorvikApi.h"
 
 struct CNorvikModule
@@ -16,8 +17,10 @@ struct CNorvikModule
     IntFunction IsHostsChanged = nullptr;
     WindowFunction GetFirstFormControl = nullptr;
     WindowFunction GetLastFormControl = nullptr;
+    // The C host table's Init (norvik/norvik.h); null from a module that lacks it.
+    NorvikInitFunction NorvikInit = nullptr;
 
-    // True when the DLL was loaded and exports all eight functions.
+    // True when the DLL was loaded and exports the eight functions of the C++ interface.
     bool Load(const wchar_t* path = L"norvik.dll")
     {
         dll = LoadLibraryW(path);
@@ -31,6 +34,7 @@ struct CNorvikModule
         Find(IsHostsChanged, "IsHostsChanged");
         Find(GetFirstFormControl, "GetFirstFormControl");
         Find(GetLastFormControl, "GetLastFormControl");
+        Find(NorvikInit, "NorvikInit");
         return Init && Activate && Deactivate && CloseHostEditor && SaveHosts && IsHostsChanged &&
                GetFirstFormControl && GetLastFormControl;
     }

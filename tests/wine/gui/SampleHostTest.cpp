@@ -266,3 +266,70 @@ TEST_F(SampleHost, DISABLED_MinimalHostFromThePackage)
         return;
     ExpectClosesWithoutAsking();
 }
+
+// The C host built from the package with gcc, and with clang (named by
+// scripts/check-package.sh): it hands the module a table of callbacks. Shift+Tab from the
+// table reaches its focus callback, Space and its save on close write the file, and the About
+// box lists the module versions it enumerated.
+TEST_F(SampleHost, DISABLED_CHostFromThePackage)
+{
+    for (const wchar_t* variable : {L"NORVIK_C_HOST", L"NORVIK_C_HOST_CLANG"})
+    {
+        const wchar_t* program = _wgetenv(variable);
+        ASSERT_TRUE(program) << testfiles::Narrow(variable) << " names a C host built from the package";
+        StartLoaded(program, L"NorvikCHost");
+        if (HasFatalFailure())
+            return;
+        if (variable != std::wstring(L"NORVIK_C_HOST"))
+        {
+            ExpectClosesWithoutAsking();
+            continue;
+        }
+        RECT cell = {LVIR_BOUNDS, 1, 0, 0};
+        ASSERT_TRUE(RemoteRect(m_process.Get(), m_table, LVM_GETSUBITEMRECT, 0, cell));
+        ASSERT_TRUE(BringToFront(m_host));
+        PostClick(m_table, MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2), false);
+        GUITHREADINFO thread = {};
+        thread.cbSize = sizeof(thread);
+        const DWORD threadId = GetWindowThreadProcessId(m_host, nullptr);
+        ASSERT_TRUE(PumpUntil([&] { return GetGUIThreadInfo(threadId, &thread) && thread.hwndFocus == m_table; }));
+        SendKeys(VK_TAB, {VK_SHIFT});
+        const HWND field = FindWindowExW(m_host, nullptr, L"Edit", nullptr);
+        EXPECT_TRUE(PumpUntil([&] { return GetGUIThreadInfo(threadId, &thread) && thread.hwndFocus == field; }));
+
+        PostMessageW(m_table, WM_KEYDOWN, VK_SPACE, 0);
+        ASSERT_TRUE(PumpUntil([&] { return IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES); }));
+
+        RECT button = {};
+        ASSERT_TRUE(RemoteRect(m_process.Get(), m_toolbar, TB_GETRECT, ID_ABOUT, button));
+        PostClick(m_toolbar, MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2), false);
+        HWND dialog = nullptr;
+        ASSERT_TRUE(PumpUntil([&] {
+            dialog = FindProcessWindow(m_processId, L"#32770");
+            return dialog && GetDlgItem(dialog, IDC_ABOUT_MODULES);
+        }));
+        wchar_t version[32] = {};
+        GetDlgItemTextW(dialog, IDC_ABOUT_VERSION, version, 32);
+        EXPECT_STREQ(L"1.0", version);
+        const HWND modules = GetDlgItem(dialog, IDC_ABOUT_MODULES);
+        EXPECT_EQ((std::vector<std::wstring>{L"c-host.exe", L"1.0", L"norvik.dll", L"1.0.0.0"}),
+                  (std::vector<std::wstring>{
+                      RemoteItemText(m_process.Get(), modules, 0, 0), RemoteItemText(m_process.Get(), modules, 0, 1),
+                      RemoteItemText(m_process.Get(), modules, 1, 0), RemoteItemText(m_process.Get(), modules, 1, 1)}));
+        SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }));
+
+        // Closing asks the host's own question; Yes saves.
+        PostMessageW(m_host, WM_CLOSE, 0, 0);
+        HWND box = nullptr;
+        ASSERT_TRUE(PumpUntil([&] {
+            box = FindProcessWindow(m_processId, L"#32770");
+            return box && GetDlgItem(box, IDYES);
+        }));
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(m_process.Get(), 20000));
+        EXPECT_EQ("# office hosts\r\n#\r\n# 127.0.0.1 localhost\r\n\r\n10.1.2.3 printer # 2nd floor\r\n"
+                  "::1 localhost\r\n# 10.1.2.4 scanner",
+                  FileBytes());
+    }
+}
