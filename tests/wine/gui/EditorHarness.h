@@ -21,17 +21,30 @@
 class CTestEditorHost : public IEditorHost, public IEditorFocusHandler
 {
 public:
-    void ApplySkin(const std::wstring& skinFile) override { appliedSkins.push_back(skinFile); }
+    void ApplySkin(const std::wstring& skinFile) override
+    {
+        appliedSkins.push_back(skinFile);
+        if (whenSkinApplied)
+            whenSkinApplied();
+    }
     std::wstring GetSettingsFolder() override { return settingsFolder; }
     std::wstring GetVersionText() override { return versionText; }
     std::map<std::wstring, std::wstring> GetModuleVersions() override { return moduleVersions; }
-    void FocusPrevious() override { ++focusPreviousCalls; }
+    void FocusPrevious() override
+    {
+        ++focusPreviousCalls;
+        if (whenFocusLeaves)
+            whenFocusLeaves();
+    }
 
     std::wstring settingsFolder;
     std::wstring versionText = L"Version 1.2.3";
     std::map<std::wstring, std::wstring> moduleVersions = {{L"host.exe", L"1.0"}, {L"norvik.dll", L"1.0.0"}};
     std::vector<std::wstring> appliedSkins;
     int focusPreviousCalls = 0;
+    // What the host does from inside its callbacks (it may call the exports).
+    std::function<void()> whenSkinApplied;
+    std::function<void()> whenFocusLeaves;
 };
 
 // A test waited a minute for something that never came, and the watchdog closed what was open.

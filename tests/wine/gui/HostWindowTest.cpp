@@ -1,6 +1,8 @@
 // A host may move the page into another of its top-level windows, or subclass its window after
 // the page and then make a new one: after a question the focus comes back to the page where it
-// is now, another window never pulls it there, and the host's own window procedure stays.
+// is now, another window never pulls it there, and the host's own window procedure stays. And
+// when the host's window is activated while something else still holds the focus, the page gets
+// it back once that is gone.
 #include "CaseTable.h"
 #include "DialogScript.h"
 #include "EditorPage.h"
@@ -16,16 +18,47 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     return message == WM_APP + 7 ? 7 : CallWindowProcW(g_hostProc, hwnd, message, wParam, lParam);
 }
 
+// Another window's control takes the focus as the host's window is activated, as a message
+// box's button still holds it while its owner is activated.
+HWND g_lateFocus = nullptr;
+LRESULT CALLBACK FocusElsewhere(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+    if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE)
+        SetFocus(g_lateFocus);
+    return result;
+}
+
 struct HostWindowCase : NamedCase
 {
-    bool moved; // into a second window with SetParent; else subclassed by the host, then Init again
+    char change; // 'm'oved into a second window with SetParent; 's'ubclassed by the host, then Init
+                 // again; 'l'ate: the focus elsewhere as the host's window is activated, then gone
 };
 using HostWindows = CaseFixture<EditorPage, HostWindowCase>;
 
 TEST_P(HostWindows, TheFocusComesBackToThePageWhereItIs)
 {
     ASSERT_TRUE(testfiles::WriteBytes(HostsPath(), "127.0.0.1 a\r\n127.0.0.1 b\r\n") && Open());
-    const bool moved = GetParam().moved;
+    if (GetParam().change == 'l')
+    {
+        // The activation as the window gets it, without the window manager's own focus events.
+        ASSERT_TRUE(BringToFront(m_window.Hwnd()));
+        SetFocus(Table());
+        SendMessageW(m_window.Hwnd(), WM_ACTIVATE, WA_INACTIVE, 0);
+        g_lateFocus = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, m_window.Hwnd(), nullptr,
+                                      nullptr, nullptr);
+        ASSERT_TRUE(g_lateFocus && SetWindowSubclass(m_window.Hwnd(), &FocusElsewhere, 1, 0));
+        SendMessageW(m_window.Hwnd(), WM_ACTIVATE, WA_ACTIVE, 0);
+        RemoveWindowSubclass(m_window.Hwnd(), &FocusElsewhere, 1);
+        EXPECT_EQ(g_lateFocus, GetFocus());
+        // Gone before the queue runs: the keeper's look once the activation has settled is what
+        // gives the page its focus back.
+        DestroyWindow(g_lateFocus);
+        PumpPending();
+        EXPECT_EQ(Table(), GetFocus());
+        return;
+    }
+    const bool moved = GetParam().change == 'm';
     const HWND top = moved ? CreateWindowExW(0, L"NorvikTestHost", L"second", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60,
                                              760, 560, nullptr, nullptr, nullptr, nullptr)
                            : m_window.Hwnd();
@@ -56,6 +89,6 @@ TEST_P(HostWindows, TheFocusComesBackToThePageWhereItIs)
     SetWindowLongPtrW(top, GWLP_WNDPROC, LONG_PTR(g_hostProc));
 }
 
-CASE_TABLE(Hosts, HostWindows, HostWindowCase{{"MovedWithSetParent"}, true},
-           HostWindowCase{{"SubclassedThenInitAgain"}, false});
+CASE_TABLE(Hosts, HostWindows, HostWindowCase{{"MovedWithSetParent"}, 'm'},
+           HostWindowCase{{"SubclassedThenInitAgain"}, 's'}, HostWindowCase{{"LateActivation"}, 'l'});
 } // namespace

@@ -120,6 +120,8 @@ TEST_P(TableClipboard, KeysCopyAndPasteHostsLines)
     EXPECT_EQ(selected, SelectedRows());
     EXPECT_EQ(c.focusedAfter, FocusedRow());
     EXPECT_EQ(c.changed, IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES));
+    // A save writes what the table shows, and never a NUL byte.
+    EXPECT_TRUE(!c.changed || (m_norvik.SaveHosts() == 1 && FileBytes().find('\0') == std::string::npos));
     ASSERT_EQ(c.boxShown ? 1u : 0u, m_boxes.Count());
     if (c.boxShown)
     {
@@ -151,5 +153,8 @@ CASE_TABLE(Keys, TableClipboard,
     ClipboardCase{{"DisabledEntryAndFurtherNamesRoundTrip"}, {}, L"# 10.0.0.9 a b c # note\r\n10.0.0.8 x",
                   {kCtrlV, kCtrlC}, L"# 10.0.0.9 a b c # note\r\n10.0.0.8 x", 6, {4, 5}, 4, false, true},
     ClipboardCase{{"NothingDuringALoad"}, {}, L"# no entry", {kCtrlV, kCtrlA, kCtrlC}, L"# no entry", 1000,
-                  {}, -1, false, false, true});
+                  {}, -1, false, false, true},
+    // What a program left after the text's NUL is no text: no entry from it, no NUL in the file.
+    ClipboardCase{{"PasteEndsAtTheNul"}, {}, std::wstring(L"10.1.1.1 a\0" L"10.9.9.9 after", 25), {kCtrlV},
+                  L"10.1.1.1 a", 5, {4}, 4, false, true});
 // clang-format on

@@ -48,6 +48,15 @@ const char kOld[] = OLD;
 const char kNew[] = "127.0.0.1 new.example\r\n";
 const char kOther[] = OLD "# another program's line\r\n";
 
+// How the new content reached the name, if it did: the copy beside it took the name (a
+// replacement, or the move after one), or the file itself was written.
+enum Way
+{
+    kNeither,
+    kReplaced,
+    kInPlace
+};
+
 struct
 {
     std::vector<Fault> faults;
@@ -55,6 +64,7 @@ struct
     std::wstring path;
     bool mayBeGone;
     std::vector<std::string> seen; // what the name held that it must not
+    Way way;
 } g;
 
 const Fault* Failing(Call call)
@@ -84,8 +94,11 @@ FAKE(FakeCreate, kCreate, HANDLE, INVALID_HANDLE_VALUE,
 FAKE(FakeWrite, kWrite, BOOL, FALSE, (HANDLE h, LPCVOID b, DWORD n, LPDWORD w, LPOVERLAPPED o),
      WriteFile(h, b, n, w, o))
 FAKE(FakeFlush, kFlush, BOOL, FALSE, (HANDLE h), FlushFileBuffers(h))
-FAKE(FakeSetEnd, kSetEnd, BOOL, FALSE, (HANDLE h), SetEndOfFile(h))
-FAKE(FakeMove, kMove, BOOL, FALSE, (LPCWSTR from, LPCWSTR to, DWORD f), MoveFileExW(from, to, f))
+// Only a write in place cuts the file's end; the new content reaches the name when a move puts
+// the copy there.
+FAKE(FakeSetEnd, kSetEnd, BOOL, FALSE, (HANDLE h), SetEndOfFile(h) && (g.way = kInPlace))
+FAKE(FakeMove, kMove, BOOL, FALSE, (LPCWSTR from, LPCWSTR to, DWORD f),
+     MoveFileExW(from, to, f) && (g.way = to == g.path ? kReplaced : g.way, true))
 FAKE(FakeDelete, kDelete, BOOL, FALSE, (LPCWSTR n), DeleteFileW(n))
 FAKE(FakeSetAttributes, kSetAttributes, BOOL, FALSE, (LPCWSTR n, DWORD a), SetFileAttributesW(n, a))
 
@@ -93,7 +106,7 @@ BOOL WINAPI FakeReplace(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, D
 {
     const Fault* fault = Failing(kReplace);
     if (!fault)
-        return ReplaceFileW(replaced, replacement, backup, flags, nullptr, nullptr);
+        return ReplaceFileW(replaced, replacement, backup, flags, nullptr, nullptr) && (g.way = kReplaced);
     if (g.counts[kReplace] == fault->nth && fault->effect == kOldDeleted)
         DeleteFileW(replaced);
     if (g.counts[kReplace] == fault->nth && (fault->effect == kOldToBackup || fault->effect == kOtherCreates))
@@ -108,6 +121,7 @@ struct FaultCase : NamedCase
 {
     std::vector<Fault> faults;
     WriteResult result;
+    Way way;
     const char* holds;             // what the name holds at the end; null: nothing
     size_t besides;                // files left beside it
     const wchar_t* link = nullptr; // a Linux command that makes "hosts" a link to "target" first
@@ -134,7 +148,7 @@ TEST_P(SaveFaults, NameHoldsOldOrNewWhole)
     {
         ASSERT_TRUE(testfiles::WriteBytes(file.folder / L"target", kOld) && MakeLink(c.link, file.folder));
     }
-    g = {c.faults, {}, file.path, false, {}};
+    g = {c.faults, {}, file.path, false, {}, kNeither};
     for (const Fault& fault : c.faults)
         g.mayBeGone |= fault.effect == kOldDeleted || fault.effect == kOldToBackup || fault.effect == kOtherCreates;
     const CFileStamp stale = {true, 1, sizeof(kOld) - 1};
@@ -145,6 +159,7 @@ TEST_P(SaveFaults, NameHoldsOldOrNewWhole)
     };
     const CWriteOutcome outcome = ReplaceFileContents(file.path, halves, c.stale ? stale : CFileStamp());
     EXPECT_EQ(c.result, outcome.result);
+    EXPECT_EQ(c.way, g.way);
     EXPECT_EQ(std::vector<std::string>{}, g.seen);
     EXPECT_EQ(c.holds ? std::optional<std::string>(c.holds) : std::nullopt, testfiles::ReadBytes(file.path));
     if (c.link)
@@ -177,37 +192,46 @@ using W = WriteResult;
 
 // clang-format off
 CASE_TABLE(Calls, SaveFaults,
-    FaultCase{{"LockRefused"}, {{kCreate, 1, 1, kSharing}}, W::OpenFailed, kOld, 0},
-    FaultCase{{"ChangedSinceSeen"}, {}, W::Changed, kOld, 0, nullptr, true},
-    FaultCase{{"NoFileBesideInPlace"}, {{kCreate, 2, 1, kDenied}}, W::Ok, kNew, 0},
-    FaultCase{{"InPlaceWriteFails"}, {{kCreate, 2, 1, kDenied}, {kWrite, 1, 1, kFull}}, W::WriteFailed, kOld, 0},
-    FaultCase{{"InPlaceFlushFails"}, {{kCreate, 2, 1, kDenied}, {kFlush, 1, 1, kFull}}, W::WriteFailed, kOld, 0},
-    FaultCase{{"InPlaceSetEndFails"}, {{kCreate, 2, 1, kDenied}, {kSetEnd, 1, 1, kDenied}}, W::WriteFailed, kOld, 0},
-    FaultCase{{"TemporaryWriteFails"}, {{kWrite, 1, 1, kFull}}, W::WriteFailed, kOld, 0},
-    FaultCase{{"TemporaryWriteFailsHalfway"}, {{kWrite, 2, 1, kFull}}, W::WriteFailed, kOld, 0},
-    FaultCase{{"TemporaryFlushFails"}, {{kFlush, 1, 1, kFull}}, W::WriteFailed, kOld, 0},
-    FaultCase{{"TemporaryNotDeleted"}, {{kWrite, 1, 1, kFull}, {kDelete, 1, 1, kDenied}}, W::WriteFailed, kOld, 1},
-    FaultCase{{"AttributesNotCarried"}, {{kSetAttributes, 1, 1, kDenied}}, W::Ok, kNew, 0},
-    FaultCase{{"ReplaceRefusedOnce"}, {{kReplace, 1, 1, kSharing}}, W::Ok, kNew, 0},
-    FaultCase{{"ReplaceRefusedInPlace"}, {{kReplace, 1, 0, kSharing}}, W::Ok, kNew, 0},
-    FaultCase{{"ReplaceDeniedInPlace"}, {{kReplace, 1, 0, kDenied}}, W::Ok, kNew, 0},
-    FaultCase{{"ReplaceRefusedNotDeleted"}, {{kReplace, 1, 0, kSharing}, {kDelete, 1, 1, kDenied}}, W::Ok, kNew, 1},
-    FaultCase{{"ReplaceRefusedOtherWrites"}, {{kReplace, 1, 0, kSharing, kOtherWrites}}, W::Changed, kOther, 1},
-    FaultCase{{"OldInBackupOtherCreates"}, {{kReplace, 1, 1, kUnmoved2, kOtherCreates}}, W::Changed, kOther, 2},
-    FaultCase{{"InPlaceOldNotBack"}, {{kCreate, 2, 1, kDenied}, {kFlush, 1, 0, kFull}}, W::Damaged, kOld, 0},
-    FaultCase{{"RefusedInPlaceOldNotBack"}, {{kReplace, 1, 0, kSharing}, {kFlush, 2, 0, kFull}}, W::Damaged, kOld, 1},
-    FaultCase{{"ReplacedNotRemoved"}, {{kReplace, 1, 1, ERROR_UNABLE_TO_REMOVE_REPLACED}}, W::Ok, kNew, 0},
-    FaultCase{{"OldGoneNewMoved"}, {{kReplace, 1, 1, kUnmoved, kOldDeleted}}, W::Ok, kNew, 0},
-    FaultCase{{"OldInBackupNewMoved"}, {{kReplace, 1, 1, kUnmoved2, kOldToBackup}}, W::Ok, kNew, 0},
+    FaultCase{{"LockRefused"}, {{kCreate, 1, 1, kSharing}}, W::OpenFailed, kNeither, kOld, 0},
+    FaultCase{{"ChangedSinceSeen"}, {}, W::Changed, kNeither, kOld, 0, nullptr, true},
+    FaultCase{{"NoFileBesideInPlace"}, {{kCreate, 2, 1, kDenied}}, W::Ok, kInPlace, kNew, 0},
+    FaultCase{{"InPlaceWriteFails"}, {{kCreate, 2, 1, kDenied}, {kWrite, 1, 1, kFull}},
+              W::WriteFailed, kInPlace, kOld, 0},
+    FaultCase{{"InPlaceFlushFails"}, {{kCreate, 2, 1, kDenied}, {kFlush, 1, 1, kFull}},
+              W::WriteFailed, kInPlace, kOld, 0},
+    FaultCase{{"InPlaceSetEndFails"}, {{kCreate, 2, 1, kDenied}, {kSetEnd, 1, 1, kDenied}},
+              W::WriteFailed, kInPlace, kOld, 0},
+    FaultCase{{"TemporaryWriteFails"}, {{kWrite, 1, 1, kFull}}, W::WriteFailed, kNeither, kOld, 0},
+    FaultCase{{"TemporaryWriteFailsHalfway"}, {{kWrite, 2, 1, kFull}}, W::WriteFailed, kNeither, kOld, 0},
+    FaultCase{{"TemporaryFlushFails"}, {{kFlush, 1, 1, kFull}}, W::WriteFailed, kNeither, kOld, 0},
+    FaultCase{{"TemporaryNotDeleted"}, {{kWrite, 1, 1, kFull}, {kDelete, 1, 1, kDenied}},
+              W::WriteFailed, kNeither, kOld, 1},
+    FaultCase{{"AttributesNotCarried"}, {{kSetAttributes, 1, 1, kDenied}}, W::Ok, kReplaced, kNew, 0},
+    FaultCase{{"ReplaceRefusedOnce"}, {{kReplace, 1, 1, kSharing}}, W::Ok, kReplaced, kNew, 0},
+    FaultCase{{"ReplaceRefusedInPlace"}, {{kReplace, 1, 0, kSharing}}, W::Ok, kInPlace, kNew, 0},
+    FaultCase{{"ReplaceDeniedInPlace"}, {{kReplace, 1, 0, kDenied}}, W::Ok, kInPlace, kNew, 0},
+    FaultCase{{"ReplaceRefusedNotDeleted"}, {{kReplace, 1, 0, kSharing}, {kDelete, 1, 1, kDenied}},
+              W::Ok, kInPlace, kNew, 1},
+    FaultCase{{"ReplaceRefusedOtherWrites"}, {{kReplace, 1, 0, kSharing, kOtherWrites}},
+              W::Changed, kNeither, kOther, 1},
+    FaultCase{{"OldInBackupOtherCreates"}, {{kReplace, 1, 1, kUnmoved2, kOtherCreates}},
+              W::Changed, kNeither, kOther, 2},
+    FaultCase{{"InPlaceOldNotBack"}, {{kCreate, 2, 1, kDenied}, {kFlush, 1, 0, kFull}},
+              W::Damaged, kNeither, kOld, 0},
+    FaultCase{{"RefusedInPlaceOldNotBack"}, {{kReplace, 1, 0, kSharing}, {kFlush, 2, 0, kFull}},
+              W::Damaged, kNeither, kOld, 1},
+    FaultCase{{"ReplacedNotRemoved"}, {{kReplace, 1, 1, ERROR_UNABLE_TO_REMOVE_REPLACED}}, W::Ok, kReplaced, kNew, 0},
+    FaultCase{{"OldGoneNewMoved"}, {{kReplace, 1, 1, kUnmoved, kOldDeleted}}, W::Ok, kReplaced, kNew, 0},
+    FaultCase{{"OldInBackupNewMoved"}, {{kReplace, 1, 1, kUnmoved2, kOldToBackup}}, W::Ok, kReplaced, kNew, 0},
     FaultCase{{"OldInBackupOldBack"}, {{kReplace, 1, 1, kUnmoved2, kOldToBackup}, {kMove, 1, 5, kSharing}},
-              W::Ok, kNew, 0},
+              W::Ok, kInPlace, kNew, 0},
     FaultCase{{"OldInBackupNeitherMoves"}, {{kReplace, 1, 1, kUnmoved2, kOldToBackup}, {kMove, 1, 0, kSharing}},
-              W::Stranded, nullptr, 2},
+              W::Stranded, kNeither, nullptr, 2},
     FaultCase{{"OldGoneNewStuck"}, {{kReplace, 1, 1, kUnmoved, kOldDeleted}, {kMove, 1, 0, kSharing}},
-              W::Stranded, nullptr, 1},
-    FaultCase{{"BackupNotDeleted"}, {{kDelete, 1, 1, kDenied}}, W::Ok, kNew, 1},
+              W::Stranded, kNeither, nullptr, 1},
+    FaultCase{{"BackupNotDeleted"}, {{kDelete, 1, 1, kDenied}}, W::Ok, kReplaced, kNew, 1},
     // Made from Linux, reached through Z:, written through: the link and its target stay.
-    FaultCase{{"SymbolicLink"}, {}, W::Ok, kNew, 1, L"Z:\\bin\\ln -s target hosts"},
-    FaultCase{{"HardLink"}, {}, W::Ok, kNew, 1, L"Z:\\bin\\ln target hosts"});
+    FaultCase{{"SymbolicLink"}, {}, W::Ok, kInPlace, kNew, 1, L"Z:\\bin\\ln -s target hosts"},
+    FaultCase{{"HardLink"}, {}, W::Ok, kInPlace, kNew, 1, L"Z:\\bin\\ln target hosts"});
 // clang-format on
 } // namespace

@@ -25,7 +25,9 @@ struct Modal
 {
     const char* name;
     // e: row 0 toggled first, s: the host's own SaveHosts brings it up; the file r: read-only,
-    // c: changed by another program since the load, h: held open by one; t: the text view
+    // c: changed by another program since the load, h: held open by one; t: the text view;
+    // b: the trigger key with Shift; k: the host calls from the callback the trigger brings
+    // (FocusPrevious, ApplySkin) instead of from its timer
     const char* setup;
     UINT trigger;                    // a key in the table (below 256) or a toolbar button, if any
     const wchar_t* text;             // a box: part of its text; a dialog: null
@@ -68,6 +70,12 @@ const Modal kModals[] = {
     {"About", "", ID_ABOUT, nullptr, IDC_ABOUT_MODULES, IDOK, kHosts, false, 0, 0, true},
     {"SkinFile", "", ID_SELECT_SKIN, nullptr, cmb13, IDCANCEL, kHosts, false, 0, 0, true},
     {"SkinNotice", "", ID_RESET_SKIN, L"after application restart", 0, IDOK, kHosts, false, 0, 0, true},
+};
+// The host's callbacks calling back in: a host that closes the page, or makes a new one, when
+// the focus leaves it, and one that hides the page when it applies a skin.
+const Modal kCallbacks[] = {
+    {"FocusPrevious", "ebk", VK_TAB, nullptr, 0, 0, kHosts, false, 1, 0, true},
+    {"ApplySkin", "ek", ID_SELECT_SKIN, nullptr, cmb13, IDOK, kHosts, false, 1, 0, true},
 };
 // clang-format on
 
@@ -141,7 +149,8 @@ protected:
             // Any other box gets No, and fails the case instead of hanging it.
             for (int box = 0; box < 3; ++box)
                 m_boxes.QueueAnswer(IDNO);
-            CallHost();
+            if (!c.Has('k'))
+                CallHost();
             m_stage = 1;
         }
         else if (m_stage == 1 && IsShown(m_modal))
@@ -151,6 +160,8 @@ protected:
                 SendDlgItemMessageW(m_modal, IDC_RECORD_ADDRESS, IPM_SETADDRESS, 0, MAKEIPADDRESS(10, 9, 9, 9));
                 SetDlgItemTextW(m_modal, IDC_RECORD_HOST, L"typed");
             }
+            if (c.control == cmb13 && c.answer == IDOK)
+                SetDlgItemTextW(m_modal, cmb13, (m_folder / L"chosen.cjstyles").c_str());
             PostMessageW(m_modal, WM_COMMAND, MAKEWPARAM(c.answer, BN_CLICKED), 0);
             m_stage = 2;
         }
@@ -213,16 +224,29 @@ TEST_P(Reentry, TheHostsCallLeavesAConsistentPageAndFile)
         m_find = m_find || !GetDlgItem(dialog, IDC_FIND_NEXT) ? m_find : dialog;
     });
     s_case = this;
+    if (c.Has('k'))
+    {
+        ASSERT_TRUE(testfiles::WriteBytes(m_folder / L"chosen.cjstyles", ""));
+        // Without a modal window of its own the case is through once the call is made.
+        const auto call = [this] {
+            CallHost();
+            if (!c.control)
+                m_stage = 3;
+        };
+        (c.trigger == VK_TAB ? m_host.whenFocusLeaves : m_host.whenSkinApplied) = call;
+    }
     {
         const CUniqueHandle<ThreadTimerTraits> timer(SetTimer(nullptr, 0, 10, &Tick));
         m_outer = c.Has('s') ? m_norvik.SaveHosts() : 0;
         if (c.trigger && c.trigger < 256)
-            PressKey(static_cast<WORD>(c.trigger));
+            PressKey(static_cast<WORD>(c.trigger), c.Has('b') ? std::vector<WORD>{VK_SHIFT} : std::vector<WORD>{});
         if (c.trigger >= 256)
             ClickButton(m_toolbar, c.trigger);
         EXPECT_TRUE(PumpUntil([this] { return m_stage == 3; })) << "stage " << m_stage;
     }
     s_case = nullptr;
+    m_host.whenFocusLeaves = nullptr;
+    m_host.whenSkinApplied = nullptr;
     m_boxes.OnOtherDialog(nullptr);
     held.Reset();
     // A flow that ends in a reload has ended once it is through.
@@ -291,6 +315,12 @@ INSTANTIATE_TEST_SUITE_P(Modals, Reentry,
                          ::testing::Combine(::testing::ValuesIn(kModals),
                                             ::testing::Values(Close, Deactivate, Init, Save, Activate, DestroyParent,
                                                               DestroyTopLevel, Quit)),
+                         [](const ::testing::TestParamInfo<std::tuple<Modal, Call>>& info) {
+                             return std::string(std::get<0>(info.param).name) + kCallNames[std::get<1>(info.param)];
+                         });
+INSTANTIATE_TEST_SUITE_P(Callbacks, Reentry,
+                         ::testing::Values(std::make_tuple(kCallbacks[0], Close), std::make_tuple(kCallbacks[0], Init),
+                                           std::make_tuple(kCallbacks[1], Deactivate)),
                          [](const ::testing::TestParamInfo<std::tuple<Modal, Call>>& info) {
                              return std::string(std::get<0>(info.param).name) + kCallNames[std::get<1>(info.param)];
                          });
