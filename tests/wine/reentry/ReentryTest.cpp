@@ -229,6 +229,7 @@ TEST_P(Reentry, TheHostsCallLeavesAConsistentPageAndFile)
         ASSERT_TRUE(testfiles::WriteBytes(m_folder / L"chosen.cjstyles", ""));
         // Without a modal window of its own the case is through once the call is made.
         const auto call = [this] {
+            EXPECT_FALSE(m_norvik.Init(&m_host, &m_host)) << "Init taken inside the host's callback";
             CallHost();
             if (!c.control)
                 m_stage = 3;
