@@ -43,8 +43,9 @@ HWND FindProcessWindow(DWORD process, const wchar_t* className)
     return search.found;
 }
 
-void PostClick(HWND window, LPARAM point, bool twice)
+void PostClick(HWND window, const RECT& rect, bool twice)
 {
+    const LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
     PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, point);
     PostMessageW(window, WM_LBUTTONUP, 0, point);
     if (twice)
@@ -148,6 +149,26 @@ protected:
             20000));
     }
 
+    void ClickToolbarButton(int id)
+    {
+        RECT button = {};
+        ASSERT_TRUE(RemoteRect(m_process.Get(), m_toolbar, TB_GETRECT, id, button));
+        PostClick(m_toolbar, button, false);
+    }
+
+    // The host's dialog that holds the control, once it shows.
+    HWND WaitForDialogWith(int control)
+    {
+        HWND dialog = nullptr;
+        EXPECT_TRUE(PumpUntil(
+            [&] {
+                dialog = FindProcessWindow(m_processId, L"#32770");
+                return dialog && GetDlgItem(dialog, control);
+            },
+            20000));
+        return dialog;
+    }
+
     // With nothing left to save, the host closes without asking.
     void ExpectClosesWithoutAsking()
     {
@@ -176,14 +197,9 @@ TEST_F(SampleHost, TheRoadOfOneEdit)
     // A double click on the printer's row opens Edit record with its values.
     RECT cell = {LVIR_BOUNDS, 2, 0, 0};
     ASSERT_TRUE(RemoteRect(m_process.Get(), m_table, LVM_GETSUBITEMRECT, 1, cell));
-    PostClick(m_table, MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2), true);
-    HWND dialog = nullptr;
-    ASSERT_TRUE(PumpUntil(
-        [&] {
-            dialog = FindProcessWindow(m_processId, L"#32770");
-            return dialog && GetDlgItem(dialog, IDC_RECORD_HOST);
-        },
-        20000));
+    PostClick(m_table, cell, true);
+    HWND dialog = WaitForDialogWith(IDC_RECORD_HOST);
+    ASSERT_TRUE(dialog);
     wchar_t text[128] = {};
     GetWindowTextW(dialog, text, 128);
     EXPECT_STREQ(L"Edit record", text);
@@ -197,9 +213,7 @@ TEST_F(SampleHost, TheRoadOfOneEdit)
 
     // Save changes, as the toolbar button is clicked.
     ASSERT_TRUE(PumpUntil([&] { return IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES); }, 20000));
-    RECT button = {};
-    ASSERT_TRUE(RemoteRect(m_process.Get(), m_toolbar, TB_GETRECT, ID_SAVE_CHANGES, button));
-    PostClick(m_toolbar, MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2), false);
+    ClickToolbarButton(ID_SAVE_CHANGES);
     ASSERT_TRUE(PumpUntil([&] { return !IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES); }, 20000));
 
     // The edited entry in its canonical form, every other line as it was.
@@ -213,14 +227,9 @@ TEST_F(SampleHost, TheRoadOfOneEdit)
               FileBytes());
 
     // The About box puts its own "v" before the version the host gives: a bare number.
-    ASSERT_TRUE(RemoteRect(m_process.Get(), m_toolbar, TB_GETRECT, ID_ABOUT, button));
-    PostClick(m_toolbar, MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2), false);
-    ASSERT_TRUE(PumpUntil(
-        [&] {
-            dialog = FindProcessWindow(m_processId, L"#32770");
-            return dialog && GetDlgItem(dialog, IDC_ABOUT_VERSION);
-        },
-        20000));
+    ClickToolbarButton(ID_ABOUT);
+    dialog = WaitForDialogWith(IDC_ABOUT_VERSION);
+    ASSERT_TRUE(dialog);
     GetDlgItemTextW(dialog, IDC_ABOUT_VERSION, text, 128);
     EXPECT_STREQ(L"" NORVIK_FILE_VERSION, text);
     // The host lists itself and the module, each with the version its file carries.
@@ -288,7 +297,7 @@ TEST_F(SampleHost, DISABLED_CHostFromThePackage)
         RECT cell = {LVIR_BOUNDS, 1, 0, 0};
         ASSERT_TRUE(RemoteRect(m_process.Get(), m_table, LVM_GETSUBITEMRECT, 0, cell));
         ASSERT_TRUE(BringToFront(m_host));
-        PostClick(m_table, MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2), false);
+        PostClick(m_table, cell, false);
         GUITHREADINFO thread = {};
         thread.cbSize = sizeof(thread);
         const DWORD threadId = GetWindowThreadProcessId(m_host, nullptr);
@@ -300,14 +309,9 @@ TEST_F(SampleHost, DISABLED_CHostFromThePackage)
         PostMessageW(m_table, WM_KEYDOWN, VK_SPACE, 0);
         ASSERT_TRUE(PumpUntil([&] { return IsButtonEnabled(m_toolbar, ID_SAVE_CHANGES); }));
 
-        RECT button = {};
-        ASSERT_TRUE(RemoteRect(m_process.Get(), m_toolbar, TB_GETRECT, ID_ABOUT, button));
-        PostClick(m_toolbar, MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2), false);
-        HWND dialog = nullptr;
-        ASSERT_TRUE(PumpUntil([&] {
-            dialog = FindProcessWindow(m_processId, L"#32770");
-            return dialog && GetDlgItem(dialog, IDC_ABOUT_MODULES);
-        }));
+        ClickToolbarButton(ID_ABOUT);
+        const HWND dialog = WaitForDialogWith(IDC_ABOUT_MODULES);
+        ASSERT_TRUE(dialog);
         wchar_t version[32] = {};
         GetDlgItemTextW(dialog, IDC_ABOUT_VERSION, version, 32);
         EXPECT_STREQ(L"1.0", version);
@@ -321,11 +325,8 @@ TEST_F(SampleHost, DISABLED_CHostFromThePackage)
 
         // Closing asks the host's own question; Yes saves.
         PostMessageW(m_host, WM_CLOSE, 0, 0);
-        HWND box = nullptr;
-        ASSERT_TRUE(PumpUntil([&] {
-            box = FindProcessWindow(m_processId, L"#32770");
-            return box && GetDlgItem(box, IDYES);
-        }));
+        const HWND box = WaitForDialogWith(IDYES);
+        ASSERT_TRUE(box);
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
         EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(m_process.Get(), 20000));
         EXPECT_EQ("# office hosts\r\n#\r\n# 127.0.0.1 localhost\r\n\r\n10.1.2.3 printer # 2nd floor\r\n"
