@@ -59,9 +59,10 @@ bool CFileBackups::MakeUnderFreeName(const std::wstring& path, Make make)
     const std::wstring base = path + kMarker + Stamp();
     for (int number = 1; number < kMostNames; ++number)
     {
-        if (make(number == 1 ? base : base + L"-" + std::to_wstring(number)))
+        const std::wstring name = number == 1 ? base : base + L"-" + std::to_wstring(number);
+        if (make(name))
         {
-            RemoveOlder(path);
+            RemoveOlder(path, name);
             return true;
         }
         const DWORD error = GetLastError();
@@ -105,7 +106,7 @@ bool CFileBackups::Copy(const std::wstring& path, HANDLE file, const FILETIME& l
     });
 }
 
-void CFileBackups::RemoveOlder(const std::wstring& path)
+void CFileBackups::RemoveOlder(const std::wstring& path, const std::wstring& made)
 {
     const size_t slash = path.find_last_of(L"\\/");
     const std::wstring folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
@@ -133,6 +134,9 @@ void CFileBackups::RemoveOlder(const std::wstring& path)
     std::sort(backups.begin(), backups.end(), [](const Found& a, const Found& b) {
         return a.stamp != b.stamp ? a.stamp < b.stamp : a.number < b.number;
     });
+    // The one just made stays, though a clock set back gave it an older stamp than the rest.
+    std::stable_partition(backups.begin(), backups.end(),
+                          [&made, &folder](const Found& backup) { return folder + backup.name != made; });
     for (size_t i = 0; i + kKept < backups.size(); ++i)
         DeleteFileW((folder + backups[i].name).c_str());
 }

@@ -24,5 +24,5 @@ private:
     // ERROR_FILE_EXISTS when one is taken.
     template <class Make>
     static bool MakeUnderFreeName(const std::wstring& path, Make make);
-    static void RemoveOlder(const std::wstring& path);
+    static void RemoveOlder(const std::wstring& path, const std::wstring& made);
 };

@@ -299,6 +299,7 @@ enum Step
     kRevert,   // the default file written over it
     kDelete,   // the file goes behind the model's back
     kTakeName, // another file has this second's backup name (and the next second's)
+    kLater,    // five backups stamped later than now, as after the clock was set back
 };
 struct BackupCase : NamedCase
 {
@@ -375,6 +376,10 @@ TEST_P(Backups, KeepTheFileAsTheLoadFoundIt)
                 ASSERT_TRUE(testfiles::WriteBytes(folder + L"\\hosts.norvik-backup-" + LocalStamp(later), "x"));
             }
             continue;
+        case kLater:
+            for (const wchar_t* second : {L"0", L"1", L"2", L"3", L"4"})
+                ASSERT_TRUE(testfiles::WriteBytes(folder + L"\\hosts.norvik-backup-20991231-23595" + second, "x"));
+            continue;
         }
         for (const std::wstring& name : testfiles::ListNames(folder, L"hosts.norvik-backup-*"))
         {
@@ -387,6 +392,7 @@ TEST_P(Backups, KeepTheFileAsTheLoadFoundIt)
     EXPECT_TRUE(!c.numbered || std::any_of(left.begin(), left.end(), [](const std::wstring& name) {
         return name.size() > 2 && name.compare(name.size() - 2, 2, L"-2") == 0;
     }));
+    ASSERT_EQ(c.backups > 0, !made.empty()) << "this load's backup stays";
     if (made.empty())
         return;
     // The first holds the bytes the first load read, with their time; the oldest made are gone.
@@ -409,6 +415,7 @@ CASE_TABLE(Saves, Backups,
            BackupCase{{"NewestFiveKept"}, kHosts,
                       {kLoad, kSave, kLoad, kSave, kLoad, kSave, kLoad, kSave, kLoad, kSave, kLoad, kSave}, 5, true},
            BackupCase{{"NameTakenThisSecond"}, kHosts, {kTakeName, kLoad, kSave}, 3, true},
+           BackupCase{{"OthersStampedLater"}, kHosts, {kLater, kLoad, kSave}, 5},
            BackupCase{{"NoRoomBesideTheFile"}, kHosts, {kLoad, kSave}, 0, false, true},
            BackupCase{{"SymbolicLink"}, kHosts, {kLoad, kSave, kSave}, 1, false, false, true},
            BackupCase{{"FileGoneBeforeTheSave"}, kHosts, {kLoad, kDelete, kSave}, 0},
