@@ -44,8 +44,7 @@ const std::vector<CommandButton>& ToolbarButtons()
 }
 } // namespace
 
-CHostsEditorForm::CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFocusHandler* focusHandler,
-                                   bool settingsFile)
+CHostsEditorForm::CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFocusHandler* focusHandler)
     : CDialog(IDD_HOSTS_EDITOR), m_module(module), m_pHost(host), m_pFocusHandler(focusHandler)
 {
     m_wndTable.SetKeyHandler(this);
@@ -53,9 +52,11 @@ CHostsEditorForm::CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFoc
     m_editText.SetKeyHandler(this);
     m_findRecordDialog.SetTarget(this);
     m_findTextDialog.SetTarget(this);
-    // The host promises a trailing backslash; nothing is added if it forgets.
-    if (m_pHost && settingsFile)
-        m_settings.m_strSettingsFile = m_pHost->GetSettingsFolder() + kSettingsFileName;
+    // The host promises a trailing backslash; nothing is added if it forgets. Without a folder
+    // the settings live in memory only, never in whatever the working folder is.
+    const std::wstring folder = m_pHost ? m_pHost->GetSettingsFolder() : std::wstring();
+    if (!folder.empty())
+        m_settings.m_strSettingsFile = folder + kSettingsFileName;
     m_settings.ReadSettings();
     if (m_settings.m_bSkinEnabled)
         UpdateSkin();

@@ -40,8 +40,7 @@ class CHostsEditorForm : public CDialog,
                          public ITextSearchTarget
 {
 public:
-    // Without `settingsFile` the settings live in memory only, whatever folder the host gives.
-    CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFocusHandler* focusHandler, bool settingsFile = true);
+    CHostsEditorForm(HMODULE module, IEditorHost* host, IEditorFocusHandler* focusHandler);
     ~CHostsEditorForm() override;
 
     // Creates the window in `parent` at the rectangle and starts the first load.

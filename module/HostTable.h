@@ -14,9 +14,6 @@ public:
     // A copy of the table's known part; null for a table the module cannot take.
     static std::unique_ptr<CHostTable> Take(const NorvikHost* table);
 
-    // The settings have a folder to live in; without one they stay in memory.
-    bool HasSettingsFolder() const { return m_table.getSettingsFolder != nullptr; }
-
     void ApplySkin(const std::wstring& skinFile) override;
     std::wstring GetSettingsFolder() override;
     std::wstring GetVersionText() override;

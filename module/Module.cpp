@@ -22,8 +22,7 @@ std::unique_ptr<CHostTable> g_hostTable;
 
 // The form for these host objects, in place of the one there was; false, with the old one
 // kept, while the old one's own code waits below the host's (a question, a dialog).
-bool MakeForm(std::unique_ptr<CHostTable> table, IEditorHost* host, IEditorFocusHandler* focusHandler,
-              bool settingsFile)
+bool MakeForm(std::unique_ptr<CHostTable> table, IEditorHost* host, IEditorFocusHandler* focusHandler)
 {
     if (g_form && g_form->InHostCode())
         return false;
@@ -34,7 +33,7 @@ bool MakeForm(std::unique_ptr<CHostTable> table, IEditorHost* host, IEditorFocus
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
                                                            ICC_INTERNET_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
-    g_form = std::make_unique<CHostsEditorForm>(g_module, host, focusHandler, settingsFile);
+    g_form = std::make_unique<CHostsEditorForm>(g_module, host, focusHandler);
     return true;
 }
 
@@ -72,7 +71,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 
 NORVIK_API bool Init(IEditorHost* host, IEditorFocusHandler* focusHandler)
 {
-    return CatchAtBoundary(false, [&] { return MakeForm(nullptr, host, focusHandler, true); });
+    return CatchAtBoundary(false, [&] { return MakeForm(nullptr, host, focusHandler); });
 }
 
 int NORVIK_CALL NorvikInit(const NorvikHost* host)
@@ -82,7 +81,7 @@ int NORVIK_CALL NorvikInit(const NorvikHost* host)
         if (!table)
             return 0;
         CHostTable* services = table.get();
-        return MakeForm(std::move(table), services, services, services->HasSettingsFolder()) ? 1 : 0;
+        return MakeForm(std::move(table), services, services) ? 1 : 0;
     });
 }
 

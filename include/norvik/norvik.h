@@ -9,7 +9,7 @@
  *    one (a newer host) is taken, and what the module does not know is ignored. Shorter than
  *    NORVIK_HOST_SIZE_MIN (`size` and `context`), or null, the table is refused.
  *  - every callback may be null: no skin is applied, the settings live in memory only and no
- *    file is written, the version is empty, no module versions are listed, Shift+Tab from the
+ *    file is written (so too when the folder is empty), the version is empty, no module versions are listed, Shift+Tab from the
  *    page's first control leaves to nothing.
  *  - strings go out through buffers the module owns: a callback writes at most `capacity`
  *    characters, the last a NUL, and returns the length of the whole text without its NUL;

@@ -66,10 +66,10 @@ struct LargerTable
 
 struct TableCase : NamedCase
 {
-    size_t size;    // 0: no table at all
-    bool callbacks; // else all null
-    size_t padding; // characters the folder's name and the version get beyond the first buffer
-    const wchar_t* folderName;
+    size_t size;               // 0: no table at all
+    bool callbacks;            // else all null
+    size_t padding;            // characters the folder's name and the version get beyond the first buffer
+    const wchar_t* folderName; // null: the host answers an empty folder
     bool accepted;
 };
 using HostTables = CaseFixture<EditorPage, TableCase>;
@@ -85,14 +85,19 @@ TEST_P(HostTables, TakeWhatTheSizeHoldsAndTextsOfAnyLength)
     const HWND before = m_page;
 
     CTableHost host;
-    host.folder = m_folder / (c.folderName + std::wstring(c.padding, L'x')) + L"\\";
+    const std::wstring folder =
+        m_folder / ((c.folderName ? c.folderName : L"") + std::wstring(c.padding, L'x')) + L"\\";
+    host.folder = c.folderName ? folder : L"";
+    const bool settings = c.callbacks && c.folderName;
     host.version = c.padding ? std::wstring(c.padding + 200, L'7') : std::wstring();
     host.modules = {{L"b-host.exe", L"2.0"}, {L"a.dll", L""}};
-    ASSERT_TRUE(CreateDirectoryW(host.folder.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
     // A skin chosen before, as the settings file keeps it.
     const std::string skin = {1, 0, 0, 0, 4, 0, 0, 0, 'C', 0, ':', 0, '\\', 0, 'a', 0};
-    const std::wstring settings = host.folder + L"norvikcfg.bin";
-    ASSERT_TRUE(testfiles::WriteBytes(settings, skin));
+    ASSERT_TRUE(testfiles::WriteBytes(folder + L"norvikcfg.bin", skin));
+    // One in the working folder too, which no host named.
+    const testfiles::CRemoveAtEnd stray{L"norvikcfg.bin"};
+    ASSERT_TRUE(testfiles::WriteBytes(stray.path, skin));
     LargerTable table;
     std::memset(&table, 0xCC, sizeof(table));
     table.known = {static_cast<uint32_t>(c.size), &host,
@@ -111,7 +116,7 @@ TEST_P(HostTables, TakeWhatTheSizeHoldsAndTextsOfAnyLength)
     }
     EXPECT_FALSE(IsWindow(before));
     ASSERT_TRUE(ActivatePage());
-    EXPECT_EQ(c.callbacks ? std::vector<std::wstring>{L"C:\\a"} : std::vector<std::wstring>{}, host.skins);
+    EXPECT_EQ(settings ? std::vector<std::wstring>{L"C:\\a"} : std::vector<std::wstring>{}, host.skins);
 
     std::wstring version;
     std::vector<std::wstring> modules;
@@ -143,11 +148,13 @@ TEST_P(HostTables, TakeWhatTheSizeHoldsAndTextsOfAnyLength)
     PressKey(VK_TAB, {VK_SHIFT});
     EXPECT_EQ(all ? 1 : 0, host.focusPrevious);
 
-    // Reset skin writes the settings at the close: into the host's folder, or nowhere.
+    // Reset skin writes the settings at the close: into the host's folder, or nowhere (not
+    // into the working folder either).
     m_boxes.QueueAnswer(IDOK);
     ClickButton(m_toolbar, ID_RESET_SKIN);
     m_norvik.CloseHostEditor();
-    EXPECT_EQ(c.callbacks ? std::string(8, '\0') : skin, testfiles::ReadBytes(settings).value_or("gone"));
+    EXPECT_EQ(settings ? std::string(8, '\0') : skin, testfiles::ReadBytes(folder + L"norvikcfg.bin").value_or("gone"));
+    EXPECT_EQ(skin, testfiles::ReadBytes(stray.path));
     // A text longer than the first buffer took a second call.
     EXPECT_EQ(c.callbacks ? (c.padding ? 4 : 2) : 0, host.textCalls);
 }
@@ -161,6 +168,7 @@ CASE_TABLE(Sizes, HostTables,
            TableCase{{"TooSmall"}, NORVIK_HOST_SIZE_MIN - 1, true, 0, L"settings", false},
            TableCase{{"Null"}, 0, true, 0, L"settings", false},
            TableCase{{"EveryCallbackNull"}, kToday, false, 0, L"settings", true},
+           TableCase{{"EmptyFolder"}, kToday, true, 0, nullptr, true},
            TableCase{{"TextsBeyondTheFirstBuffer"}, kToday, true, 150, L"settings", true},
            TableCase{{"FolderOutsideAscii"}, kToday, true, 0, L"\x8A2D\x5B9A \x0416", true});
 // clang-format on
