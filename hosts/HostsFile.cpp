@@ -45,8 +45,8 @@ void PrepareToThrow()
     }
 }
 
-// The replacer must get to clear its copy away: the content never throws. A length no string
-// can hold is memory that is not there.
+// Nothing thrown leaves a worker, and the replacer gets to clear its copy away: out of memory
+// fails the one load or save. A length no string can hold is memory that is not there.
 template <class Make>
 bool WithoutThrow(CFileFailure& failure, Make make)
 {
@@ -249,18 +249,11 @@ void CHostsFile::Load()
         // Out of memory anywhere in the load, a report included, fails this load only; the
         // ending report comes after the memory is given back.
         // Nothing thrown leaves the thread: the worker goes on serving requests.
-        try
-        {
-            cancelled = !ReadAndParse(stamp, encoding, failure);
-        }
-        catch (const std::bad_alloc&)
-        {
-            failure = Failure(FileFailureKind::OutOfMemory, stamp.size);
-        }
-        catch (const std::length_error&)
-        {
-            failure = Failure(FileFailureKind::OutOfMemory, stamp.size);
-        }
+        if (!WithoutThrow(failure, [&] {
+                cancelled = !ReadAndParse(stamp, encoding, failure);
+                return true;
+            }))
+            failure.bytes = stamp.size;
     }
     if (cancelled)
         return EndCancelledLoad();
@@ -323,19 +316,7 @@ bool CHostsFile::Save()
 {
     const bool text = m_bSaveText != 0;
     CFileFailure failure;
-    bool saved = false;
-    try
-    {
-        saved = text ? SaveText(failure) : SaveRecords(failure);
-    }
-    catch (const std::bad_alloc&)
-    {
-        failure = Failure(FileFailureKind::OutOfMemory);
-    }
-    catch (const std::length_error&)
-    {
-        failure = Failure(FileFailureKind::OutOfMemory);
-    }
+    const bool saved = WithoutThrow(failure, [&] { return text ? SaveText(failure) : SaveRecords(failure); });
     m_expected = CFileStamp();
     if (saved)
     {
