@@ -1,5 +1,6 @@
 #include "hosts/FileBackups.h"
 
+#include "win32/PathParts.h"
 #include "win32/UniqueHandle.h"
 
 #include <algorithm>
@@ -79,24 +80,18 @@ bool CFileBackups::Keep(const std::wstring& path, const std::wstring& old)
     });
 }
 
-bool CFileBackups::Copy(const std::wstring& path, HANDLE file, const FILETIME& lastWrite)
+bool CFileBackups::Write(const std::wstring& path, std::string_view bytes, const FILETIME& lastWrite)
 {
     return MakeUnderFreeName(path, [&](const std::wstring& name) {
         CFileHandle backup(
             CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!backup)
             return false;
-        // One sequential pass from the file's start; the writer seeks again before it writes.
-        std::vector<char> buffer(size_t(1) << 20);
-        const LARGE_INTEGER start = {};
-        bool copied = SetFilePointerEx(file, start, nullptr, FILE_BEGIN) != FALSE;
-        for (DWORD got = 1; copied && got > 0;)
-        {
-            DWORD written = 0;
-            copied = ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) &&
-                     (got == 0 || (WriteFile(backup.Get(), buffer.data(), got, &written, nullptr) && written == got));
-        }
-        if (copied && SetFileTime(backup.Get(), nullptr, nullptr, &lastWrite))
+        // The in-place writer reads no file beyond 2 GiB, so one call holds it all.
+        DWORD written = 0;
+        const auto size = static_cast<DWORD>(bytes.size());
+        if (WriteFile(backup.Get(), bytes.data(), size, &written, nullptr) && written == size &&
+            SetFileTime(backup.Get(), nullptr, nullptr, &lastWrite))
             return true;
         // A part of the file is no backup of it.
         backup.Reset();
@@ -108,9 +103,8 @@ bool CFileBackups::Copy(const std::wstring& path, HANDLE file, const FILETIME& l
 
 void CFileBackups::RemoveOlder(const std::wstring& path, const std::wstring& made)
 {
-    const size_t slash = path.find_last_of(L"\\/");
-    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-    const std::wstring prefix = path.substr(folder.size()) + kMarker;
+    const std::wstring folder = FolderOf(path);
+    const std::wstring prefix = NameOf(path) + kMarker;
     struct Found
     {
         std::wstring stamp;
@@ -136,7 +130,7 @@ void CFileBackups::RemoveOlder(const std::wstring& path, const std::wstring& mad
     });
     // The one just made stays, though a clock set back gave it an older stamp than the rest.
     std::stable_partition(backups.begin(), backups.end(),
-                          [&made, &folder](const Found& backup) { return folder + backup.name != made; });
+                          [name = NameOf(made)](const Found& backup) { return backup.name != name; });
     for (size_t i = 0; i + kKept < backups.size(); ++i)
         DeleteFileW((folder + backups[i].name).c_str());
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 // The hosts file as it was before the first save of a load, kept beside it as
 // "hosts.norvik-backup-YYYYMMDD-HHMMSS" (local time when it was made; "-2", "-3"... when the
@@ -16,8 +17,8 @@ public:
     // The file's former self, left beside it by a replacement as `old`, becomes a backup: no
     // byte is copied. False when it cannot (`old` is then as it was).
     static bool Keep(const std::wstring& path, const std::wstring& old);
-    // A backup copied from `file` (the file itself, open for reading), for a file written in place.
-    static bool Copy(const std::wstring& path, HANDLE file, const FILETIME& lastWrite);
+    // A backup of the bytes a file written in place held.
+    static bool Write(const std::wstring& path, std::string_view bytes, const FILETIME& lastWrite);
 
 private:
     // Tries each free name in turn: `make` returns false with ERROR_ALREADY_EXISTS or

@@ -2,6 +2,7 @@
 
 #include "hosts/FileBackups.h"
 #include "hosts/HostsFileAccess.h"
+#include "win32/PathParts.h"
 #include "win32/UniqueHandle.h"
 
 #include <atomic>
@@ -25,14 +26,6 @@ const CFileReplacerCalls& Calls()
 bool Exists(const std::wstring& path)
 {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::wstring FolderOf(const std::wstring& path)
-{
-    const size_t slash = path.find_last_of(L"\\/");
-    if (slash == std::wstring::npos)
-        return L".\\";
-    return path.substr(0, slash + 1);
 }
 
 bool WritePiece(HANDLE file, std::string_view bytes)
@@ -90,8 +83,10 @@ bool Rewrite(HANDLE file, std::string_view bytes)
 
 // Without room for a new file beside it (a folder the user may not add to, a disk out of
 // entries), the file is written where it is, keeping its attributes and security. The old
-// content is read first: if the new one cannot be written whole, the old one goes back.
-WriteResult RewriteInPlace(HANDLE file, const ContentSource& content)
+// content is read first: if the new one cannot be written whole, the old one goes back. When a
+// backup is due, those bytes are it.
+WriteResult RewriteInPlace(const std::wstring& path, HANDLE file, const BY_HANDLE_FILE_INFORMATION& info,
+                           const ContentSource& content, bool backUp)
 {
     // Made whole before the file is touched: a piece that cannot be made must change nothing.
     std::string bytes;
@@ -113,6 +108,8 @@ WriteResult RewriteInPlace(HANDLE file, const ContentSource& content)
     {
         return WriteResult::WriteFailed; // more than a string can hold
     }
+    if (backUp)
+        CFileBackups::Write(path, old, info.ftLastWriteTime);
     if (Rewrite(file, bytes))
         return WriteResult::Ok;
     return Rewrite(file, old) ? WriteResult::WriteFailed : WriteResult::Damaged;
@@ -126,12 +123,6 @@ const wchar_t kOldSuffix[] = L".old";
 const size_t kTempDigits = 8;
 // A save takes well under a minute; a file of ours that old was left by one that never ended.
 const ULONGLONG kLeftoverAge = 60ull * 10000000; // in FILETIME units
-
-std::wstring NameOf(const std::wstring& path)
-{
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
 
 bool IsOurTempName(const std::wstring& name, const std::wstring& fileName)
 {
@@ -256,15 +247,6 @@ bool IsRefusal(DWORD error)
 
 const int kRetries = 4;
 const DWORD kFirstWait = 25; // ms, doubled for each retry: 375 ms in all
-
-// Written in place, with a copy of the file kept first when a backup is due.
-WriteResult RewriteInPlace(const std::wstring& path, HANDLE file, const BY_HANDLE_FILE_INFORMATION& info,
-                           const ContentSource& content, bool backUp)
-{
-    if (backUp)
-        CFileBackups::Copy(path, file, info.ftLastWriteTime);
-    return RewriteInPlace(file, content);
-}
 
 // The old file, left beside the name by a replacement, becomes the backup when one is due.
 void SetAside(const std::wstring& path, const std::wstring& old, bool backUp)
