@@ -11,6 +11,7 @@
 // A load that fails (out of memory) shows the page's message box: it is printed and answered,
 // and what the process does afterwards is the result. Every wait has a limit; a wait that
 // runs out ends the process with exit code 4 and says what it waited for.
+#include "BackupFiles.h"
 #include "SampleHostsFile.h"
 #include "StallMeter.h"
 #include "Watchdog.h"
@@ -591,10 +592,6 @@ int main(int argc, char** argv)
         std::printf("the host process survived the failed %s: the box was answered and the page closed\n",
                     outcome == "load-failed" ? "load" : "save");
     std::printf("%s\n", result.c_str());
-    // The saves' backups go with the run: each is as large as the file.
-    WIN32_FIND_DATAW found;
-    const CFindHandle backups(FindFirstFileW((folder + L"\\hosts.norvik-backup-*").c_str(), &found));
-    for (bool more = static_cast<bool>(backups); more; more = FindNextFileW(backups.Get(), &found))
-        DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+    RemoveBackups(path);
     return 0;
 }

@@ -1,6 +1,7 @@
 // Wall time of a full load and a full record save of a hosts file (200,000 lines, or as many as
 // the argument says) through the model's reader and writer threads, and of a load of the same
 // file with UTF-8 comments. Run under Wine (or Windows); prints medians.
+#include "BackupFiles.h"
 #include "SampleHostsFile.h"
 
 #include "hosts/FileReplacer.h"
@@ -110,7 +111,7 @@ int main(int argc, char** argv)
     std::printf("file: %d lines, %.2f MB, %d entries; %d runs\n", lines, megabytes, file.GetEntryCount(), runs);
     std::printf("load (read, convert, parse, snapshot): median %.1f ms, %.1f MB/s (first %.1f ms)\n",
                 Median(loads) * 1e3, megabytes / Median(loads), loads.front() * 1e3);
-    std::printf("record save (format, convert, write beside, replace): median %.1f ms, %.1f MB/s (first %.1f ms)\n",
+    std::printf("record save (format, convert, write beside, replace, the old file kept as the backup): median %.1f ms, %.1f MB/s (first %.1f ms)\n",
                 Median(saves) * 1e3, megabytes / Median(saves), saves.front() * 1e3);
     std::printf("of which writing the bytes beside and replacing: median %.1f ms\n", Median(writes) * 1e3);
 
@@ -149,5 +150,6 @@ int main(int argc, char** argv)
                 ascii * 1e3);
     DeleteFileW(utf8Path.c_str());
     DeleteFileW(path.c_str());
+    RemoveBackups(path);
     return 0;
 }
