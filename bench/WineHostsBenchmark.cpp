@@ -111,7 +111,8 @@ int main(int argc, char** argv)
     std::printf("file: %d lines, %.2f MB, %d entries; %d runs\n", lines, megabytes, file.GetEntryCount(), runs);
     std::printf("load (read, convert, parse, snapshot): median %.1f ms, %.1f MB/s (first %.1f ms)\n",
                 Median(loads) * 1e3, megabytes / Median(loads), loads.front() * 1e3);
-    std::printf("record save (format, convert, write beside, replace, the old file kept as the backup): median %.1f ms, %.1f MB/s (first %.1f ms)\n",
+    std::printf("record save (format, convert, write beside, replace, the old file kept as the backup): median %.1f "
+                "ms, %.1f MB/s (first %.1f ms)\n",
                 Median(saves) * 1e3, megabytes / Median(saves), saves.front() * 1e3);
     std::printf("of which writing the bytes beside and replacing: median %.1f ms\n", Median(writes) * 1e3);
 
