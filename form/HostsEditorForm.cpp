@@ -466,7 +466,7 @@ void CHostsEditorForm::PostIdleUpdate()
 
 bool CHostsEditorForm::IsContentModified()
 {
-    if (m_bLoadFailed || m_bLoading || m_bSaving || m_textFill.IsRunning() || !m_hwnd)
+    if (!IsSettled())
         return false;
     UpdateData(false);
     if (m_nViewMode == VIEW_TABLE)
@@ -528,13 +528,18 @@ void CHostsEditorForm::RepopulateTable()
     m_wndTable.Populate(m_hostsFile.GetEntryCount());
 }
 
+bool CHostsEditorForm::IsSettled() const
+{
+    return m_hwnd && !m_bLoading && !m_bSaving && !m_bLoadFailed && !m_textFill.IsRunning();
+}
+
 void CHostsEditorForm::UpdateViews()
 {
     if (!m_hwnd)
         return;
     // Edits go into the model only while it holds a loaded file and nothing else works on it:
     // not during a load, a save or a long text's fill, and never into a closed page's model.
-    const bool enable = !m_bModelShutDown && !m_bLoading && !m_bSaving && !m_bLoadFailed && !m_textFill.IsRunning();
+    const bool enable = !m_bModelShutDown && IsSettled();
     EnableWindow(m_wndTable.Hwnd(), enable);
     EnableWindow(m_editText.Hwnd(), enable);
     EnableWindow(Item(IDC_READ_ONLY), enable);

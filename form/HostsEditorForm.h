@@ -65,11 +65,8 @@ public:
     // The toolbar follows the state at once (a host's loop sends no idle updates).
     void UpdateCommandStates();
     bool IsLoading() const { return m_bLoading; }
-    // The page shows the progress of a load or of a long text going into the text view.
-    bool IsProgressShown() const { return (m_bLoading && m_bProgressShown) || m_bFillProgress; }
     bool IsContentModified();
     bool IsReadOnlyModified();
-    CLoadProgressDialog* GetProgressDialog() const { return m_pProgressDialog.get(); }
     const CHostsFile& GetHostsFile() const { return m_hostsFile; }
     const CEditorSettings& GetSettings() const { return m_settings; }
     const std::wstring& GetHostsPath() const { return m_strHostsPath; }
@@ -135,6 +132,8 @@ private:
     static constexpr UINT WM_TEXT_FILL = WM_APP + 2;
     static constexpr UINT_PTR kTextFillTimer = 1;
 
+    // The page shows the progress of a load or of a long text going into the text view.
+    bool IsProgressShown() const { return (m_bLoading && m_bProgressShown) || m_bFillProgress; }
     static DWORD WINAPI LoadThreadProc(LPVOID self);
     void RunLoad();
     void OnLoadEnded(unsigned load);
@@ -221,8 +220,8 @@ private:
         Modal(call);
     }
     void ShowFindDialog();
-    // The model holds a loaded file the searches may look through.
-    bool IsSearchable() const;
+    // The page holds a loaded file nothing else works on: no load, save or long text's fill.
+    bool IsSettled() const;
     int SearchTable();
     void SearchText();
     void AddRecord();

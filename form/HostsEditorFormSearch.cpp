@@ -20,11 +20,6 @@ void CHostsEditorForm::ShowFindDialog()
         RunModal(m_findTextDialog);
 }
 
-bool CHostsEditorForm::IsSearchable() const
-{
-    return m_hwnd && !m_bLoading && !m_bSaving && !m_bLoadFailed && !m_textFill.IsRunning();
-}
-
 // F3: the view's last search once more, from the focused row or the caret.
 void CHostsEditorForm::OnFindNext()
 {
@@ -49,7 +44,7 @@ int CHostsEditorForm::FindRecord(int start, int direction, const std::wstring& a
                                  const std::wstring& comment)
 {
     // The dialog may outlive its page's content: the host closed, reloaded or destroyed it.
-    if (!IsSearchable())
+    if (!IsSettled())
         return -1;
     m_nSearchStart = start;
     m_nSearchDirection = direction;
@@ -84,7 +79,7 @@ int CHostsEditorForm::SearchTable()
 
 void CHostsEditorForm::FindText(int direction, const std::wstring& text)
 {
-    if (!IsSearchable())
+    if (!IsSettled())
         return;
     m_bTextSearchSet = true;
     m_strFindText = text;

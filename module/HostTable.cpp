@@ -11,24 +11,35 @@ const uint32_t kFirstCapacity = 128;
 const uint32_t kMostCharacters = 1u << 20;
 const uint32_t kMostModules = 1000;
 
-// The two-call rule: the host says how long the whole text is, and gets the room for it.
+uint32_t Capacity(const std::wstring& buffer)
+{
+    return static_cast<uint32_t>(buffer.size());
+}
+
+// The two-call rule: the host says how long the whole text is, and gets the room for it. True
+// when the text fitted; else the buffer is made to fit it.
+bool Fits(std::wstring& buffer, uint32_t length)
+{
+    if (length < Capacity(buffer))
+        return true;
+    buffer.assign(std::min(length, kMostCharacters) + 1, L'\0');
+    return false;
+}
+
+// The text a call wrote; longer on the second call than the first said: what fitted.
+void Trim(std::wstring& buffer, uint32_t length)
+{
+    buffer.resize(length < Capacity(buffer) ? length : std::wcslen(buffer.c_str()));
+}
+
 template <class Get>
 std::wstring TextOf(Get get)
 {
     std::wstring buffer(kFirstCapacity, L'\0');
-    for (int call = 0; call < 2; ++call)
-    {
-        const auto capacity = static_cast<uint32_t>(buffer.size());
-        const uint32_t length = get(buffer.data(), capacity);
-        if (length < capacity)
-        {
-            buffer.resize(length);
-            return buffer;
-        }
-        buffer.assign(std::min(length, kMostCharacters) + 1, L'\0');
-    }
-    // Longer on the second call than the first said: what fitted.
-    buffer.resize(std::wcslen(buffer.c_str()));
+    uint32_t length = get(buffer.data(), Capacity(buffer));
+    if (!Fits(buffer, length))
+        length = get(buffer.data(), Capacity(buffer));
+    Trim(buffer, length);
     return buffer;
 }
 } // namespace
@@ -42,7 +53,6 @@ std::unique_ptr<CHostTable> CHostTable::Take(const NorvikHost* table)
     const size_t callbacks = (table->size - NORVIK_HOST_SIZE_MIN) / sizeof(void*) * sizeof(void*);
     NorvikHost known = {};
     std::memcpy(&known, table, std::min(NORVIK_HOST_SIZE_MIN + callbacks, sizeof(known)));
-    known.size = sizeof(known);
     return std::unique_ptr<CHostTable>(new CHostTable(known));
 }
 
@@ -75,20 +85,23 @@ std::map<std::wstring, std::wstring> CHostTable::GetModuleVersions()
     std::map<std::wstring, std::wstring> modules;
     for (uint32_t index = 0; m_table.getModuleVersion && index < kMostModules; ++index)
     {
-        bool listed = true;
-        std::wstring version;
-        const std::wstring name = TextOf([&](wchar_t* nameBuffer, uint32_t nameCapacity) {
-            uint32_t nameLength = 0;
-            version = TextOf([&](wchar_t* versionBuffer, uint32_t versionCapacity) {
-                uint32_t versionLength = 0;
-                listed = m_table.getModuleVersion(m_table.context, index, nameBuffer, nameCapacity, &nameLength,
-                                                  versionBuffer, versionCapacity, &versionLength) != 0;
-                return listed ? versionLength : 0;
-            });
-            return listed ? nameLength : 0;
-        });
-        if (!listed)
+        std::wstring name(kFirstCapacity, L'\0');
+        std::wstring version(kFirstCapacity, L'\0');
+        uint32_t nameLength = 0;
+        uint32_t versionLength = 0;
+        const auto get = [&] {
+            nameLength = versionLength = 0;
+            return m_table.getModuleVersion(m_table.context, index, name.data(), Capacity(name), &nameLength,
+                                            version.data(), Capacity(version), &versionLength) != 0;
+        };
+        if (!get())
             break;
+        // Both buffers grow at once: one more call at most.
+        const bool nameFits = Fits(name, nameLength);
+        if (!(Fits(version, versionLength) && nameFits) && !get())
+            break;
+        Trim(name, nameLength);
+        Trim(version, versionLength);
         modules.emplace(name, version);
     }
     return modules;

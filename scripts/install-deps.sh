@@ -31,15 +31,15 @@ fi
 if ! "${sudo[@]}" apt-get update -qq; then
     echo "install-deps.sh: warning: some package indexes failed to download; going on with the rest" >&2
 fi
-install() {
+apt_install() {
     "${sudo[@]}" apt-get install -y -qq --no-install-recommends "$@" "${missing[@]}" >/dev/null
 }
-if ! install; then
+if ! apt_install; then
     # Without one suite's index, multi-arch twins can come from different suites at different
     # versions (amd64 from the security updates, i386 from the release); the release's own
     # suite alone gives equal ones.
     codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
     [ -n "$codename" ] || exit 1
     echo "install-deps.sh: the install did not resolve; trying again preferring the $codename suite" >&2
-    install -t "$codename"
+    apt_install -t "$codename"
 fi

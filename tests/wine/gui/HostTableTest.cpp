@@ -68,7 +68,7 @@ struct TableCase : NamedCase
 {
     size_t size;               // 0: no table at all
     bool callbacks;            // else all null
-    size_t padding;            // characters the folder's name and the version get beyond the first buffer
+    size_t padding;            // characters the folder's name and the texts get beyond the first buffer
     const wchar_t* folderName; // null: the host answers an empty folder
     bool accepted;
 };
@@ -85,12 +85,12 @@ TEST_P(HostTables, TakeWhatTheSizeHoldsAndTextsOfAnyLength)
     const HWND before = m_page;
 
     CTableHost host;
-    const std::wstring folder =
-        m_folder / ((c.folderName ? c.folderName : L"") + std::wstring(c.padding, L'x')) + L"\\";
+    const std::wstring pad(c.padding, L'x');
+    const std::wstring folder = m_folder / ((c.folderName ? c.folderName : L"") + pad) + L"\\";
     host.folder = c.folderName ? folder : L"";
     const bool settings = c.callbacks && c.folderName;
     host.version = c.padding ? std::wstring(c.padding + 200, L'7') : std::wstring();
-    host.modules = {{L"b-host.exe", L"2.0"}, {L"a.dll", L""}};
+    host.modules = {{L"b-host.exe" + pad, L"2.0" + pad}, {L"a.dll", L""}};
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
     // A skin chosen before, as the settings file keeps it.
     const std::string skin = {1, 0, 0, 0, 4, 0, 0, 0, 'C', 0, ':', 0, '\\', 0, 'a', 0};
@@ -128,8 +128,8 @@ TEST_P(HostTables, TakeWhatTheSizeHoldsAndTextsOfAnyLength)
             for (int row = 0; row < ListView_GetItemCount(list); ++row)
                 for (int column = 0; column < 2; ++column)
                 {
-                    wchar_t text[64] = {};
-                    ListView_GetItemText(list, row, column, text, 64);
+                    wchar_t text[512] = {};
+                    ListView_GetItemText(list, row, column, text, 512);
                     modules.emplace_back(text);
                 }
             PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
@@ -140,7 +140,7 @@ TEST_P(HostTables, TakeWhatTheSizeHoldsAndTextsOfAnyLength)
     const bool all = c.callbacks && c.size >= kToday;
     EXPECT_EQ(c.callbacks ? host.version : L"", version);
     // In the map's order, whatever order the host gave.
-    const std::vector<std::wstring> listed = {L"a.dll", L"", L"b-host.exe", L"2.0"};
+    const std::vector<std::wstring> listed = {L"a.dll", L"", L"b-host.exe" + pad, L"2.0" + pad};
     EXPECT_EQ(all ? listed : std::vector<std::wstring>(), modules);
 
     ASSERT_TRUE(BringToFront(m_window.Hwnd()));
