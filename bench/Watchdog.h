@@ -21,6 +21,16 @@
 
 inline constexpr int kGaveUp = 4;
 
+// Seconds on the performance counter.
+inline double Now()
+{
+    LARGE_INTEGER counter;
+    LARGE_INTEGER frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
 inline constexpr double kMegabyte = 1024.0 * 1024.0;
 
 struct Memory
@@ -161,11 +171,7 @@ private:
                     if (m_beforeYes)
                         m_beforeYes();
                 }
-                LARGE_INTEGER counter;
-                LARGE_INTEGER frequency;
-                QueryPerformanceCounter(&counter);
-                QueryPerformanceFrequency(&frequency);
-                m_yesAt = static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+                m_yesAt = Now();
             }
             PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
         }

@@ -53,15 +53,6 @@ struct WindowTraits
 };
 using CWindowHandle = CUniqueHandle<WindowTraits>;
 
-double Now()
-{
-    LARGE_INTEGER counter;
-    LARGE_INTEGER frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -128,6 +119,16 @@ void NewStallPeriod(CStallMeter& meter)
         Sleep(5);
     }
     meter.TakeLongest();
+}
+
+// The longest stall of the period that ends now: the wait in flight is answered once the
+// host's loop runs again.
+double SettledStall(CStallMeter& meter)
+{
+    const double end = Now() + 0.03;
+    while (Now() < end)
+        PumpPending();
+    return meter.TakeLongest();
 }
 
 // A click on a toolbar button, as a user's mouse gives it, and all it does at once.
@@ -266,10 +267,7 @@ double DeleteRows(HWND table, HWND toolbar, CWatchdog& watchdog, CStallMeter& me
         return SendMessageW(table, LVM_GETITEMCOUNT, 0, 0) == rows - chosen && IsEnabled(toolbar, ID_SAVE_CHANGES);
     });
     const double took = Now() - watchdog.AnsweredYesAt();
-    const double end = Now() + 0.03;
-    while (Now() < end)
-        PumpPending();
-    stall = meter.TakeLongest();
+    stall = SettledStall(meter);
     watchdog.AnswerYes(false);
     Click(toolbar, ID_DISCARD_CHANGES);
     Pump([&] { return SendMessageW(table, LVM_GETITEMCOUNT, 0, 0) == rows; });
@@ -415,12 +413,9 @@ int main(int argc, char** argv)
             const int saved = norvik.SaveHosts();
             const double saveTime = Now() - saveStart;
             watchdog.Met();
-            // The wait in flight is answered once the host's loop runs again.
-            const double stallEnd = Now() + 0.03;
-            while (Now() < stallEnd)
-                PumpPending();
+            const double stall = SettledStall(meter);
             if (row == 0)
-                saveStalls.push_back(meter.TakeLongest());
+                saveStalls.push_back(stall);
             if (run == 0 && row == 0)
                 afterSave = ReadMemory();
             if (PrintBoxes("save failed", watchdog) || !saved)

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace
@@ -28,10 +29,7 @@ std::vector<Root> g_roots;
 
 std::vector<Root>::iterator FindRoot(HWND root)
 {
-    auto it = g_roots.begin();
-    while (it != g_roots.end() && it->hwnd != root)
-        ++it;
-    return it;
+    return std::find_if(g_roots.begin(), g_roots.end(), [root](const Root& known) { return known.hwnd == root; });
 }
 
 bool CanTakeFocus(const Page& page)
@@ -95,8 +93,11 @@ LRESULT CALLBACK RootProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
     }
     const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
     // The window takes its subclasses with it.
-    if (message == WM_NCDESTROY && FindRoot(hwnd) != g_roots.end())
-        g_roots.erase(FindRoot(hwnd));
+    if (message == WM_NCDESTROY)
+    {
+        if (const auto root = FindRoot(hwnd); root != g_roots.end())
+            g_roots.erase(root);
+    }
     if (message != WM_ACTIVATE)
         return result;
     FollowMovedPages(hwnd);
