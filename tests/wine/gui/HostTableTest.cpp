@@ -33,15 +33,11 @@ struct CTableHost
     }
     static CTableHost& Of(void* context) { return *static_cast<CTableHost*>(context); }
     static void NORVIK_CALL ApplySkin(void* context, const wchar_t* skin) { Of(context).skins.emplace_back(skin); }
-    static uint32_t NORVIK_CALL Folder(void* context, wchar_t* buffer, uint32_t capacity)
+    template <std::wstring CTableHost::*text>
+    static uint32_t NORVIK_CALL Text(void* context, wchar_t* buffer, uint32_t capacity)
     {
         ++Of(context).textCalls;
-        return Copy(Of(context).folder, buffer, capacity);
-    }
-    static uint32_t NORVIK_CALL Version(void* context, wchar_t* buffer, uint32_t capacity)
-    {
-        ++Of(context).textCalls;
-        return Copy(Of(context).version, buffer, capacity);
+        return Copy(Of(context).*text, buffer, capacity);
     }
     static int NORVIK_CALL Module(void* context, uint32_t index, wchar_t* name, uint32_t nameCapacity,
                                   uint32_t* nameLength, wchar_t* version, uint32_t versionCapacity,
@@ -100,9 +96,12 @@ TEST_P(HostTables, TakeWhatTheSizeHoldsAndTextsOfAnyLength)
     ASSERT_TRUE(testfiles::WriteBytes(stray.path, skin));
     LargerTable table;
     std::memset(&table, 0xCC, sizeof(table));
-    table.known = {static_cast<uint32_t>(c.size), &host,
-                   &CTableHost::ApplySkin,        &CTableHost::Folder,
-                   &CTableHost::Version,          &CTableHost::Module,
+    table.known = {static_cast<uint32_t>(c.size),
+                   &host,
+                   &CTableHost::ApplySkin,
+                   &CTableHost::Text<&CTableHost::folder>,
+                   &CTableHost::Text<&CTableHost::version>,
+                   &CTableHost::Module,
                    &CTableHost::FocusPrevious};
     if (!c.callbacks)
         table.known = {static_cast<uint32_t>(c.size), &host, nullptr, nullptr, nullptr, nullptr, nullptr};
