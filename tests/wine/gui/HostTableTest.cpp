@@ -5,6 +5,7 @@
 #include "EditorPage.h"
 
 #include "norvik/norvik.h"
+#include "win32/ScopeExit.h"
 
 #include <cstring>
 #include <cwchar>
@@ -91,9 +92,13 @@ TEST_P(HostTables, TakeWhatTheSizeHoldsAndTextsOfAnyLength)
     // A skin chosen before, as the settings file keeps it.
     const std::string skin = {1, 0, 0, 0, 4, 0, 0, 0, 'C', 0, ':', 0, '\\', 0, 'a', 0};
     ASSERT_TRUE(testfiles::WriteBytes(folder + L"norvikcfg.bin", skin));
-    // One in the working folder too, which no host named.
-    const testfiles::CRemoveAtEnd stray{L"norvikcfg.bin"};
-    ASSERT_TRUE(testfiles::WriteBytes(stray.path, skin));
+    // One in the working folder too (the test's own: cases run side by side), which no host named.
+    wchar_t working[MAX_PATH] = {};
+    const std::wstring stray = m_folder / L"working";
+    ASSERT_TRUE(GetCurrentDirectoryW(MAX_PATH, working) && CreateDirectoryW(stray.c_str(), nullptr) &&
+                SetCurrentDirectoryW(stray.c_str()));
+    const auto back = ScopeExit([&working] { SetCurrentDirectoryW(working); });
+    ASSERT_TRUE(testfiles::WriteBytes(stray + L"\\norvikcfg.bin", skin));
     LargerTable table;
     std::memset(&table, 0xCC, sizeof(table));
     table.known = {static_cast<uint32_t>(c.size),
@@ -153,7 +158,7 @@ TEST_P(HostTables, TakeWhatTheSizeHoldsAndTextsOfAnyLength)
     ClickButton(m_toolbar, ID_RESET_SKIN);
     m_norvik.CloseHostEditor();
     EXPECT_EQ(settings ? std::string(8, '\0') : skin, testfiles::ReadBytes(folder + L"norvikcfg.bin").value_or("gone"));
-    EXPECT_EQ(skin, testfiles::ReadBytes(stray.path));
+    EXPECT_EQ(skin, testfiles::ReadBytes(stray + L"\\norvikcfg.bin"));
     // A text longer than the first buffer took a second call.
     EXPECT_EQ(c.callbacks ? (c.padding ? 4 : 2) : 0, host.textCalls);
 }
